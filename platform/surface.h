@@ -1,0 +1,63 @@
+// The persistent image of the saver window: a width x height buffer of 32-bit
+// pixels (0x00RRGGBB, the memory order of QImage::Format_RGB32) that every
+// stroke is drawn into, with the sixteen raster modes, round pen widths,
+// clipping of any finite coordinate, and a dirty rectangle that the window
+// pushes to the screen at its next yield. No Qt here.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "engine/basic_types.h"
+
+namespace kalo {
+
+struct PixelRect {
+  int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
+  bool empty() const { return right <= left || bottom <= top; }
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+};
+
+class Surface {
+ public:
+  Surface(int width, int height);
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // Resizes (contents are cleared to the background colour).
+  void Resize(int width, int height);
+
+  // Pen state used by Line and PSet.
+  void SetDrawWidth(int width);  // below 1 counts as 1
+  int drawWidth() const { return draw_width_; }
+  void SetDrawMode(int mode);  // 1..16; anything else counts as 13 (copy)
+  int drawMode() const { return draw_mode_; }
+
+  // Colours are Longs with red in the low byte, as everywhere in the saver.
+  void Line(double x1, double y1, double x2, double y2, Long colour);
+  void PSet(double x, double y, Long colour);
+  void Clear(Long colour);
+
+  // The pixels, row after row, width() pixels a row with no padding.
+  uint32_t* bits() { return pixels_.data(); }
+  const uint32_t* bits() const { return pixels_.data(); }
+  uint32_t pixel(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+
+  // Everything changed since the last TakeDirty, and resets it.
+  PixelRect TakeDirty();
+  const PixelRect& dirty() const { return dirty_; }
+
+  // A Long colour (red low) as a pixel value (red in bits 16..23), and back.
+  static uint32_t ToPixel(Long colour);
+  static Long ToColour(uint32_t pixel);
+
+ private:
+  int width_ = 0, height_ = 0;
+  int draw_width_ = 1;
+  int draw_mode_ = 13;
+  std::vector<uint32_t> pixels_;
+  PixelRect dirty_;
+};
+
+}  // namespace kalo

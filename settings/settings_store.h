@@ -1,0 +1,61 @@
+// The settings store: fifteen keys in the "Screen Saver.KaloShare" section of
+// the profile file CONTROL.INI, read as at most seven visible characters each
+// and interpreted as Boolean, code or number.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+#include "engine/basic_types.h"
+
+namespace kalo {
+
+inline constexpr const char* kProfileSection = "Screen Saver.KaloShare";
+
+// Keys in the order in which they are always read and written.
+enum SettingKey : int {
+  kKaloSpiral, kKaloYarn, kKaloStar, kKaloGons, kKaloAngle, kKaloBoxes,
+  kDrawDelay, kBrightness, kMaxDrawWidth, kMaxLayers, kLinesDots,
+  kSolidMix, kBgColor, kRoundness, kShowAbout,
+  kSettingCount
+};
+
+extern const char* const kSettingNames[kSettingCount];
+extern const char* const kSettingDefaults[kSettingCount];
+
+// The fifteen texts as read (each at most seven characters).
+struct SettingsTexts {
+  std::array<std::string, kSettingCount> text;
+  const std::string& operator[](SettingKey k) const { return text[k]; }
+  std::string& operator[](SettingKey k) { return text[k]; }
+};
+
+// Interpretation of one read text.
+bool ReadsTrue(std::string_view text);          // first 4 chars upper-cased == "TRUE"
+std::string Code(std::string_view text);        // first 2 chars upper-cased
+double Number(std::string_view text);           // Val of the text
+
+}  // namespace kalo
+
+namespace kalo {
+
+// Where CONTROL.INI lives: $XDG_CONFIG_HOME/kalosaver/CONTROL.INI, or
+// ~/.config/kalosaver/CONTROL.INI when XDG_CONFIG_HOME is unset or empty.
+std::string ProfilePath();
+
+// Reads the fifteen keys in order, each with its default; a missing or
+// unreadable file gives the defaults.
+SettingsTexts ReadSettings(const std::string& path);
+
+struct WriteResult {
+  bool ok = true;
+  std::string error;  // why the write failed, for the user
+};
+
+// Writes the fifteen texts in key order. Other sections, keys, comments and
+// blank lines stay byte for byte; the file is replaced atomically, so a
+// failed write leaves the old file as it was.
+WriteResult WriteSettings(const SettingsTexts& texts, const std::string& path);
+
+}  // namespace kalo

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what KaloSaver needs to build and test (only what is missing), then
+# configures and builds it in ./build (or the folder given as $BUILD_DIR).
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(qt6-base-dev qt6-qpa-plugins cmake ninja-build g++ libgtest-dev libbenchmark-dev
+          xvfb xdotool imagemagick x11-utils fonts-dejavu-core)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build_dir="${BUILD_DIR:-build}"
+cmake -S . -B "$build_dir" -G Ninja ${CMAKE_ARGS:-} >/dev/null
+cmake --build "$build_dir" -j"$(nproc)"

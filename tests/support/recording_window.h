@@ -1,0 +1,105 @@
+// A drawing window that records every stroke and control change instead of
+// drawing, so that tests can check what a viewer would see.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/design_window.h"
+
+namespace kalo::test {
+
+struct Stroke {
+  enum Kind { kLine, kDot } kind;
+  Single x1, y1, x2, y2;  // a dot has x2 == x1, y2 == y1
+  Long colour;
+  Integer width;
+  Integer mode;
+  long yields_before;  // pacer yields seen before this stroke (if a pacer is attached)
+};
+
+class RecordingWindow final : public DesignWindow {
+ public:
+  RecordingWindow(Single width = 1920, Single height = 1080) : w_(width), h_(height) {}
+
+  // Lets strokes note how many yields came before them.
+  void AttachYieldCounter(const long* yields) { yields_ = yields; }
+
+  void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override {
+    strokes.push_back({Stroke::kLine, x1, y1, x2, y2, colour, width_, mode_, yields_ ? *yields_ : 0});
+  }
+  void PSet(Single x, Single y, Long colour) override {
+    strokes.push_back({Stroke::kDot, x, y, x, y, colour, width_, mode_, yields_ ? *yields_ : 0});
+  }
+  Long ForeColor() const override { return fore_; }
+  void SetForeColor(Long c) override { fore_ = c; }
+  Integer DrawWidth() const override { return width_; }
+  void SetDrawWidth(Integer w) override { width_ = w; }
+  Integer DrawMode() const override { return mode_; }
+  void SetDrawMode(Integer m) override { mode_ = m; }
+  Long BackColor() const override { return back_; }
+  void SetBackColor(Long c) override { back_ = c; }
+  void Cls() override {
+    ++clears;
+    strokes_before_clear.push_back(strokes.size());
+  }
+  void Refresh() override { ++refreshes; }
+  Single ScaleWidth() const override { return w_; }
+  Single ScaleHeight() const override { return h_; }
+
+  void SetCaption(Control c, const std::string& t) override { ctl_[c].caption = t; }
+  std::string Caption(Control c) const override { return get(c).caption; }
+  void SetVisible(Control c, bool v) override { ctl_[c].visible = v; }
+  bool IsVisible(Control c) const override { return get(c).visible; }
+  void Move(Control c, Single l, Single t) override {
+    ctl_[c].left = l;
+    ctl_[c].top = t;
+  }
+  Single Left(Control c) const override { return get(c).left; }
+  Single Top(Control c) const override { return get(c).top; }
+  Single Width(Control c) const override { return get(c).width; }
+  Single Height(Control c) const override { return get(c).height; }
+  void SetColours(Control c, Long back, Long fore) override {
+    ctl_[c].back = back;
+    ctl_[c].fore = fore;
+  }
+  void SetSize(Control c, Single w, Single h) {
+    ctl_[c].width = w;
+    ctl_[c].height = h;
+  }
+  Long ControlBack(Control c) const { return get(c).back; }
+  Long ControlFore(Control c) const { return get(c).fore; }
+
+  size_t lines() const {
+    size_t n = 0;
+    for (const auto& s : strokes) n += s.kind == Stroke::kLine;
+    return n;
+  }
+  size_t dots() const { return strokes.size() - lines(); }
+
+  std::vector<Stroke> strokes;
+  std::vector<size_t> strokes_before_clear;
+  int clears = 0;
+  int refreshes = 0;
+
+ private:
+  struct Ctl {
+    std::string caption;
+    bool visible = false;
+    Single left = 0, top = 0, width = 100, height = 25;
+    Long back = 0, fore = 0;
+  };
+  const Ctl& get(Control c) const {
+    static const Ctl empty;
+    auto it = ctl_.find(c);
+    return it == ctl_.end() ? empty : it->second;
+  }
+  Single w_, h_;
+  Long fore_ = 0, back_ = 0;
+  Integer width_ = 1, mode_ = 13;
+  const long* yields_ = nullptr;
+  std::map<Control, Ctl> ctl_;
+};
+
+}  // namespace kalo::test
