@@ -1,0 +1,20 @@
+#include "engine/basic_types.h"
+
+#include "engine/design_state.h"
+
+namespace kalo {
+
+Long QBColor(int i) {
+  static constexpr Long kColours[16] = {
+      RGB(0, 0, 0),       RGB(0, 0, 128),   RGB(0, 128, 0),   RGB(0, 128, 128),
+      RGB(128, 0, 0),     RGB(128, 0, 128), RGB(128, 128, 0), RGB(192, 192, 192),
+      RGB(128, 128, 128), RGB(0, 0, 255),   RGB(0, 255, 0),   RGB(0, 255, 255),
+      RGB(255, 0, 0),     RGB(255, 0, 255), RGB(255, 255, 0), RGB(255, 255, 255),
+  };
+  return kColours[i & 15];
+}
+
+const char* const kDesignTypeNames[kDesignTypeCount] = {"KaloSpiral", "KaloYarn",  "KaloStar",
+                                                        "KaloGons",   "KaloAngle", "KaloBoxes"};
+
+}  // namespace kalo
