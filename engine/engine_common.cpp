@@ -1,0 +1,15 @@
+#include "engine/engine.h"
+#include "platform/numbers.h"
+
+namespace kalo {
+
+Single Draw(RandomSource& rnd, double n) {
+  return static_cast<Single>(Int(static_cast<double>(rnd.Rnd()) * n) + 1);
+}
+
+void StrokeStep(EngineContext& e) {
+  e.pacer.DoEvents();
+  if (e.s.StrokeDelay > 0) e.pacer.Sleep(CLng(e.s.StrokeDelay));
+}
+
+}  // namespace kalo
