@@ -406,6 +406,11 @@ PixelRect ForEachCapsuleSpan(const Segment& s, double r, int width, int height, 
     for (int y = top; y < middle_top; ++y) emit(y, general_row(y));
     for (int y = middle_top; y <= middle_bottom; ++y) {
       const double centre = s.x0 + (y - s.y0) * slope_x;
+      {
+        const int ahead = std::min(y + 8, middle_bottom);
+        const double c2 = s.x0 + (ahead - s.y0) * slope_x - half_x;
+        span.Prefetch(ahead, std::clamp(static_cast<int>(c2), 0, width - 1));
+      }
       emit(y, PixelSpan(centre - half_x, centre + half_x, width));
     }
     for (int y = middle_bottom + 1; y <= bottom; ++y) emit(y, general_row(y));
@@ -413,16 +418,26 @@ PixelRect ForEachCapsuleSpan(const Segment& s, double r, int width, int height, 
   return min_left <= max_right ? PixelRect{min_left, first_row, max_right + 1, last_row + 1} : none;
 }
 
+template <int Mode>
+struct SpanPainter {
+  uint32_t* bits;
+  int width;
+  uint32_t pen;
+  void operator()(int y, int left, int right) const {
+    ApplySpan<Mode>(bits + static_cast<size_t>(y) * width + left, right - left + 1, pen);
+  }
+  void Prefetch(int y, int x) const {
+    __builtin_prefetch(bits + static_cast<size_t>(y) * width + x, 1);
+  }
+};
+
 // Draws the capsule in the given mode; returns the rectangle it changed.
 PixelRect FillCapsule(uint32_t* bits, int width, int height, int mode, const Segment& s, double r,
                       uint32_t pen) {
   PixelRect changed;
   WithMode(mode, [&](auto m) {
     changed =
-        ForEachCapsuleSpan(s, r, width, height, [bits, width, pen](int y, int left, int right) {
-          ApplySpan<decltype(m)::value>(bits + static_cast<size_t>(y) * width + left,
-                                        right - left + 1, pen);
-        });
+        ForEachCapsuleSpan(s, r, width, height, SpanPainter<decltype(m)::value>{bits, width, pen});
   });
   return changed;
 }
