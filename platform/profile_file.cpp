@@ -127,7 +127,7 @@ ProfileSection::ProfileSection(std::string_view text, std::string_view section) 
       if (found_) break;
       found_ = SameName(line.name, section);
     } else if (found_ && line.kind == Line::kKey) {
-      values_.emplace(Folded(line.name), UpToNul(line.value));
+      values_.emplace(Folded(line.name), line.value);
     }
   }
 }
@@ -296,12 +296,12 @@ bool WriteProfileStrings(const std::string& path, std::string_view section,
   // A name or value that breaks a line would smuggle foreign lines into the
   // file, and a name with "=" or "[" could never be read back.
   if (ContainsLineBreakOrNul(section) || section.find(']') != std::string_view::npos) {
-    return fail("the section name holds a character a profile line cannot");
+    return fail("the section name contains a line break, a NUL or \"]\"");
   }
   for (const auto& [name, value] : writes) {
     if (ContainsLineBreakOrNul(name) || name.find('=') != std::string::npos || Trim(name).empty() ||
         Trim(name).front() == '[' || ContainsLineBreakOrNul(value)) {
-      return fail("the setting " + name + " holds a character a profile line cannot");
+      return fail("the setting \"" + name + "\" contains a line break or a NUL");
     }
   }
 
@@ -309,7 +309,7 @@ bool WriteProfileStrings(const std::string& path, std::string_view section,
   if (old.status == ProfileReadStatus::kUnreadable) {
     // Writing over a file we cannot read would throw away every other
     // section in it.
-    return fail("the existing file cannot be read (" + old.error + ")");
+    return fail("the file already there cannot be read (" + old.error + ")");
   }
   std::string text = ApplyProfileWrites(old.text, section, writes);
   if (old.status == ProfileReadStatus::kRead && text == old.text) return true;
@@ -323,11 +323,11 @@ bool WriteProfileStrings(const std::string& path, std::string_view section,
 
   QSaveFile file(QFile::decodeName(path.c_str()));
   if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString().toStdString());
+  // Until commit() the old file is untouched; an abandoned QSaveFile throws
+  // its temporary copy away.
   if (file.write(text.data(), static_cast<qint64>(text.size())) !=
       static_cast<qint64>(text.size())) {
-    QString reason = file.errorString();
-    file.cancelWriting();
-    return fail(reason.toStdString());
+    return fail(file.errorString().toStdString());
   }
   if (!file.commit()) return fail(file.errorString().toStdString());
   return true;
