@@ -16,18 +16,6 @@ constexpr Integer kCopyPen = 13;
 // A 0-based whole number below n, each with chance 1 in n.
 int Below(RandomSource& rnd, double n) { return static_cast<int>(Int(rnd.Rnd() * n)); }
 
-// The two-letter code a choice setting is known by ("LD", "SO", "BO", ...):
-// its first two characters in upper case. Read here rather than through the
-// settings store so that the loop, like the engine, builds without the
-// windowing library.
-std::string SettingCode(const std::string& text) {
-  std::string code = text.substr(0, 2);
-  for (char& c : code) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return code;
-}
-
 }  // namespace
 
 void RunDesignLoop(LoopContext& ctx) {
@@ -54,9 +42,9 @@ void DesignLoop::ReadSettings() {
   loc_.settings.MaxDrawWidth = Val(t[kMaxDrawWidth]);
   loc_.settings.MaxLayers = Val(t[kMaxLayers]);
   loc_.settings.Brightness = Val(t[kBrightness]);
-  loc_.settings.LinesDots = SettingCode(t[kLinesDots]);
-  loc_.settings.SolidMix = SettingCode(t[kSolidMix]);
-  loc_.settings.Roundness = SettingCode(t[kRoundness]);
+  loc_.settings.LinesDots = Code(t[kLinesDots]);
+  loc_.settings.SolidMix = Code(t[kSolidMix]);
+  loc_.settings.Roundness = Code(t[kRoundness]);
 }
 
 void DesignLoop::Wait(int units) {
