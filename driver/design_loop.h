@@ -3,6 +3,8 @@
 // it is left when the pacer throws SaverEnded.
 #pragma once
 
+#include <string>
+
 #include "driver/run_state.h"
 #include "engine/engine.h"
 
@@ -37,19 +39,114 @@ struct LoopContext {
 // Runs designs until the saver is ended (SaverEnded propagates out).
 void RunDesignLoop(LoopContext& ctx);
 
-// Runs exactly one design (T to E, and F when the picture is complete); for
-// tests and benchmarks. Keeps the loop-local state in `loop` between calls.
-struct LoopLocals;
+// The settings that steer the loop, read afresh from the settings texts at
+// the top of every design.
+struct LoopSettings {
+  double MaxDrawWidth = 0;
+  double MaxLayers = 0;
+  double Brightness = 0;
+  std::string LinesDots;  // two-letter codes: "LD", "LI", "DO", ...
+  std::string SolidMix;   // "SO", "MI", "SM", ...
+  std::string Roundness;  // "CI", "DI", "BO", ...
+};
+
+// The loop's own state between designs and pictures. All flags start False.
+struct LoopLocals {
+  Integer DesignsPerPicture = 1;  // designs before the picture is cleared
+  Integer DesignCount = 0;        // designs finished in this picture
+  Integer LayerCount = 0;         // layers finished of this design
+  Integer PenWidth = 0;           // DrawWidth of the next layer; below 1 ends the design
+  Integer DrawModeChoice = 0;     // DrawMode of the next layer
+  Long PrevColour = 0;            // ForeColor of the previous layer
+  Single HalfHeight = 0;          // vertical screen centre, fixed for the run
+  Single Decay = 0;               // pen-width decay factor, 0 to 1
+
+  Boolean FirstLayer = False;
+  // Per picture.
+  Boolean ClusterPicture = False;
+  Boolean SingleSetUp = False;
+  Boolean FixedDecay = False;
+  Boolean ThinCluster = False;
+  // Per design.
+  Boolean FixedMode = False;   // keep the drawing mode
+  Boolean FixedStyle = False;  // keep lines or dots for the whole design
+  Boolean KeepStyle = False;   // keep lines or dots for the next layer
+  Boolean NoBoxFlags = False;
+  Boolean NoGonSides = False;
+
+  LoopSettings settings;
+};
+
+// Bounds on draws that could otherwise repeat for ever.
+inline constexpr int kColourTries = 1000;
+inline constexpr int kClusterSpiralTries = 10000;
+
+// One design at a time: T (top of design), P (picture set-up), D (design
+// set-up), L (layers), E (end of design) and F (end of picture). The steps
+// are public so that tests can set up state and run just the step under test.
 class DesignLoop {
  public:
   explicit DesignLoop(LoopContext& ctx);
-  ~DesignLoop();
+
+  // Runs exactly one design, T to E, and F when the picture is complete.
   void RunOneDesign();
-  const LoopLocals& locals() const { return *locals_; }
+
+  LoopLocals& locals() { return loc_; }
+  const LoopLocals& locals() const { return loc_; }
+
+  void ReadSettings();
+
+  // T
+  void ProposeCentre();
+  // P
+  void SetUpPicture();
+  // D
+  void SetUpDesign();
+  void ChooseDesignType();
+  void ChooseDrawModeAndFixing();
+  void ChoosePenWidth();
+  void ChooseLinesOrDots();
+  void PresetSpiral();
+  void ChooseDesignFlags();
+  void PickParams();
+  void FlattenSomeBoxes();
+  void TuneSpiral();
+  // L
+  void DrawLayers();
+  void PrepareFirstLayer();
+  void PlaceClusterDesign();
+  void PrepareLaterLayer();
+  void RefreshLayerMode();
+  void ChooseLayerPenAndColour();
+  void RestInThinCluster();
+  void ApplySolidMix();
+  void MaybeNarrowPen();
+  void DecayPenWidth();
+  // E; returns true when the picture is complete.
+  bool EndDesign();
+  void SaveMarkedDesign();
+  // F
+  void EndPicture();
+
+  // The pickers.
+  void PickDrawMode();
+  void PickStretch(Integer limit);
+  void PickClusterCenter();
+
+  // Rests units x 250 ms, letting input run after each.
+  void Wait(int units);
 
  private:
+  bool OffCentre();  // returns true for the two outer rows
+  Long LayerColour();
+  void NewRandomBackground();
+  bool Enabled(Integer type) const;
+
   LoopContext& ctx_;
-  LoopLocals* locals_;
+  DesignState& s_;
+  DesignWindow& win_;
+  RandomSource& rnd_;
+  LoopLocals loc_;
 };
 
 }  // namespace kalo

@@ -1,0 +1,87 @@
+#include "settings/settings_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/numbers.h"
+#include "platform/profile_file.h"
+
+namespace kalo {
+
+const char* const kSettingNames[kSettingCount] = {
+    "KaloSpiral", "KaloYarn",  "KaloStar",   "KaloGons",     "KaloAngle",
+    "KaloBoxes",  "DrawDelay", "Brightness", "MaxDrawWidth", "MaxLayers",
+    "LinesDots",  "SolidMix",  "BgColor",    "Roundness",    "ShowAbout",
+};
+
+// "BLACK" and "BOTH" differ in case from what the dialog writes; only their
+// first two letters are ever compared, so both spellings mean the same.
+const char* const kSettingDefaults[kSettingCount] = {
+    "TRUE", "FALSE", "FALSE", "TRUE", "FALSE", "FALSE", "0",    "255",
+    "80",   "32",    "LD",    "SM",   "BLACK", "BOTH",  "TRUE",
+};
+
+namespace {
+
+std::string UpperPrefix(std::string_view text, std::size_t n) {
+  std::string out(text.substr(0, n));
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+}  // namespace
+
+bool ReadsTrue(std::string_view text) { return UpperPrefix(text, 4) == "TRUE"; }
+
+std::string Code(std::string_view text) { return UpperPrefix(text, 2); }
+
+double Number(std::string_view text) { return Val(text); }
+
+std::string ProfilePath() {
+  // A relative XDG_CONFIG_HOME is not a valid setting for it, and would put
+  // the profile wherever the saver happened to be started.
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  std::string base;
+  if (xdg && xdg[0] == '/') {
+    base = xdg;
+  } else {
+    base = QFile::encodeName(QDir::homePath()).toStdString() + "/.config";
+  }
+  return base + "/kalosaver/CONTROL.INI";
+}
+
+SettingsTexts ReadSettings(const std::string& path) {
+  // The file is read and parsed once; a file that is missing or cannot be
+  // read is an empty profile, so every key takes its default.
+  ProfileText file = ReadProfileText(path);
+  if (file.status != ProfileReadStatus::kRead) file.text.clear();
+  ProfileSection section(file.text, kProfileSection);
+
+  SettingsTexts texts;
+  for (int k = 0; k < kSettingCount; ++k) {
+    texts.text[k] = section.Get(kSettingNames[k], kSettingDefaults[k]);
+  }
+  return texts;
+}
+
+WriteResult WriteSettings(const SettingsTexts& texts, const std::string& path) {
+  std::vector<std::pair<std::string, std::string>> writes;
+  writes.reserve(kSettingCount);
+  for (int k = 0; k < kSettingCount; ++k) writes.emplace_back(kSettingNames[k], texts.text[k]);
+
+  // A profile written by the saver always enables at least one design type.
+  bool noneEnabled = true;
+  for (int k = kKaloSpiral; k <= kKaloBoxes; ++k)
+    noneEnabled = noneEnabled && texts.text[k] == "FALSE";
+  if (noneEnabled) writes[kKaloSpiral].second = "TRUE";
+
+  WriteResult result;
+  result.ok = WriteProfileStrings(path, kProfileSection, writes, &result.error);
+  return result;
+}
+
+}  // namespace kalo

@@ -1,0 +1,210 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/engine.h"
+#include "support/fake_pacer.h"
+#include "support/recording_window.h"
+#include "support/scripted_random.h"
+
+namespace kalo {
+namespace {
+
+using test::Stroke;
+
+class BoxesTest : public ::testing::Test {
+ protected:
+  BoxesTest() {
+    s.DesignType = KaloBoxes;
+    s.UseLines[KaloBoxes] = True;
+    s.CenterX = 960;
+    s.CenterY = 540;
+    s.XStretch = 1;
+    s.BoxReach = 1.04f;
+    s.HalfWidth = 400;
+    s.BoxCount = 4;
+    s.BoxGrowth = 20;
+    s.BoxTwist = 0;
+    win.AttachYieldCounter(&pacer.yields);
+  }
+
+  void SetFlags(std::initializer_list<int> on) {
+    s.BoxFlags = {};
+    for (int f : on) s.BoxFlags[f] = True;
+  }
+  void SetAllFlags() {
+    for (int f = 0; f < 16; ++f) s.BoxFlags[f] = True;
+  }
+  // Every ring ends with a yield of its own after its squares' yields.
+  long Rings() const { return pacer.yields / (static_cast<long>(s.BoxCount) + 1); }
+  bool IsCentre(Single x, Single y) const { return x == s.CenterX && y == s.CenterY; }
+
+  DesignState s;
+  test::RecordingWindow win;
+  test::FakePacer pacer;
+  test::ScriptedRandom rnd;
+  EngineContext e{s, win, pacer, rnd};
+};
+
+TEST_F(BoxesTest, SquareStandsUpAndRightOfTheCentreAtAngleZero) {
+  s.CenterX = 100;
+  s.CenterY = 100;
+  s.SideLength = 20;
+  CalcBoxPoints(s, 0);
+  EXPECT_NEAR(s.CurX, 100, 1e-4);  // corner 1, above the centre
+  EXPECT_NEAR(s.CurY, 80, 1e-4);
+  EXPECT_NEAR(s.EndX, 120, 1e-4);  // corner 2, opposite the centre
+  EXPECT_NEAR(s.EndY, 80, 1e-4);
+  EXPECT_NEAR(s.BoxX3, 120, 1e-4);  // corner 3, right of the centre
+  EXPECT_NEAR(s.BoxY3, 100, 1e-4);
+  EXPECT_NEAR(s.BoxX5, 100, 1e-4);
+  EXPECT_NEAR(s.BoxY5, 90, 1e-4);
+  EXPECT_NEAR(s.BoxX6, 110, 1e-4);
+  EXPECT_NEAR(s.BoxY6, 80, 1e-4);
+  EXPECT_NEAR(s.BoxX7, 120, 1e-4);
+  EXPECT_NEAR(s.BoxY7, 90, 1e-4);
+  EXPECT_NEAR(s.BoxX8, 110, 1e-4);
+  EXPECT_NEAR(s.BoxY8, 100, 1e-4);
+  // The middle uses the factor .707142857, a hair beyond the true middle.
+  EXPECT_NEAR(s.BoxMidX, 100 + 0.707142857 * 20 * std::cos(-3.14159265 / 4), 1e-4);
+  EXPECT_NEAR(s.BoxMidY, 100 + 0.707142857 * 20 * std::sin(-3.14159265 / 4), 1e-4);
+  EXPECT_GT(s.BoxMidX, 110.0005);
+
+  // Stretching doubles every horizontal offset and leaves the vertical ones.
+  s.XStretch = 2;
+  CalcBoxPoints(s, 0);
+  EXPECT_NEAR(s.EndX, 140, 1e-4);
+  EXPECT_NEAR(s.EndY, 80, 1e-4);
+  EXPECT_NEAR(s.BoxX7, 140, 1e-4);
+  EXPECT_NEAR(s.BoxX8, 120, 1e-4);
+}
+
+TEST_F(BoxesTest, NoFlagsDrawNothingButStillPace) {
+  s.StrokeDelay = 3;
+  DrawBoxes(e);
+  EXPECT_TRUE(win.strokes.empty());
+  EXPECT_EQ(pacer.yields, 17 * 5);
+  EXPECT_EQ(pacer.sleeps, 17 * 4);
+  EXPECT_EQ(pacer.slept_ms, 17 * 4 * 3);
+}
+
+TEST_F(BoxesTest, RingsGrowUntilTheReachOfTheHalfWidth) {
+  SetFlags({0});  // centre to the middle of the first side: half a side long
+  DrawBoxes(e);
+  EXPECT_EQ(Rings(), 17);
+  ASSERT_EQ(win.strokes.size(), 17u * 4u);
+  double side = 20;
+  for (size_t k = 0; k < win.strokes.size(); ++k) {
+    const Stroke& st = win.strokes[k];
+    if (k > 0 && k % 4 == 0) side *= 1.2;
+    EXPECT_NEAR(std::hypot(st.x2 - st.x1, st.y2 - st.y1), side / 2, 1e-3) << k;
+  }
+  EXPECT_NEAR(side, 369.77, 0.01);
+  EXPECT_NEAR(s.SideLength, 443.7, 0.05);
+
+  pacer = {};
+  s.HalfWidth = 50;
+  DrawBoxes(e);
+  EXPECT_EQ(Rings(), 6);
+
+  pacer = {};
+  s.HalfWidth = 400;
+  s.BoxCount = 15;
+  DrawBoxes(e);
+  EXPECT_EQ(Rings(), 17);
+}
+
+TEST_F(BoxesTest, AllFlagsDrawOutlinesDiagonalsAndMidlinesInOneGoPerSquare) {
+  SetAllFlags();
+  pacer.on_yield = [&](long n) { win.SetForeColor(static_cast<Long>(n)); };
+  DrawBoxes(e);
+  ASSERT_EQ(win.strokes.size(), 17u * 4u * 16u);
+  for (size_t sq = 0; sq < win.strokes.size() / 16; ++sq) {
+    const Stroke* st = &win.strokes[16 * sq];
+    for (int f = 0; f < 16; ++f) {
+      EXPECT_EQ(st[f].kind, Stroke::kLine);
+      EXPECT_EQ(st[f].yields_before, st[0].yields_before);
+      EXPECT_EQ(st[f].colour, st[0].yields_before);  // one colour per square
+    }
+    // The outline is walked in half-sides from the centre back to it.
+    EXPECT_TRUE(IsCentre(st[0].x1, st[0].y1));
+    for (int f = 1; f < 8; ++f) {
+      EXPECT_EQ(st[f].x1, st[f - 1].x2);
+      EXPECT_EQ(st[f].y1, st[f - 1].y2);
+    }
+    EXPECT_TRUE(IsCentre(st[7].x2, st[7].y2));
+    // Spokes from the centre and the eight outline points meet in the middle.
+    EXPECT_TRUE(IsCentre(st[8].x1, st[8].y1));
+    for (int f = 8; f < 16; ++f) {
+      EXPECT_EQ(st[f].x2, st[8].x2);
+      EXPECT_EQ(st[f].y2, st[8].y2);
+      const Stroke& outline = st[f == 8 ? 0 : f - 9];
+      EXPECT_EQ(st[f].x1, f == 8 ? outline.x1 : outline.x2);
+      EXPECT_EQ(st[f].y1, f == 8 ? outline.y1 : outline.y2);
+    }
+  }
+  // One yield per square and one per ring.
+  EXPECT_EQ(pacer.yields, 17 * 5);
+}
+
+TEST_F(BoxesTest, TwistTurnsEachRingFurther) {
+  SetFlags({0});
+  const auto heading = [](const Stroke& st) { return std::atan2(st.y2 - st.y1, st.x2 - st.x1); };
+  DrawBoxes(e);
+  // Without a twist the rings nest along the same four directions.
+  for (size_t k = 4; k < win.strokes.size(); ++k)
+    EXPECT_NEAR(heading(win.strokes[k]), heading(win.strokes[k % 4]), 1e-4) << k;
+
+  win.strokes.clear();
+  s.BoxTwist = 10;
+  DrawBoxes(e);
+  ASSERT_GE(win.strokes.size(), 8u);
+  const double turn = heading(win.strokes[4]) - heading(win.strokes[0]);
+  EXPECT_NEAR(turn, 10 * 3.14159265 / 180, 1e-4);
+  // The first ring starts a 29th of a half turn past the straight-up side.
+  EXPECT_NEAR(heading(win.strokes[0]), 3.14159265 / 29 - 3.14159265 / 2, 1e-5);
+}
+
+TEST_F(BoxesTest, DotModeDotsBothEndsOfEachStrokeWithTheCentreOncePerFlag) {
+  s.UseLines[KaloBoxes] = False;
+  SetFlags({0, 7, 8});
+  DrawBoxes(e);
+  ASSERT_EQ(win.strokes.size(), 17u * 4u * 6u);
+  EXPECT_EQ(win.dots(), win.strokes.size());
+  for (size_t sq = 0; sq < win.strokes.size() / 6; ++sq) {
+    const Stroke* st = &win.strokes[6 * sq];
+    int centre = 0;
+    for (int k = 0; k < 6; ++k) {
+      EXPECT_EQ(st[k].yields_before, st[0].yields_before);
+      centre += IsCentre(st[k].x1, st[k].y1);
+    }
+    EXPECT_EQ(centre, 3) << sq;
+    EXPECT_TRUE(IsCentre(st[0].x1, st[0].y1));  // flag 0 starts at the centre
+    EXPECT_TRUE(IsCentre(st[3].x1, st[3].y1));  // flag 7 ends there
+    EXPECT_TRUE(IsCentre(st[4].x1, st[4].y1));  // flag 8 starts there
+  }
+}
+
+TEST_F(BoxesTest, WildSettingsStillEnd) {
+  SetFlags({0});
+  s.BoxGrowth = 0;  // no growth: one ring, then the side jumps to the reach
+  DrawBoxes(e);
+  EXPECT_EQ(Rings(), 1);
+  EXPECT_FLOAT_EQ(s.SideLength, 416);
+
+  for (Single count : {-3.0f, 0.0f, NAN}) {
+    pacer = {};
+    s.BoxGrowth = 20;
+    s.BoxCount = count;
+    DrawBoxes(e);
+    EXPECT_LE(pacer.yields, 17 * 2) << count;  // one square and one ring yield per ring
+  }
+  pacer = {};
+  s.BoxCount = 4;
+  s.BoxGrowth = -50;
+  DrawBoxes(e);
+  EXPECT_EQ(pacer.yields, 5);
+}
+
+}  // namespace
+}  // namespace kalo

@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#include "platform/profile_file.h"
+
+namespace kalo {
+namespace {
+
+using namespace std::string_literals;
+using Writes = std::vector<std::pair<std::string, std::string>>;
+
+std::string Get(std::string_view text, std::string_view section, std::string_view key,
+                std::string_view def = "dflt") {
+  return ProfileSection(text, section).Get(key, def);
+}
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void Spill(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(ProfileRead, NamesMatchWithoutCaseAndBlanksDoNotCount) {
+  const std::string text =
+      "[Other]\nKey=other\n"
+      "  [ screen saver.KALOSHARE ]  \n"
+      "  kalospiral   =   yes  \n"
+      "\tDrawDelay\t=\t12\t\n";
+  EXPECT_EQ(Get(text, "Screen Saver.KaloShare", "KaloSpiral"), "yes");
+  EXPECT_EQ(Get(text, "Screen Saver.KaloShare", "drawdelay"), "12");
+  EXPECT_EQ(Get(text, "Screen Saver.KaloShare", "Key"), "dflt") << "key of another section";
+  EXPECT_EQ(Get(text, "Missing", "Key"), "dflt");
+  EXPECT_EQ(Get("", "Other", "Key"), "dflt");
+  EXPECT_FALSE(ProfileSection(text, "Missing").found());
+}
+
+TEST(ProfileRead, ValueIsSeenThroughAnEightCharacterBuffer) {
+  const std::string text = "[S]\nRound=Circular\nEmpty=\nExact=1234567\n";
+  EXPECT_EQ(Get(text, "S", "Round"), "Circula");
+  EXPECT_EQ(Get(text, "S", "Exact"), "1234567");
+  EXPECT_EQ(Get(text, "S", "Empty"), "") << "a present but empty key is not the default";
+  EXPECT_EQ(Get(text, "S", "Missing", "Defaults"), "Default") << "defaults pass the buffer too";
+  EXPECT_EQ(ProfileSection(text, "S").Get("Round", "", 4), "Cir");
+  EXPECT_EQ(ProfileSection(text, "S").Get("Round", "", 0), "");
+}
+
+TEST(ProfileRead, FirstOfDuplicatesWinsAndLooseKeysBelongNowhere) {
+  const std::string text =
+      "Loose=outside\n"
+      "[S]\nA=first\nA=second\n"
+      "[T]\nA=t\n"
+      "[s]\nA=third\nB=only-in-repeat\n";
+  EXPECT_EQ(Get(text, "S", "A"), "first");
+  EXPECT_EQ(Get(text, "S", "B"), "dflt") << "a repeated section adds nothing";
+  EXPECT_EQ(Get(text, "S", "Loose"), "dflt");
+  EXPECT_EQ(Get(text, "T", "A"), "t");
+}
+
+TEST(ProfileRead, LineEndingsHeadersAndOddLines) {
+  const std::string mixed = "[A]\r\nX=crlf\r\n[B]\nX=lf\n[C]\r\nX=last-no-newline";
+  EXPECT_EQ(Get(mixed, "A", "X"), "crlf");
+  EXPECT_EQ(Get(mixed, "B", "X"), "lf");
+  EXPECT_EQ(Get(mixed, "C", "X"), "last-no");
+
+  // A header that lost its bracket still opens its section and still ends
+  // the one before it; text after a closing bracket is not part of the name.
+  const std::string headers =
+      "[A]\nX=a\n"
+      "[Broken Header  \nX=broken\n"
+      "[Tail] ; remark\nX=tail\n";
+  EXPECT_EQ(Get(headers, "Broken Header", "X"), "broken");
+  EXPECT_EQ(Get(headers, "A", "X"), "a");
+  EXPECT_EQ(Get(headers, "Tail", "X"), "tail");
+
+  // Lines without "=" are not keys; comments never match a real key; a
+  // byte-order mark does not hide the first header.
+  const std::string odd = "\xEF\xBB\xBF[S]\nX\n; X=comment\nX=real\n";
+  EXPECT_EQ(Get(odd, "S", "X"), "real");
+}
+
+TEST(ProfileRead, BinaryBytesAndNulsAreHarmless) {
+  std::string text = "[S]\nA=ab";
+  text += '\0';
+  text += "cdef\nB=\xff\xfe\x01\x80zz\n";
+  text += "\0\0\0[\0]\n=\n[\n]\n==\n"s;
+  text += "C=ok\n";
+  EXPECT_EQ(Get(text, "S", "A"), "ab") << "a NUL ends the value";
+  EXPECT_EQ(Get(text, "S", "B"), "\xff\xfe\x01\x80zz");
+  EXPECT_EQ(Get(text, "S", "C"), "dflt") << "the lone [ opened a section of its own";
+
+  std::string noise;
+  for (int i = 0; i < 200000; ++i) noise += static_cast<char>((i * 7919) % 256);
+  EXPECT_EQ(Get(noise + "\n[S]\nA=fine\n", "S", "A"), "fine");
+}
+
+TEST(ProfileRead, HugeLinesAndFilesAreReadQuickly) {
+  const std::string huge(5 << 20, 'x');
+  const std::string text = "[S]\nJunk=" + huge + "\n" + huge + "\nLong=" + huge + "\nA=1\n";
+  EXPECT_EQ(Get(text, "S", "Long"), "xxxxxxx");
+  EXPECT_EQ(Get(text, "S", "A"), "1");
+
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string path = dir.filePath("CONTROL.INI").toStdString();
+  {
+    std::ofstream out(path, std::ios::binary);
+    std::string block;
+    for (int i = 0; i < 1000; ++i) block += "[Sec" + std::to_string(i) + "]\nKey=value\n";
+    while (static_cast<std::size_t>(out.tellp()) < (30u << 20)) out << block;
+    out << "[S]\nA=found\n";
+  }
+  const auto start = std::chrono::steady_clock::now();
+  ProfileText file = ReadProfileText(path);
+  ProfileSection section(file.text, "S");
+  std::string value;
+  for (int i = 0; i < 15; ++i) value = section.Get("A", "dflt");
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(value, "found");
+  EXPECT_LT(seconds, 2.0);
+}
+
+TEST(ProfileFileRead, MissingFolderPipeOrFolderInPlace) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string base = dir.path().toStdString();
+  EXPECT_EQ(ReadProfileText(base + "/none/CONTROL.INI").status, ProfileReadStatus::kMissing);
+  Spill(base + "/plain", "x");
+  EXPECT_EQ(ReadProfileText(base + "/plain/CONTROL.INI").status, ProfileReadStatus::kMissing);
+
+  ProfileText folder = ReadProfileText(base);
+  EXPECT_EQ(folder.status, ProfileReadStatus::kUnreadable);
+  EXPECT_FALSE(folder.error.empty());
+
+  // A pipe with no writer would block a plain open for ever.
+  const std::string fifo = base + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadProfileText(fifo).status, ProfileReadStatus::kUnreadable);
+
+  Spill(base + "/ok", "a\0b\r\n"s);
+  ProfileText ok = ReadProfileText(base + "/ok");
+  EXPECT_EQ(ok.status, ProfileReadStatus::kRead);
+  EXPECT_EQ(ok.text, "a\0b\r\n"s);
+}
+
+TEST(ProfileWrite, KeyLineIsReplacedWhereItStandsAndNothingElseMoves) {
+  const std::string before =
+      "; saver settings\r\n"
+      "[Desktop]\r\nWallpaper=none\r\n\r\n"
+      "[Screen Saver.KaloShare]\r\n"
+      "  kalospiral = FALSE\r\n"
+      "; keep me\n"
+      "DrawDelay=5\r\n"
+      "\r\n"
+      "[After]\nx = 1\n";
+  const std::string after = ApplyProfileWrites(before, "screen saver.kaloshare",
+                                               Writes{{"KaloSpiral", "TRUE"}, {"DrawDelay", "12"}});
+  EXPECT_EQ(after,
+            "; saver settings\r\n"
+            "[Desktop]\r\nWallpaper=none\r\n\r\n"
+            "[Screen Saver.KaloShare]\r\n"
+            "KaloSpiral=TRUE\r\n"
+            "; keep me\n"
+            "DrawDelay=12\r\n"
+            "\r\n"
+            "[After]\nx = 1\n");
+}
+
+TEST(ProfileWrite, MissingKeyGoesAfterTheLastLineOfItsSection) {
+  const std::string before = "[S]\nA=1\n; note\n\n\n[T]\nB=2\n";
+  EXPECT_EQ(ApplyProfileWrites(before, "S", Writes{{"New", "x"}, {"A", "9"}, {"Z", "z"}}),
+            "[S]\nA=9\n; note\nNew=x\nZ=z\n\n\n[T]\nB=2\n");
+
+  // The section's last line is the file's last and has no line ending.
+  EXPECT_EQ(ApplyProfileWrites("[T]\r\nB=2\r\n[S]\r\nA=1", "S", Writes{{"New", "x"}}),
+            "[T]\r\nB=2\r\n[S]\r\nA=1\r\nNew=x\r\n");
+  EXPECT_EQ(ApplyProfileWrites("[S]\n", "S", Writes{{"New", "x"}}), "[S]\nNew=x\n");
+
+  // Only the first of duplicate sections and keys is written, as only it is
+  // ever read.
+  EXPECT_EQ(ApplyProfileWrites("[S]\nA=1\nA=2\n[S]\nA=3\n", "S", Writes{{"A", "x"}, {"B", "y"}}),
+            "[S]\nA=x\nA=2\nB=y\n[S]\nA=3\n");
+}
+
+TEST(ProfileWrite, MissingSectionGoesAtTheEndOfTheFile) {
+  EXPECT_EQ(ApplyProfileWrites("", "S", Writes{{"A", "1"}, {"B", "2"}}), "[S]\nA=1\nB=2\n");
+  EXPECT_EQ(ApplyProfileWrites("[T]\r\nB=2", "S", Writes{{"A", "1"}}),
+            "[T]\r\nB=2\r\n\r\n[S]\r\nA=1\r\n");
+  EXPECT_EQ(ApplyProfileWrites("[T]\nB=2\n\n", "S", Writes{{"A", "1"}}), "[T]\nB=2\n\n[S]\nA=1\n");
+  EXPECT_EQ(ApplyProfileWrites("Loose=1\n", "S", Writes{{"Loose", "2"}}),
+            "Loose=1\n\n[S]\nLoose=2\n");
+  EXPECT_EQ(ApplyProfileWrites("[T]\n", "S", Writes{}), "[T]\n");
+}
+
+TEST(ProfileWrite, WhatIsWrittenReadsBackThroughHostileText) {
+  std::string text = "\0\xff[\n"s + "[S\nA=" + std::string(1 << 20, 'q') + "\n";
+  text += "[S]\nB=old\n";
+  const std::string after = ApplyProfileWrites(text, "S", Writes{{"A", "new"}, {"B", "b"}});
+  EXPECT_EQ(Get(after, "S", "A"), "new") << "the bracketless header is the section";
+  EXPECT_EQ(Get(after, "S", "B"), "b");
+  EXPECT_NE(after.find("[S]\nB=old\n"), std::string::npos) << "the shadowed repeat stays";
+}
+
+class ProfileFileWrite : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+  std::string Path(const std::string& rel) const {
+    return dir_.filePath(QString::fromStdString(rel)).toStdString();
+  }
+  QStringList Entries(const std::string& rel) const {
+    return QDir(QString::fromStdString(Path(rel)))
+        .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+  }
+  QTemporaryDir dir_;
+};
+
+TEST_F(ProfileFileWrite, CreatesFolderAndFileAndKeepsOtherSections) {
+  const std::string path = Path("deep/er/CONTROL.INI");
+  std::string error;
+  ASSERT_TRUE(WriteProfileStrings(path, "S", Writes{{"A", "1"}}, &error)) << error;
+  EXPECT_EQ(Slurp(path), "[S]\nA=1\n");
+
+  Spill(path, "[T]\r\nB=2\r\n\r\n[S]\r\nA=1\r\n");
+  ASSERT_TRUE(WriteProfileStrings(path, "S", Writes{{"A", "7"}, {"C", "3"}}, &error)) << error;
+  EXPECT_EQ(Slurp(path), "[T]\r\nB=2\r\n\r\n[S]\r\nA=7\r\nC=3\r\n");
+  EXPECT_EQ(Entries("deep/er"), QStringList{"CONTROL.INI"}) << "no temporary file left behind";
+}
+
+TEST_F(ProfileFileWrite, FailureIsReportedAndLeavesTheOldFileAlone) {
+  std::string error;
+  // The folder cannot be made: a file stands where it should be.
+  Spill(Path("file-not-dir"), "x");
+  EXPECT_FALSE(
+      WriteProfileStrings(Path("file-not-dir/CONTROL.INI"), "S", Writes{{"A", "1"}}, &error));
+  EXPECT_NE(error.find("file-not-dir"), std::string::npos) << error;
+  EXPECT_EQ(Slurp(Path("file-not-dir")), "x");
+
+  // A folder stands where the file should be.
+  ASSERT_TRUE(QDir(dir_.path()).mkdir("CONTROL.INI"));
+  error.clear();
+  EXPECT_FALSE(WriteProfileStrings(Path("CONTROL.INI"), "S", Writes{{"A", "1"}}, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(Path("CONTROL.INI"))).isDir());
+
+  // A file that cannot be read is not written over blind.
+  const std::string fifo = Path("fifo.ini");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(WriteProfileStrings(fifo, "S", Writes{{"A", "1"}}, &error));
+  struct stat st {};
+  ASSERT_EQ(stat(fifo.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  // A value that would break its line is refused, not written.
+  const std::string good = Path("good.ini");
+  Spill(good, "[S]\nA=1\n");
+  EXPECT_FALSE(WriteProfileStrings(good, "S", Writes{{"A", "1\n[Evil]\nX=1"}}, &error));
+  EXPECT_EQ(Slurp(good), "[S]\nA=1\n");
+}
+
+TEST_F(ProfileFileWrite, FullDiskLeavesTheOldFileAlone) {
+  // A file-size limit fails the write the way a full disk does, even for
+  // root, for whom folder permissions are no obstacle.
+  const std::string path = Path("CONTROL.INI");
+  const std::string old = "[Big]\n" + std::string(64 << 10, 'b') + "\n[S]\nA=1\n";
+  Spill(path, old);
+
+  struct rlimit saved {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct sigaction ignore {
+  }, previous{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGXFSZ, &ignore, &previous);
+  struct rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  std::string error;
+  const bool ok = WriteProfileStrings(path, "S", Writes{{"A", "2"}}, &error);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  sigaction(SIGXFSZ, &previous, nullptr);
+
+  EXPECT_FALSE(ok);
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(Slurp(path), old);
+  EXPECT_EQ(Entries(""), QStringList{"CONTROL.INI"});
+}
+
+}  // namespace
+}  // namespace kalo
