@@ -10,9 +10,11 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <cmath>
+#include <utility>
 
 #include "driver/startup_rules.h"
 #include "platform/numbers.h"
+#include "platform/surface_image.h"
 
 namespace kalo {
 
@@ -43,6 +45,9 @@ QColor ToQColor(Long colour) {
 }  // namespace
 
 CaptionButton::CaptionButton(QWidget* parent) : QPushButton(parent) {
+  // The buttons only show messages over the designs; a hand on the mouse
+  // over them must end the saver like anywhere else on the screen.
+  setAttribute(Qt::WA_TransparentForMouseEvents);
   setFocusPolicy(Qt::NoFocus);
   setAutoDefault(false);
 }
@@ -86,6 +91,7 @@ DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* pa
   command5_->setText("KaloSpiral");
   command5_->setGeometry(FromTwips(2280, 2880, 1215, 375));
   command5_->hide();
+  label3_->setAttribute(Qt::WA_TransparentForMouseEvents);
   label3_->setText(kFooterText);
   label3_->setAutoFillBackground(true);
   label3_->setAlignment(Qt::AlignCenter);
@@ -191,7 +197,6 @@ bool DesignPic::event(QEvent* event) {
     keyPressEvent(static_cast<QKeyEvent*>(event));
     return true;
   }
-  if (event->type() == QEvent::DevicePixelRatioChange) FitImage();
   return QWidget::event(event);
 }
 
@@ -229,8 +234,7 @@ void DesignPic::closeEvent(QCloseEvent* event) {
 
 void DesignPic::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  const QImage image(reinterpret_cast<const uchar*>(surface_.bits()), surface_.width(),
-                     surface_.height(), surface_.width() * 4, QImage::Format_RGB32);
+  const QImage image = SurfaceImage(std::as_const(surface_));
   for (const QRect& r : event->region()) {
     const QRectF source(r.x() * scale_, r.y() * scale_, r.width() * scale_, r.height() * scale_);
     painter.drawImage(QRectF(r), image, source);
@@ -290,9 +294,7 @@ QWidget* DesignPic::control(Control c) const {
   return label3_;
 }
 
-QPushButton* DesignPic::button(Control c) const {
-  return qobject_cast<QPushButton*>(control(c));
-}
+QPushButton* DesignPic::button(Control c) const { return qobject_cast<QPushButton*>(control(c)); }
 
 void DesignPic::SetCaption(Control c, const std::string& text) {
   const QString caption = QString::fromStdString(text);

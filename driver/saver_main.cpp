@@ -1,11 +1,15 @@
 #include "driver/saver_main.h"
 
 #include <QApplication>
+#include <QDir>
 #include <memory>
 
+#include "display/design_export.h"
 #include "display/design_pic.h"
+#include "display/qt_save_ui.h"
 #include "driver/design_loop.h"
 #include "driver/startup_rules.h"
+#include "platform/bitmap_file.h"
 #include "platform/cursor_count.h"
 #include "platform/instance_lock.h"
 #include "platform/qt_pacer.h"
@@ -19,18 +23,48 @@ namespace {
 // What the design loop asks of the saver beyond drawing.
 class SaverHost final : public SaverServices {
  public:
-  // Saving a marked design and the about dialog come with the export and
-  // about forms; until they are part of the program a marked design is not
-  // saved and no about dialog is shown.
-  void SaveData(Integer) override {}
-  // Without the hand-off writer the companion program gets nothing; the
-  // saver still ends, as the hand-off always does.
-  void SaveDataForDrawPgm() override { EndSaver(); }
+  SaverHost(RunState& run, const DesignState& design, DesignPic& pic)
+      : pic_(pic),
+        ui_(&pic),
+        export_(run, design, ui_, Hooks(pic), QCoreApplication::applicationDirPath().toStdString(),
+                QDir::currentPath().toStdString()) {}
+
+  void SaveData(Integer dformat) override {
+    // The user is asked about the picture: it must be on the screen in full.
+    pic_.Refresh();
+    export_.SaveData(dformat);
+  }
+  void SaveDataForDrawPgm() override {
+    pic_.Refresh();
+    export_.SaveDataForDrawPgm();
+    // The hand-off ends the saver; not one more stroke after it.
+    if (HasSaverEnded()) throw SaverEnded{};
+  }
+  // The about dialog comes with the about form; until it is part of the
+  // program a save is followed by no about dialog and the occasional display
+  // shows nothing.
   void ShowAboutModal() override {}
   void ShowAboutBriefly() override {}
   void UnloadAbout() override {}
   void HideCursor() override { kalo::HideCursor(); }
   void RestoreCursor() override { kalo::RestoreCursor(); }
+
+ private:
+  static ExportHooks Hooks(DesignPic& pic) {
+    ExportHooks hooks;
+    hooks.HideCommand1 = [&pic] { pic.SetVisible(Control::Command1, false); };
+    hooks.RestoreCursor = [] { kalo::RestoreCursor(); };
+    hooks.HideCursor = [] { kalo::HideCursor(); };
+    hooks.SaveBitmap = [&pic](const std::string& path) {
+      return SaveBitmapFile(pic.surface(), path);
+    };
+    hooks.EndSaver = [] { EndSaver(); };
+    return hooks;
+  }
+
+  DesignPic& pic_;
+  QtSaveUi ui_;
+  DesignExport export_;
 };
 
 // Everything one saver process holds, alive for the whole of Main.
@@ -51,13 +85,6 @@ struct SaverScope {
   ~SaverScope() { g_saver = nullptr; }
 };
 
-void RunDesigns(LoopContext& ctx) {
-  // Until the design loop is part of the program the saver shows its
-  // background and waits for input in the loop's own resting rhythm.
-  ctx.run.StartingUp = False;
-  for (;;) ctx.engine.pacer.Sleep(250);
-}
-
 int RunSaver(Saver& saver) {
   RunState& run = saver.run;
   saver.pic = std::make_unique<DesignPic>(run, [] { EndSaver(); });
@@ -73,10 +100,10 @@ int RunSaver(Saver& saver) {
   FinishStartup(run, saver.design, pic);
 
   QtPacer pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
-  SaverHost host;
+  SaverHost host(run, saver.design, pic);
   LoopContext ctx{EngineContext{saver.design, pic, pacer, saver.rnd}, run, host};
   try {
-    RunDesigns(ctx);
+    RunDesignLoop(ctx);
   } catch (const SaverEnded&) {
   }
   return 0;
