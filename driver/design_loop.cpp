@@ -6,7 +6,6 @@
 #include "driver/design_loop.h"
 
 #include "platform/numbers.h"
-#include "settings/settings_store.h"
 
 namespace kalo {
 
@@ -16,6 +15,18 @@ constexpr Integer kCopyPen = 13;
 
 // A 0-based whole number below n, each with chance 1 in n.
 int Below(RandomSource& rnd, double n) { return static_cast<int>(Int(rnd.Rnd() * n)); }
+
+// The two-letter code a choice setting is known by ("LD", "SO", "BO", ...):
+// its first two characters in upper case. Read here rather than through the
+// settings store so that the loop, like the engine, builds without the
+// windowing library.
+std::string SettingCode(const std::string& text) {
+  std::string code = text.substr(0, 2);
+  for (char& c : code) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return code;
+}
 
 }  // namespace
 
@@ -40,12 +51,12 @@ void DesignLoop::RunOneDesign() {
 
 void DesignLoop::ReadSettings() {
   const SettingsTexts& t = ctx_.run.Settings;
-  loc_.settings.MaxDrawWidth = Number(t[kMaxDrawWidth]);
-  loc_.settings.MaxLayers = Number(t[kMaxLayers]);
-  loc_.settings.Brightness = Number(t[kBrightness]);
-  loc_.settings.LinesDots = Code(t[kLinesDots]);
-  loc_.settings.SolidMix = Code(t[kSolidMix]);
-  loc_.settings.Roundness = Code(t[kRoundness]);
+  loc_.settings.MaxDrawWidth = Val(t[kMaxDrawWidth]);
+  loc_.settings.MaxLayers = Val(t[kMaxLayers]);
+  loc_.settings.Brightness = Val(t[kBrightness]);
+  loc_.settings.LinesDots = SettingCode(t[kLinesDots]);
+  loc_.settings.SolidMix = SettingCode(t[kSolidMix]);
+  loc_.settings.Roundness = SettingCode(t[kRoundness]);
 }
 
 void DesignLoop::Wait(int units) {

@@ -76,23 +76,34 @@ inline void ApplyPixel(uint32_t* p, uint32_t pen) {
   *p = Combine<Mode>(pen, *p);
 }
 
-// Pixels first[0] .. first[count - 1] of one row.
+// Pixels first[0] .. first[count - 1] of one row, count >= 1. Whole quads
+// first, then the last one to four pixels as one quad whose surplus lanes are
+// written back as they were read: no branch depends on the span's length
+// modulo four, which matters for the short spans of thin steep lines. The
+// surplus lanes may reach past the row (into the next, or into the spare
+// pixels the buffer keeps after its last row).
 template <int Mode>
 inline void ApplySpan(uint32_t* first, int count, uint32_t pen) {
-  if constexpr (IgnoresScreen(Mode)) {
-    std::fill_n(first, count, Combine<Mode>(pen, 0u));
-  } else {
-    const PixelQuad pens = {pen, pen, pen, pen};
-    int i = 0;
-    for (; i + 4 <= count; i += 4) {
-      PixelQuad d;
-      std::memcpy(&d, first + i, sizeof d);
-      d = Combine<Mode>(pens, d);
-      std::memcpy(first + i, &d, sizeof d);
-    }
-    for (; i < count; ++i) ApplyPixel<Mode>(first + i, pen);
+  const PixelQuad pens = {pen, pen, pen, pen};
+  int i = 0;
+  for (; i + 4 < count; i += 4) {
+    PixelQuad d = {};
+    if constexpr (!IgnoresScreen(Mode)) std::memcpy(&d, first + i, sizeof d);
+    d = Combine<Mode>(pens, d);
+    std::memcpy(first + i, &d, sizeof d);
   }
+  const uint32_t left = static_cast<uint32_t>(count - i);
+  const PixelQuad lanes = {0, 1, 2, 3};
+  const PixelQuad lefts = {left, left, left, left};
+  const PixelQuad keep = reinterpret_cast<PixelQuad>(lanes >= lefts);
+  PixelQuad d;
+  std::memcpy(&d, first + i, sizeof d);
+  d = (Combine<Mode>(pens, d) & ~keep) | (d & keep);
+  std::memcpy(first + i, &d, sizeof d);
 }
+
+// The spare pixels after the last row that the last quad of a span may touch.
+constexpr size_t kSparePixels = 3;
 
 // Calls f with the mode as a compile-time constant, so that everything below
 // the switch is built once per mode with the mode folded into the inner loop.
@@ -279,19 +290,33 @@ void WalkThin(const ThinWalk& w, uint32_t* bits, int64_t width, uint32_t pen) {
     ApplyPixel<Mode>(p, pen);
     p += major_step;
     rem += two_m;
-    if (rem >= two_n) {
-      rem -= two_n;
-      p += minor_step;
-    }
+    // Branch-free: whether the minor axis steps follows no pattern a
+    // predictor could learn.
+    const bool step = rem >= two_n;
+    rem -= step ? two_n : 0;
+    p += step ? minor_step : 0;
   }
+}
+
+// The pixels of one row whose centres lie in [lo, hi], cut to the buffer;
+// empty when left > right.
+struct Span {
+  int left, right;
+};
+
+inline Span PixelSpan(double lo, double hi, int width) {
+  lo = std::max(lo, -1.0);
+  hi = std::min(hi, static_cast<double>(width));
+  if (!(lo <= hi)) return {1, 0};
+  return {std::max(0, CeilInt(lo)), std::min(width - 1, FloorInt(hi))};
 }
 
 // Calls span(y, left, right) (inclusive) for each row of the buffer that the
 // capsule around the segment a-b of radius r reaches: every pixel whose centre
 // lies within r of the segment. The ends must already lie within a few radii
-// of the buffer. a == b gives a round dot.
+// of the buffer. a == b gives a round dot. Returns the rectangle it covered.
 template <class SpanFn>
-void ForEachCapsuleSpan(const Segment& s, double r, int width, int height, SpanFn&& span) {
+PixelRect ForEachCapsuleSpan(const Segment& s, double r, int width, int height, SpanFn span) {
   const double r2 = r * r;
   const double dx = s.x1 - s.x0, dy = s.y1 - s.y0;
   const double len2 = dx * dx + dy * dy;
@@ -308,9 +333,9 @@ void ForEachCapsuleSpan(const Segment& s, double r, int width, int height, SpanF
   const double slope_p = dot || upright ? 0 : dy / dx;
   const double end_p = dot || upright ? 0 : len2 / dx;
 
-  const int top = std::max(0, CeilInt(std::min(s.y0, s.y1) - r));
-  const int bottom = std::min(height - 1, FloorInt(std::max(s.y0, s.y1) + r));
-  for (int y = top; y <= bottom; ++y) {
+  // One row worked out in full: the chords of the two end disks, joined with
+  // the band between the ends.
+  auto general_row = [&](int y) -> Span {
     double lo = HUGE_VAL, hi = -HUGE_VAL;
     const double ry0 = y - s.y0, ry1 = y - s.y1;
     if (ry0 * ry0 <= r2) {
@@ -346,13 +371,75 @@ void ForEachCapsuleSpan(const Segment& s, double r, int width, int height, SpanF
         hi = std::max(hi, s.x0 + bhi);
       }
     }
-    lo = std::max(lo, -1.0);
-    hi = std::min(hi, static_cast<double>(width));
-    if (!(lo <= hi)) continue;
-    const int left = std::max(0, CeilInt(lo));
-    const int right = std::min(width - 1, FloorInt(hi));
-    if (left <= right) span(y, left, right);
+    return PixelSpan(lo, hi, width);
+  };
+
+  // The covered rectangle is kept in locals of this function only, so that the
+  // pixel stores cannot be taken to touch it.
+  int min_left = width, max_right = -1, first_row = height, last_row = -1;
+  auto emit = [&](int y, Span row) {
+    if (row.left > row.right) return;
+    span(y, row.left, row.right);
+    min_left = std::min(min_left, row.left);
+    max_right = std::max(max_right, row.right);
+    first_row = std::min(first_row, y);
+    last_row = y;
+  };
+
+  const int top = std::max(0, CeilInt(std::min(s.y0, s.y1) - r));
+  const int bottom = std::min(height - 1, FloorInt(std::max(s.y0, s.y1) + r));
+  const PixelRect none{};
+  if (dot || flat) {
+    for (int y = top; y <= bottom; ++y) emit(y, general_row(y));
+    return min_left <= max_right ? PixelRect{min_left, first_row, max_right + 1, last_row + 1}
+                                 : none;
   }
+  // Rows far enough from both ends that the band's two edges cross them inside
+  // the segment: there the span is just the band, centred on the line. These
+  // are most rows of a long line, so they get a loop of their own.
+  const double shrink = r * std::abs(dx) / len;
+  const int middle_top = std::max(top, CeilInt(std::min(s.y0, s.y1) + shrink));
+  const int middle_bottom = std::min(bottom, FloorInt(std::max(s.y0, s.y1) - shrink));
+  if (middle_top > middle_bottom) {
+    for (int y = top; y <= bottom; ++y) emit(y, general_row(y));
+  } else {
+    for (int y = top; y < middle_top; ++y) emit(y, general_row(y));
+    for (int y = middle_top; y <= middle_bottom; ++y) {
+      const double centre = s.x0 + (y - s.y0) * slope_x;
+      {
+        const int ahead = std::min(y + 8, middle_bottom);
+        const double c2 = s.x0 + (ahead - s.y0) * slope_x - half_x;
+        span.Prefetch(ahead, std::clamp(static_cast<int>(c2), 0, width - 1));
+      }
+      emit(y, PixelSpan(centre - half_x, centre + half_x, width));
+    }
+    for (int y = middle_bottom + 1; y <= bottom; ++y) emit(y, general_row(y));
+  }
+  return min_left <= max_right ? PixelRect{min_left, first_row, max_right + 1, last_row + 1} : none;
+}
+
+template <int Mode>
+struct SpanPainter {
+  uint32_t* bits;
+  int width;
+  uint32_t pen;
+  void operator()(int y, int left, int right) const {
+    ApplySpan<Mode>(bits + static_cast<size_t>(y) * width + left, right - left + 1, pen);
+  }
+  void Prefetch(int y, int x) const {
+    __builtin_prefetch(bits + static_cast<size_t>(y) * width + x, 1);
+  }
+};
+
+// Draws the capsule in the given mode; returns the rectangle it changed.
+PixelRect FillCapsule(uint32_t* bits, int width, int height, int mode, const Segment& s, double r,
+                      uint32_t pen) {
+  PixelRect changed;
+  WithMode(mode, [&](auto m) {
+    changed =
+        ForEachCapsuleSpan(s, r, width, height, SpanPainter<decltype(m)::value>{bits, width, pen});
+  });
+  return changed;
 }
 
 // Coordinates beyond this are first cut down to this box before width-1 lines
@@ -368,7 +455,7 @@ Surface::Surface(int width, int height) { Resize(width, height); }
 void Surface::Resize(int width, int height) {
   width_ = std::max(0, width);
   height_ = std::max(0, height);
-  pixels_.assign(static_cast<size_t>(width_) * height_, background_);
+  pixels_.assign(static_cast<size_t>(width_) * height_ + kSparePixels, background_);
   dirty_ = PixelRect{0, 0, width_, height_};
 }
 
@@ -420,20 +507,7 @@ void Surface::Line(double x1, double y1, double x2, double y2, Long colour) {
     // colour a pixel; the rest is cut away before any row is looked at.
     const double r = draw_width_ / 2.0;
     if (!ClipToBox(s, -r - 1, -r - 1, width_ + r, height_ + r)) return;
-    PixelRect changed{width_, height_, 0, 0};
-    uint32_t* bits = pixels_.data();
-    const int w = width_;
-    WithMode(draw_mode_, [&](auto mode) {
-      ForEachCapsuleSpan(s, r, width_, height_, [&](int y, int left, int right) {
-        ApplySpan<decltype(mode)::value>(bits + static_cast<size_t>(y) * w + left, right - left + 1,
-                                         pen);
-        changed.left = std::min(changed.left, left);
-        changed.right = std::max(changed.right, right + 1);
-        changed.top = std::min(changed.top, y);
-        changed.bottom = y + 1;
-      });
-    });
-    GrowDirty(changed);
+    GrowDirty(FillCapsule(pixels_.data(), width_, height_, draw_mode_, s, r, pen));
     return;
   }
 
@@ -488,20 +562,7 @@ void Surface::PSet(double x, double y, Long colour) {
 
   const double r = draw_width_ / 2.0;
   if (x < -r - 1 || y < -r - 1 || x > width_ + r || y > height_ + r) return;
-  PixelRect changed{width_, height_, 0, 0};
-  uint32_t* bits = pixels_.data();
-  const int w = width_;
-  WithMode(draw_mode_, [&](auto mode) {
-    ForEachCapsuleSpan(Segment{x, y, x, y}, r, width_, height_, [&](int row, int left, int right) {
-      ApplySpan<decltype(mode)::value>(bits + static_cast<size_t>(row) * w + left, right - left + 1,
-                                       pen);
-      changed.left = std::min(changed.left, left);
-      changed.right = std::max(changed.right, right + 1);
-      changed.top = std::min(changed.top, row);
-      changed.bottom = row + 1;
-    });
-  });
-  GrowDirty(changed);
+  GrowDirty(FillCapsule(pixels_.data(), width_, height_, draw_mode_, Segment{x, y, x, y}, r, pen));
 }
 
 }  // namespace kalo

@@ -51,20 +51,17 @@ TEST_F(BoxesTest, SquareStandsUpAndRightOfTheCentreAtAngleZero) {
   s.CenterY = 100;
   s.SideLength = 20;
   CalcBoxPoints(s, 0);
-  EXPECT_NEAR(s.CurX, 100, 1e-4);  // corner 1, above the centre
-  EXPECT_NEAR(s.CurY, 80, 1e-4);
-  EXPECT_NEAR(s.EndX, 120, 1e-4);  // corner 2, opposite the centre
-  EXPECT_NEAR(s.EndY, 80, 1e-4);
-  EXPECT_NEAR(s.BoxX3, 120, 1e-4);  // corner 3, right of the centre
-  EXPECT_NEAR(s.BoxY3, 100, 1e-4);
-  EXPECT_NEAR(s.BoxX5, 100, 1e-4);
-  EXPECT_NEAR(s.BoxY5, 90, 1e-4);
-  EXPECT_NEAR(s.BoxX6, 110, 1e-4);
-  EXPECT_NEAR(s.BoxY6, 80, 1e-4);
-  EXPECT_NEAR(s.BoxX7, 120, 1e-4);
-  EXPECT_NEAR(s.BoxY7, 90, 1e-4);
-  EXPECT_NEAR(s.BoxX8, 110, 1e-4);
-  EXPECT_NEAR(s.BoxY8, 100, 1e-4);
+  const auto at = [](Single x, Single y, double ex, double ey) {
+    EXPECT_NEAR(x, ex, 1e-4);
+    EXPECT_NEAR(y, ey, 1e-4);
+  };
+  at(s.CurX, s.CurY, 100, 80);     // corner 1, above the centre
+  at(s.EndX, s.EndY, 120, 80);     // corner 2, opposite the centre
+  at(s.BoxX3, s.BoxY3, 120, 100);  // corner 3, right of the centre
+  at(s.BoxX5, s.BoxY5, 100, 90);
+  at(s.BoxX6, s.BoxY6, 110, 80);
+  at(s.BoxX7, s.BoxY7, 120, 90);
+  at(s.BoxX8, s.BoxY8, 110, 100);
   // The middle uses the factor .707142857, a hair beyond the true middle.
   EXPECT_NEAR(s.BoxMidX, 100 + 0.707142857 * 20 * std::cos(-3.14159265 / 4), 1e-4);
   EXPECT_NEAR(s.BoxMidY, 100 + 0.707142857 * 20 * std::sin(-3.14159265 / 4), 1e-4);
@@ -73,10 +70,9 @@ TEST_F(BoxesTest, SquareStandsUpAndRightOfTheCentreAtAngleZero) {
   // Stretching doubles every horizontal offset and leaves the vertical ones.
   s.XStretch = 2;
   CalcBoxPoints(s, 0);
-  EXPECT_NEAR(s.EndX, 140, 1e-4);
-  EXPECT_NEAR(s.EndY, 80, 1e-4);
-  EXPECT_NEAR(s.BoxX7, 140, 1e-4);
-  EXPECT_NEAR(s.BoxX8, 120, 1e-4);
+  at(s.EndX, s.EndY, 140, 80);
+  at(s.BoxX7, s.BoxY7, 140, 90);
+  at(s.BoxX8, s.BoxY8, 120, 100);
 }
 
 TEST_F(BoxesTest, NoFlagsDrawNothingButStillPace) {
