@@ -1,1 +1,507 @@
-// (being written)
+// The saver's persistent image and its three drawing operations.
+//
+// Pixel geometry: pixel (i, j) has its centre at the point (i, j), so a point
+// maps to the pixel whose centre is nearest, (floor(x + 0.5), floor(y + 0.5)),
+// and a pen of width w covers the pixels whose centres lie within w / 2 of the
+// point or segment. With centres on whole numbers, a wide dot or line drawn at
+// whole coordinates is centred on the very pixel a width-1 stroke would set,
+// and odd widths come out symmetric (a width-3 dot is 3 x 3 pixels).
+//
+// Every stroke is first cut down to the part that can reach the buffer, then
+// turned into horizontal spans (or, for width 1, a Bresenham walk), and each
+// pixel of a span goes once through Combine, the one place that knows the
+// raster modes. Shapes are convex, so no pixel is visited twice per call.
+#include "platform/surface.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <type_traits>
+
+namespace kalo {
+namespace {
+
+constexpr uint32_t kRgbMask = 0x00FFFFFF;
+
+// Four pixels at a time; the span loops work on these where they can.
+typedef uint32_t PixelQuad __attribute__((vector_size(16)));
+
+// The sixteen raster modes, pen P and screen D, on the 24 colour bits. Works
+// on one pixel or on a PixelQuad alike.
+template <int Mode, class T>
+inline T Combine(T p, T d) {
+  T r;
+  if constexpr (Mode == 1)
+    r = p & 0;
+  else if constexpr (Mode == 2)
+    r = ~(p | d);
+  else if constexpr (Mode == 3)
+    r = ~p & d;
+  else if constexpr (Mode == 4)
+    r = ~p;
+  else if constexpr (Mode == 5)
+    r = p & ~d;
+  else if constexpr (Mode == 6)
+    r = ~d;
+  else if constexpr (Mode == 7)
+    r = p ^ d;
+  else if constexpr (Mode == 8)
+    r = ~(p & d);
+  else if constexpr (Mode == 9)
+    r = p & d;
+  else if constexpr (Mode == 10)
+    r = ~(p ^ d);
+  else if constexpr (Mode == 11)
+    r = d;
+  else if constexpr (Mode == 12)
+    r = ~p | d;
+  else if constexpr (Mode == 13)
+    r = p;
+  else if constexpr (Mode == 14)
+    r = p | ~d;
+  else if constexpr (Mode == 15)
+    r = p | d;
+  else
+    r = (p & 0) | kRgbMask;
+  return r & kRgbMask;
+}
+
+// Modes whose result does not depend on the screen: their spans are plain fills.
+constexpr bool IgnoresScreen(int mode) {
+  return mode == 1 || mode == 4 || mode == 13 || mode == 16;
+}
+
+template <int Mode>
+inline void ApplyPixel(uint32_t* p, uint32_t pen) {
+  *p = Combine<Mode>(pen, *p);
+}
+
+// Pixels first[0] .. first[count - 1] of one row.
+template <int Mode>
+inline void ApplySpan(uint32_t* first, int count, uint32_t pen) {
+  if constexpr (IgnoresScreen(Mode)) {
+    std::fill_n(first, count, Combine<Mode>(pen, 0u));
+  } else {
+    const PixelQuad pens = {pen, pen, pen, pen};
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+      PixelQuad d;
+      std::memcpy(&d, first + i, sizeof d);
+      d = Combine<Mode>(pens, d);
+      std::memcpy(first + i, &d, sizeof d);
+    }
+    for (; i < count; ++i) ApplyPixel<Mode>(first + i, pen);
+  }
+}
+
+// Calls f with the mode as a compile-time constant, so that everything below
+// the switch is built once per mode with the mode folded into the inner loop.
+template <class F>
+void WithMode(int mode, F&& f) {
+  switch (mode) {
+    case 1:
+      f(std::integral_constant<int, 1>{});
+      break;
+    case 2:
+      f(std::integral_constant<int, 2>{});
+      break;
+    case 3:
+      f(std::integral_constant<int, 3>{});
+      break;
+    case 4:
+      f(std::integral_constant<int, 4>{});
+      break;
+    case 5:
+      f(std::integral_constant<int, 5>{});
+      break;
+    case 6:
+      f(std::integral_constant<int, 6>{});
+      break;
+    case 7:
+      f(std::integral_constant<int, 7>{});
+      break;
+    case 8:
+      f(std::integral_constant<int, 8>{});
+      break;
+    case 9:
+      f(std::integral_constant<int, 9>{});
+      break;
+    case 10:
+      f(std::integral_constant<int, 10>{});
+      break;
+    case 11:
+      break;  // the screen stays as it is
+    case 12:
+      f(std::integral_constant<int, 12>{});
+      break;
+    case 14:
+      f(std::integral_constant<int, 14>{});
+      break;
+    case 15:
+      f(std::integral_constant<int, 15>{});
+      break;
+    case 16:
+      f(std::integral_constant<int, 16>{});
+      break;
+    default:
+      f(std::integral_constant<int, 13>{});
+      break;
+  }
+}
+
+// Floor and ceiling of values already known to lie well inside the int range.
+inline int FloorInt(double v) {
+  int i = static_cast<int>(v);
+  return i > v ? i - 1 : i;
+}
+inline int CeilInt(double v) {
+  int i = static_cast<int>(v);
+  return i < v ? i + 1 : i;
+}
+
+struct Segment {
+  double x0, y0, x1, y1;
+};
+
+// Cuts the segment down to its part inside [lo, hi] on both axes (Liang and
+// Barsky). False when nothing is left. Works for any finite coordinates: the
+// differences are taken at half scale so that they cannot overflow, and the
+// results are held inside the box whatever rounding did.
+bool ClipToBox(Segment& s, double xlo, double ylo, double xhi, double yhi) {
+  const double dxh = s.x1 * 0.5 - s.x0 * 0.5;
+  const double dyh = s.y1 * 0.5 - s.y0 * 0.5;
+  double t0 = 0, t1 = 1;
+  // One edge: the part where p * t <= q stays (p, q at half scale).
+  auto edge = [&](double p, double q) {
+    if (p == 0) return q >= 0;
+    const double t = q / p;
+    if (p < 0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+    return true;
+  };
+  if (!edge(-dxh, s.x0 * 0.5 - xlo * 0.5) || !edge(dxh, xhi * 0.5 - s.x0 * 0.5) ||
+      !edge(-dyh, s.y0 * 0.5 - ylo * 0.5) || !edge(dyh, yhi * 0.5 - s.y0 * 0.5))
+    return false;
+  Segment c = s;
+  if (t0 > 0) {
+    c.x0 = 2 * (s.x0 * 0.5 + t0 * dxh);
+    c.y0 = 2 * (s.y0 * 0.5 + t0 * dyh);
+  }
+  if (t1 < 1) {
+    c.x1 = 2 * (s.x0 * 0.5 + t1 * dxh);
+    c.y1 = 2 * (s.y0 * 0.5 + t1 * dyh);
+  }
+  c.x0 = std::clamp(c.x0, xlo, xhi);
+  c.x1 = std::clamp(c.x1, xlo, xhi);
+  c.y0 = std::clamp(c.y0, ylo, yhi);
+  c.y1 = std::clamp(c.y1, ylo, yhi);
+  s = c;
+  return true;
+}
+
+// The pixels of a width-1 line: Bresenham from the start pixel to the end
+// pixel, the end pixel left out. Along the major axis pixel k (0 <= k < n)
+// is offset floor((2 k m + n) / (2 n)) on the minor axis, m being the minor
+// extent. Closed form lets a line from far outside start its walk at the
+// first pixel inside the buffer instead of stepping up to it.
+struct ThinWalk {
+  int64_t n = 0, m = 0;            // major and minor extent, in pixels
+  int64_t a0 = 0, b0 = 0;          // start pixel on the major and minor axis
+  int64_t sa = 1, sb = 1;          // step directions
+  int64_t a_size = 0, b_size = 0;  // buffer size along each axis
+  bool x_major = true;
+  int64_t first = 0, last = -1;  // the visible range of k
+
+  ThinWalk(int64_t px0, int64_t py0, int64_t px1, int64_t py1, int width, int height) {
+    const int64_t dx = px1 - px0, dy = py1 - py0;
+    x_major = std::abs(dx) >= std::abs(dy);
+    const int64_t da = x_major ? dx : dy, db = x_major ? dy : dx;
+    n = std::abs(da);
+    m = std::abs(db);
+    a0 = x_major ? px0 : py0;
+    b0 = x_major ? py0 : px0;
+    sa = da < 0 ? -1 : 1;
+    sb = db < 0 ? -1 : 1;
+    a_size = x_major ? width : height;
+    b_size = x_major ? height : width;
+    if (n == 0) return;
+
+    // Major axis: a0 + sa k within [0, a_size).
+    first = 0;
+    last = n - 1;
+    if (sa > 0) {
+      first = std::max(first, -a0);
+      last = std::min(last, a_size - 1 - a0);
+    } else {
+      first = std::max(first, a0 - (a_size - 1));
+      last = std::min(last, a0);
+    }
+    // Minor axis: the offset q_k must lie in [qlo, qhi].
+    const int64_t qlo = sb > 0 ? -b0 : b0 - (b_size - 1);
+    const int64_t qhi = sb > 0 ? b_size - 1 - b0 : b0;
+    if (qhi < 0) {
+      last = -1;
+      return;
+    }
+    if (qlo > 0) {
+      if (m == 0) {
+        last = -1;
+        return;
+      }
+      // q_k >= qlo  <=>  2 k m >= (2 qlo - 1) n
+      first = std::max(first, CeilDiv((2 * qlo - 1) * n, 2 * m));
+    }
+    // q_k <= qhi  <=>  2 k m < (2 qhi + 1) n
+    if (m > 0) last = std::min(last, CeilDiv((2 * qhi + 1) * n, 2 * m) - 1);
+  }
+
+  static int64_t CeilDiv(int64_t a, int64_t b) { return (a + b - 1) / b; }  // a, b > 0
+
+  bool empty() const { return first > last; }
+  int64_t Minor(int64_t k) const { return (2 * k * m + n) / (2 * n); }
+  int64_t X(int64_t k) const { return x_major ? a0 + sa * k : b0 + sb * Minor(k); }
+  int64_t Y(int64_t k) const { return x_major ? b0 + sb * Minor(k) : a0 + sa * k; }
+};
+
+template <int Mode>
+void WalkThin(const ThinWalk& w, uint32_t* bits, int64_t width, uint32_t pen) {
+  const int64_t major_step = w.x_major ? w.sa : w.sa * width;
+  const int64_t minor_step = w.x_major ? w.sb * width : w.sb;
+  const int64_t two_n = 2 * w.n, two_m = 2 * w.m;
+  int64_t rem = (2 * w.first * w.m + w.n) % two_n;
+  uint32_t* p = bits + w.Y(w.first) * width + w.X(w.first);
+  for (int64_t k = w.first; k <= w.last; ++k) {
+    ApplyPixel<Mode>(p, pen);
+    p += major_step;
+    rem += two_m;
+    if (rem >= two_n) {
+      rem -= two_n;
+      p += minor_step;
+    }
+  }
+}
+
+// Calls span(y, left, right) (inclusive) for each row of the buffer that the
+// capsule around the segment a-b of radius r reaches: every pixel whose centre
+// lies within r of the segment. The ends must already lie within a few radii
+// of the buffer. a == b gives a round dot.
+template <class SpanFn>
+void ForEachCapsuleSpan(const Segment& s, double r, int width, int height, SpanFn&& span) {
+  const double r2 = r * r;
+  const double dx = s.x1 - s.x0, dy = s.y1 - s.y0;
+  const double len2 = dx * dx + dy * dy;
+  const double len = std::sqrt(len2);
+  // Which band shape applies; a segment within a hair of an axis counts as on it.
+  const bool dot = len2 == 0;
+  const bool flat = !dot && std::abs(dy) <= 1e-12 * std::abs(dx);
+  const bool upright = !dot && !flat && std::abs(dx) <= 1e-12 * std::abs(dy);
+  // For a slanted band, x - x0 on row y is bounded by the distance to the line,
+  // (y - y0) dx / dy -+ r len / |dy|, and by the ends' perpendiculars,
+  // between -(y - y0) dy / dx and (len2 - (y - y0) dy) / dx.
+  const double slope_x = dot || flat ? 0 : dx / dy;
+  const double half_x = dot || flat ? 0 : r * len / std::abs(dy);
+  const double slope_p = dot || upright ? 0 : dy / dx;
+  const double end_p = dot || upright ? 0 : len2 / dx;
+
+  const int top = std::max(0, CeilInt(std::min(s.y0, s.y1) - r));
+  const int bottom = std::min(height - 1, FloorInt(std::max(s.y0, s.y1) + r));
+  for (int y = top; y <= bottom; ++y) {
+    double lo = HUGE_VAL, hi = -HUGE_VAL;
+    const double ry0 = y - s.y0, ry1 = y - s.y1;
+    if (ry0 * ry0 <= r2) {
+      const double h = std::sqrt(r2 - ry0 * ry0);
+      lo = s.x0 - h;
+      hi = s.x0 + h;
+    }
+    if (!dot && ry1 * ry1 <= r2) {
+      const double h = std::sqrt(r2 - ry1 * ry1);
+      lo = std::min(lo, s.x1 - h);
+      hi = std::max(hi, s.x1 + h);
+    }
+    if (flat) {
+      // Horizontal band: the row is within r of the line, x between the ends.
+      if (ry0 * ry0 <= r2) {
+        lo = std::min(lo, std::min(s.x0, s.x1));
+        hi = std::max(hi, std::max(s.x0, s.x1));
+      }
+    } else if (upright) {
+      // Vertical band: the row lies between the ends, x within r of the line.
+      if (ry0 * dy >= 0 && ry0 * dy <= len2) {
+        lo = std::min(lo, s.x0 - r);
+        hi = std::max(hi, s.x0 + r);
+      }
+    } else if (!dot) {
+      double blo = ry0 * slope_x - half_x, bhi = ry0 * slope_x + half_x;
+      double plo = -ry0 * slope_p, phi = end_p - ry0 * slope_p;
+      if (plo > phi) std::swap(plo, phi);
+      blo = std::max(blo, plo);
+      bhi = std::min(bhi, phi);
+      if (blo <= bhi) {
+        lo = std::min(lo, s.x0 + blo);
+        hi = std::max(hi, s.x0 + bhi);
+      }
+    }
+    lo = std::max(lo, -1.0);
+    hi = std::min(hi, static_cast<double>(width));
+    if (!(lo <= hi)) continue;
+    const int left = std::max(0, CeilInt(lo));
+    const int right = std::min(width - 1, FloorInt(hi));
+    if (left <= right) span(y, left, right);
+  }
+}
+
+// Coordinates beyond this are first cut down to this box before width-1 lines
+// are rounded to pixels, keeping the integer walk far from overflow.
+constexpr double kFar = 1 << 24;
+
+inline int64_t ToPixelIndex(double v) { return static_cast<int64_t>(std::floor(v + 0.5)); }
+
+}  // namespace
+
+Surface::Surface(int width, int height) { Resize(width, height); }
+
+void Surface::Resize(int width, int height) {
+  width_ = std::max(0, width);
+  height_ = std::max(0, height);
+  pixels_.assign(static_cast<size_t>(width_) * height_, background_);
+  dirty_ = PixelRect{0, 0, width_, height_};
+}
+
+void Surface::SetDrawWidth(int width) { draw_width_ = std::max(1, width); }
+
+void Surface::SetDrawMode(int mode) { draw_mode_ = mode >= 1 && mode <= 16 ? mode : 13; }
+
+uint32_t Surface::ToPixel(Long colour) {
+  const uint32_t c = static_cast<uint32_t>(colour);
+  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+Long Surface::ToColour(uint32_t pixel) {
+  return static_cast<Long>(((pixel >> 16) & 0xFF) | (pixel & 0xFF00) | ((pixel & 0xFF) << 16));
+}
+
+void Surface::Clear(Long colour) {
+  background_ = ToPixel(colour);
+  std::fill(pixels_.begin(), pixels_.end(), background_);
+  dirty_ = PixelRect{0, 0, width_, height_};
+}
+
+PixelRect Surface::TakeDirty() {
+  const PixelRect taken = dirty_;
+  dirty_ = PixelRect{};
+  return taken;
+}
+
+void Surface::GrowDirty(const PixelRect& changed) {
+  if (changed.empty()) return;
+  if (dirty_.empty()) {
+    dirty_ = changed;
+    return;
+  }
+  dirty_.left = std::min(dirty_.left, changed.left);
+  dirty_.top = std::min(dirty_.top, changed.top);
+  dirty_.right = std::max(dirty_.right, changed.right);
+  dirty_.bottom = std::max(dirty_.bottom, changed.bottom);
+}
+
+void Surface::Line(double x1, double y1, double x2, double y2, Long colour) {
+  if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) return;
+  if (width_ == 0 || height_ == 0 || draw_mode_ == 11) return;
+  const uint32_t pen = ToPixel(colour);
+  Segment s{x1, y1, x2, y2};
+
+  if (draw_width_ >= 2) {
+    // Only the part of the segment within the pen's radius of the buffer can
+    // colour a pixel; the rest is cut away before any row is looked at.
+    const double r = draw_width_ / 2.0;
+    if (!ClipToBox(s, -r - 1, -r - 1, width_ + r, height_ + r)) return;
+    PixelRect changed{width_, height_, 0, 0};
+    uint32_t* bits = pixels_.data();
+    const int w = width_;
+    WithMode(draw_mode_, [&](auto mode) {
+      ForEachCapsuleSpan(s, r, width_, height_, [&](int y, int left, int right) {
+        ApplySpan<decltype(mode)::value>(bits + static_cast<size_t>(y) * w + left, right - left + 1,
+                                         pen);
+        changed.left = std::min(changed.left, left);
+        changed.right = std::max(changed.right, right + 1);
+        changed.top = std::min(changed.top, y);
+        changed.bottom = y + 1;
+      });
+    });
+    GrowDirty(changed);
+    return;
+  }
+
+  const bool far = std::max({std::abs(x1), std::abs(y1), std::abs(x2), std::abs(y2)}) > kFar;
+  if (far && !ClipToBox(s, -kFar, -kFar, kFar, kFar)) return;
+  const int64_t px0 = ToPixelIndex(s.x0), py0 = ToPixelIndex(s.y0);
+  const int64_t px1 = ToPixelIndex(s.x1), py1 = ToPixelIndex(s.y1);
+  // Both ends on one pixel: the start pixel is the end pixel, so nothing.
+  if (px0 == px1 && py0 == py1) return;
+
+  // Horizontal: one span from the start pixel up to, not including, the end.
+  if (py0 == py1) {
+    if (py0 < 0 || py0 >= height_) return;
+    const int64_t left = std::max<int64_t>(0, px0 < px1 ? px0 : px1 + 1);
+    const int64_t right = std::min<int64_t>(width_ - 1, px0 < px1 ? px1 - 1 : px0);
+    if (left > right) return;
+    uint32_t* row = pixels_.data() + py0 * width_;
+    WithMode(draw_mode_, [&](auto mode) {
+      ApplySpan<decltype(mode)::value>(row + left, static_cast<int>(right - left + 1), pen);
+    });
+    GrowDirty(PixelRect{static_cast<int>(left), static_cast<int>(py0), static_cast<int>(right + 1),
+                        static_cast<int>(py0 + 1)});
+    return;
+  }
+
+  const ThinWalk walk(px0, py0, px1, py1, width_, height_);
+  if (walk.empty()) return;
+  WithMode(draw_mode_,
+           [&](auto mode) { WalkThin<decltype(mode)::value>(walk, pixels_.data(), width_, pen); });
+  const int64_t xa = walk.X(walk.first), xb = walk.X(walk.last);
+  const int64_t ya = walk.Y(walk.first), yb = walk.Y(walk.last);
+  GrowDirty(PixelRect{static_cast<int>(std::min(xa, xb)), static_cast<int>(std::min(ya, yb)),
+                      static_cast<int>(std::max(xa, xb) + 1),
+                      static_cast<int>(std::max(ya, yb) + 1)});
+}
+
+void Surface::PSet(double x, double y, Long colour) {
+  if (!std::isfinite(x) || !std::isfinite(y)) return;
+  if (width_ == 0 || height_ == 0 || draw_mode_ == 11) return;
+  const uint32_t pen = ToPixel(colour);
+
+  // Width 1: the one pixel nearest the point.
+  if (draw_width_ <= 1) {
+    if (x < -0.5 || y < -0.5 || x >= width_ - 0.5 || y >= height_ - 0.5) return;
+    const int px = static_cast<int>(std::floor(x + 0.5)),
+              py = static_cast<int>(std::floor(y + 0.5));
+    uint32_t* p = pixels_.data() + static_cast<size_t>(py) * width_ + px;
+    WithMode(draw_mode_, [&](auto mode) { ApplyPixel<decltype(mode)::value>(p, pen); });
+    GrowDirty(PixelRect{px, py, px + 1, py + 1});
+    return;
+  }
+
+  const double r = draw_width_ / 2.0;
+  if (x < -r - 1 || y < -r - 1 || x > width_ + r || y > height_ + r) return;
+  PixelRect changed{width_, height_, 0, 0};
+  uint32_t* bits = pixels_.data();
+  const int w = width_;
+  WithMode(draw_mode_, [&](auto mode) {
+    ForEachCapsuleSpan(Segment{x, y, x, y}, r, width_, height_, [&](int row, int left, int right) {
+      ApplySpan<decltype(mode)::value>(bits + static_cast<size_t>(row) * w + left, right - left + 1,
+                                       pen);
+      changed.left = std::min(changed.left, left);
+      changed.right = std::max(changed.right, right + 1);
+      changed.top = std::min(changed.top, row);
+      changed.bottom = row + 1;
+    });
+  });
+  GrowDirty(changed);
+}
+
+}  // namespace kalo

@@ -5,6 +5,7 @@
 // pushes to the screen at its next yield. No Qt here.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -25,7 +26,8 @@ class Surface {
 
   int width() const { return width_; }
   int height() const { return height_; }
-  // Resizes (contents are cleared to the background colour).
+  // Resizes (contents are cleared to the background colour, i.e. the colour of
+  // the last Clear, black before any).
   void Resize(int width, int height);
 
   // Pen state used by Line and PSet.
@@ -58,6 +60,9 @@ class Surface {
   int draw_mode_ = 13;
   std::vector<uint32_t> pixels_;
   PixelRect dirty_;
+  uint32_t background_ = 0;  // the pixel of the last Clear, which Resize fills with
+
+  void GrowDirty(const PixelRect& changed);
 };
 
 }  // namespace kalo
