@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/basic_types.h"
 #include "platform/bitmap_file.h"
 #include "platform/file_error.h"
 
@@ -43,6 +44,31 @@ TEST(BitmapFile, WritesA24BitBitmapWithTheExactPixels) {
     for (int x = 0; x < w; ++x)
       EXPECT_EQ(image.pixel(x, y) & 0xFFFFFFu, pixels[y * w + x]) << x << "," << y;
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"one.bmp"});
+}
+
+TEST(BitmapFile, SavesTheDrawnSurfaceAsItStands) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  Surface surface(37, 21);
+  surface.Clear(RGB(0, 0, 128));
+  surface.SetDrawWidth(5);
+  surface.Line(2, 3, 34, 18, RGB(255, 128, 1));
+  surface.SetDrawMode(7);
+  surface.SetDrawWidth(1);
+  surface.Line(0, 20, 36, 0, RGB(12, 34, 56));
+  surface.PSet(30, 4, RGB(200, 0, 200));
+  const QString path = dir.filePath("drawn.bmp");
+  ASSERT_EQ(SaveBitmapFile(surface, path.toStdString()), "");
+
+  QImage image;
+  ASSERT_TRUE(image.load(path, "BMP"));
+  ASSERT_EQ(image.size(), QSize(37, 21));
+  int differing = 0;
+  for (int y = 0; y < 21; ++y)
+    for (int x = 0; x < 37; ++x)
+      if ((image.pixel(x, y) & 0xFFFFFFu) != surface.pixel(x, y)) ++differing;
+  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFFu, 0x000080u);  // the background, blue low
 }
 
 TEST(BitmapFile, UnwritableFolderGivesOneMessageAndNoFile) {

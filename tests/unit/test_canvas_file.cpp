@@ -113,9 +113,5 @@ TEST(CanvasFile, UnwritableFolderGivesTheSystemErrorAndNoFile) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"notafolder"});
 }
 
-TEST(FileError, MessageShowsNumberAsRecordTextAndTheDescription) {
-  EXPECT_EQ(FileErrorMessage(ENOSPC), "Error 28\n" + std::string(std::strerror(ENOSPC)));
-}
-
 }  // namespace
 }  // namespace kalo
