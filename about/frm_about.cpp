@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -109,6 +110,11 @@ FrmAbout::FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()>
   setFixedSize(Px(kFormWidth), Px(kFormHeight));
   // Movement over the bare form must reach the handler without a button held.
   setMouseTracking(true);
+  // The form is laid out for an eight-point dialog font; larger desktop
+  // fonts would spill out of the fixed positions.
+  QFont dialogFont = font();
+  dialogFont.setPointSizeF(8);
+  setFont(dialogFont);
 
   QFont titleFont = font();
   titleFont.setBold(true);

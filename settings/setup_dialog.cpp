@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <utility>
@@ -56,6 +57,7 @@ std::string StoredNumberText(double v) {
 QCheckBox* MakeCheck(const char* name, const QString& caption, QWidget* parent, QRect at) {
   auto* c = new QCheckBox(caption, parent);
   c->setObjectName(QLatin1String(name));
+  at.setWidth(std::max(at.width(), c->sizeHint().width()));
   c->setGeometry(at);
   return c;
 }
@@ -63,13 +65,17 @@ QCheckBox* MakeCheck(const char* name, const QString& caption, QWidget* parent, 
 QRadioButton* MakeOption(const char* name, const QString& caption, QWidget* frame, QRect at) {
   auto* o = new QRadioButton(caption, frame);
   o->setObjectName(QLatin1String(name));
+  // Never narrower than its caption, which the platform's font may widen.
+  at.setWidth(std::max(at.width(), o->sizeHint().width()));
   o->setGeometry(at);
   return o;
 }
 
-QLabel* MakeLabel(const QString& caption, QWidget* frame, int left, Qt::Alignment align) {
+// The labels under a slider share its width; each aligns its text to its own
+// end of the slider, the value label to the middle.
+QLabel* MakeLabel(const QString& caption, QWidget* frame, Qt::Alignment align) {
   auto* l = new QLabel(caption, frame);
-  l->setGeometry(TwipsRect(left, 465, 450, 195));
+  l->setGeometry(TwipsRect(195, 465, 1305, 195));
   l->setAlignment(align | Qt::AlignVCenter);
   return l;
 }
@@ -101,19 +107,20 @@ SliderFrame MakeSliderFrame(QWidget* form, const char* frameName, const QString&
   // The value label follows a click or a release of the thumb, not a drag.
   f.bar->setTracking(false);
   f.bar->setFocusPolicy(Qt::StrongFocus);
-  f.left = MakeLabel(leftText, f.frame, 195, Qt::AlignLeft);
-  f.value = MakeLabel(QString(), f.frame, 622, Qt::AlignHCenter);
-  f.right = MakeLabel(rightText, f.frame, 1050, Qt::AlignRight);
+  f.left = MakeLabel(leftText, f.frame, Qt::AlignLeft);
+  f.value = MakeLabel(QString(), f.frame, Qt::AlignHCenter);
+  f.right = MakeLabel(rightText, f.frame, Qt::AlignRight);
   return f;
 }
 
 // One piece of the line that ties the Brightness frame to "Solid Only".
+// Positions in pixels.
 void MakeConnector(QWidget* parent, int x1, int x2, int y) {
   auto* line = new QFrame(parent);
   line->setFrameShape(QFrame::HLine);
   line->setFrameShadow(QFrame::Plain);
   line->setLineWidth(2);
-  line->setGeometry(Px(x1), Px(y) - 1, Px(x2) - Px(x1), 3);
+  line->setGeometry(x1, y - 1, std::max(x2 - x1, 0), 3);
 }
 
 }  // namespace
@@ -125,6 +132,11 @@ Setup::Setup(RunState& run, std::string profilePath, QWidget* parent)
   setObjectName(QStringLiteral("Setup"));
   setWindowTitle(QStringLiteral("KaloSaver Settings"));
   setFixedSize(Px(kFormWidth), Px(kFormHeight));
+  // The form is laid out for an eight-point dialog font; larger desktop
+  // fonts would spill out of the fixed positions.
+  QFont dialogFont = font();
+  dialogFont.setPointSizeF(8);
+  setFont(dialogFont);
   BuildControls();
   Form_Load();
 }
@@ -175,7 +187,10 @@ void Setup::BuildControls() {
       MakeOption("Option5", QStringLiteral("Solid Only"), frame7, TwipsRect(135, 480, 1020, 255));
   Option_[6] =
       MakeOption("Option6", QStringLiteral("Mix Only"), frame7, TwipsRect(135, 735, 1380, 255));
-  MakeConnector(frame7, 1155, 1545, 600);
+  // The connector starts where "Solid Only" ends, even when the platform's
+  // font makes the button's caption longer than its designed width.
+  const int solidEnd = Option_[5]->x() + Option_[5]->sizeHint().width() + 2;
+  MakeConnector(frame7, std::max(Px(1155), solidEnd), Px(1545), Px(600));
 
   // Background colour.
   auto* frame8 = new QGroupBox(QStringLiteral("Background Color"), this);
@@ -219,7 +234,7 @@ void Setup::BuildControls() {
   Label11_ = speed.value;
   Label11_->setObjectName(QStringLiteral("Label11"));
 
-  MakeConnector(this, 3540, 3960, 1995);
+  MakeConnector(this, Px(3540), Px(3960), Px(1995));
 
   cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
   cmdOK_->setObjectName(QStringLiteral("cmdOK"));
