@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
 #include <memory>
 
+#include "about/frm_about.h"
 #include "display/design_export.h"
 #include "display/design_pic.h"
 #include "display/qt_save_ui.h"
@@ -15,37 +17,76 @@
 #include "platform/qt_pacer.h"
 #include "platform/random.h"
 #include "settings/settings_store.h"
+#include "settings/setup_dialog.h"
 
 namespace kalo {
 
 namespace {
 
-// What the design loop asks of the saver beyond drawing.
+// Everything one saver process holds, alive for the whole of Main.
+struct Saver {
+  RunMode mode = RunMode::kNone;
+  RunState run;
+  DesignState design;
+  SystemRandom rnd;  // seeded from the time of day
+  CursorCount cursor;
+  std::unique_ptr<DesignPic> pic;
+  // The about dialog while it is shown; a child of the saver window.
+  QPointer<FrmAbout> about;
+  AboutMouseMemory about_mouse;
+  bool ended = false;
+};
+
+Saver* g_saver = nullptr;
+
+struct SaverScope {
+  explicit SaverScope(Saver& s) { g_saver = &s; }
+  ~SaverScope() { g_saver = nullptr; }
+};
+
+// What the design loop asks of the saver beyond drawing. Each call comes from
+// the loop itself, outside Qt's event dispatch, so it may leave the loop
+// with SaverEnded once an input handler inside a dialog has ended the saver.
 class SaverHost final : public SaverServices {
  public:
-  SaverHost(RunState& run, const DesignState& design, DesignPic& pic)
-      : pic_(pic),
-        ui_(&pic),
-        export_(run, design, ui_, Hooks(pic), QCoreApplication::applicationDirPath().toStdString(),
+  explicit SaverHost(Saver& saver)
+      : saver_(saver),
+        ui_(saver.pic.get()),
+        export_(saver.run, saver.design, ui_, Hooks(*saver.pic),
+                QCoreApplication::applicationDirPath().toStdString(),
                 QDir::currentPath().toStdString()) {}
 
   void SaveData(Integer dformat) override {
     // The user is asked about the picture: it must be on the screen in full.
-    pic_.Refresh();
+    saver_.pic->Refresh();
     export_.SaveData(dformat);
+    LeaveIfEnded();
   }
   void SaveDataForDrawPgm() override {
-    pic_.Refresh();
+    saver_.pic->Refresh();
     export_.SaveDataForDrawPgm();
     // The hand-off ends the saver; not one more stroke after it.
-    if (HasSaverEnded()) throw SaverEnded{};
+    LeaveIfEnded();
   }
-  // The about dialog comes with the about form; until it is part of the
-  // program a save is followed by no about dialog and the occasional display
-  // shows nothing.
-  void ShowAboutModal() override {}
-  void ShowAboutBriefly() override {}
-  void UnloadAbout() override {}
+  void ShowAboutModal() override {
+    FrmAbout* about = OpenAbout();
+    about->PrepareAfterSave();
+    about->exec();
+    CloseAbout();
+    LeaveIfEnded();
+  }
+  void ShowAboutBriefly() override {
+    FrmAbout* about = OpenAbout();
+    about->PrepareBrief();
+    about->show();
+    about->raise();
+    about->activateWindow();
+    about->repaint();
+  }
+  void UnloadAbout() override {
+    CloseAbout();
+    LeaveIfEnded();
+  }
   void HideCursor() override { kalo::HideCursor(); }
   void RestoreCursor() override { kalo::RestoreCursor(); }
 
@@ -62,27 +103,29 @@ class SaverHost final : public SaverServices {
     return hooks;
   }
 
-  DesignPic& pic_;
+  FrmAbout* OpenAbout() {
+    CloseAbout();
+    saver_.about = new FrmAbout(
+        saver_.run, saver_.about_mouse, [] { EndSaver(); }, saver_.pic.get());
+    return saver_.about;
+  }
+
+  void CloseAbout() {
+    delete saver_.about.data();
+    // Keys belong to the saver window again.
+    if (!saver_.ended) {
+      saver_.pic->activateWindow();
+      saver_.pic->setFocus();
+    }
+  }
+
+  void LeaveIfEnded() const {
+    if (saver_.ended) throw SaverEnded{};
+  }
+
+  Saver& saver_;
   QtSaveUi ui_;
   DesignExport export_;
-};
-
-// Everything one saver process holds, alive for the whole of Main.
-struct Saver {
-  RunMode mode = RunMode::kNone;
-  RunState run;
-  DesignState design;
-  SystemRandom rnd;  // seeded from the time of day
-  CursorCount cursor;
-  std::unique_ptr<DesignPic> pic;
-  bool ended = false;
-};
-
-Saver* g_saver = nullptr;
-
-struct SaverScope {
-  explicit SaverScope(Saver& s) { g_saver = &s; }
-  ~SaverScope() { g_saver = nullptr; }
 };
 
 int RunSaver(Saver& saver) {
@@ -100,7 +143,7 @@ int RunSaver(Saver& saver) {
   FinishStartup(run, saver.design, pic);
 
   QtPacer pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
-  SaverHost host(run, saver.design, pic);
+  SaverHost host(saver);
   LoopContext ctx{EngineContext{saver.design, pic, pacer, saver.rnd}, run, host};
   try {
     RunDesignLoop(ctx);
@@ -132,10 +175,15 @@ int Main(int argc, char** argv) {
   switch (saver.mode) {
     case RunMode::kSaver:
       return RunSaver(saver);
-    case RunMode::kConfigure:
-      // The settings dialog joins the program with the settings forms; until
-      // then configure mode ends at once, like a start without a mode.
+    case RunMode::kConfigure: {
+      // The program lives as long as the settings dialog: OK and Cancel both
+      // end it.
+      Setup setup(saver.run, ProfilePath());
+      QObject::connect(&setup, &QDialog::finished, [] { EndSaver(); });
+      setup.show();
+      app.exec();
       return 0;
+    }
     case RunMode::kNone:
       return 0;
   }
@@ -145,6 +193,7 @@ int Main(int argc, char** argv) {
 void EndSaver() {
   Saver* saver = g_saver;
   if (!saver || saver->ended) return;
+  if (saver->about) saver->about->reject();
   if (saver->pic) saver->pic->Unload();
   RestoreCursor();
   saver->ended = true;
