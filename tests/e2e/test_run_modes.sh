@@ -33,4 +33,13 @@ for args in "/s /c99999999999999999999" "/s /c-5" "/s /c1e400 /r" "/s $long_nois
   wait_exit "$SAVER_PID" 1000
   [ "$EXIT_STATUS" -eq 0 ] || fail "status $EXIT_STATUS for: ${args:0:30}"
 done
+# A profile that cannot be read (here a folder where the file should be)
+# gives the defaults rather than stopping the saver.
+mkdir -p "$XDG_CONFIG_HOME/kalosaver/CONTROL.INI"
+start_saver /s
+wait_for_window 10000 >/dev/null || fail "no window with an unreadable profile"
+sleep 0.3
+xdotool key space key space key Return
+wait_exit "$SAVER_PID" 1000
+[ "$EXIT_STATUS" -eq 0 ] || fail "status $EXIT_STATUS with an unreadable profile"
 echo "PASS"
