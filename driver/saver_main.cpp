@@ -136,7 +136,9 @@ int RunSaver(Saver& saver) {
   PrepareSaver(run, saver.design, pic, saver.rnd);
 
   HideCursor();
-  pic.show();
+  // Full-screen state on top of the screen's geometry, so that a window
+  // manager keeps its panels beneath the saver.
+  pic.showFullScreen();
   pic.raise();
   pic.activateWindow();
   pic.setFocus();
