@@ -1,1 +1,3 @@
-int main() { return 0; }
+#include "driver/saver_main.h"
+
+int main(int argc, char** argv) { return kalo::Main(argc, argv); }

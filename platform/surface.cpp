@@ -404,14 +404,40 @@ PixelRect ForEachCapsuleSpan(const Segment& s, double r, int width, int height, 
     for (int y = top; y <= bottom; ++y) emit(y, general_row(y));
   } else {
     for (int y = top; y < middle_top; ++y) emit(y, general_row(y));
-    for (int y = middle_top; y <= middle_bottom; ++y) {
-      const double centre = s.x0 + (y - s.y0) * slope_x;
-      {
-        const int ahead = std::min(y + 8, middle_bottom);
-        const double c2 = s.x0 + (ahead - s.y0) * slope_x - half_x;
-        span.Prefetch(ahead, std::clamp(static_cast<int>(c2), 0, width - 1));
+    // The band's edges move by slope_x a row. They are stepped in 32.32 fixed
+    // point, so that a row costs two additions and two shifts; the rounding
+    // this adds stays below a millionth of a pixel on any screen.
+    constexpr double kUnit = 4294967296.0;
+    const int64_t rows = middle_bottom - middle_top;
+    const double first_centre = s.x0 + (middle_top - s.y0) * slope_x;
+    const double last_centre = first_centre + rows * slope_x;
+    if (std::max(std::abs(first_centre), std::abs(last_centre)) + half_x < (1 << 24)) {
+      const int64_t step = std::llround(slope_x * kUnit);
+      // ceil(l) = (l' + unit - 1) >> 32 for l' = ceil(l * unit); floor alike.
+      int64_t left_edge =
+          static_cast<int64_t>(std::ceil((first_centre - half_x) * kUnit)) + (int64_t{1} << 32) - 1;
+      int64_t right_edge = static_cast<int64_t>(std::floor((first_centre + half_x) * kUnit));
+      // The edges are straight, so the outermost pixels are on the end rows.
+      const int reach_left =
+          std::max(0, static_cast<int>(std::min(left_edge, left_edge + rows * step) >> 32));
+      const int reach_right = std::min(
+          width - 1, static_cast<int>(std::max(right_edge, right_edge + rows * step) >> 32));
+      if (reach_left <= reach_right) {
+        min_left = std::min(min_left, reach_left);
+        max_right = std::max(max_right, reach_right);
+        first_row = std::min(first_row, middle_top);
+        last_row = middle_bottom;
       }
-      emit(y, PixelSpan(centre - half_x, centre + half_x, width));
+      for (int y = middle_top; y <= middle_bottom; ++y, left_edge += step, right_edge += step) {
+        const int left = std::max(0, static_cast<int>(left_edge >> 32));
+        const int right = std::min(width - 1, static_cast<int>(right_edge >> 32));
+        if (left <= right) span(y, left, right);
+      }
+    } else {
+      for (int y = middle_top; y <= middle_bottom; ++y) {
+        const double centre = s.x0 + (y - s.y0) * slope_x;
+        emit(y, PixelSpan(centre - half_x, centre + half_x, width));
+      }
     }
     for (int y = middle_bottom + 1; y <= bottom; ++y) emit(y, general_row(y));
   }
@@ -425,9 +451,6 @@ struct SpanPainter {
   uint32_t pen;
   void operator()(int y, int left, int right) const {
     ApplySpan<Mode>(bits + static_cast<size_t>(y) * width + left, right - left + 1, pen);
-  }
-  void Prefetch(int y, int x) const {
-    __builtin_prefetch(bits + static_cast<size_t>(y) * width + x, 1);
   }
 };
 

@@ -38,7 +38,7 @@ double DistanceToSegment(double px, double py, double x0, double y0, double x1, 
 
 // Draws the segment (a dot when the ends coincide and dot is set) in white on
 // black and checks every pixel against the distance of its centre from the
-// segment; centres within a rounding error of the edge may go either way.
+// segment; centres within a millionth of a pixel of the edge may go either way.
 void ExpectCapsule(int width, double x0, double y0, double x1, double y1, bool dot) {
   Surface s(40, 30);
   s.Clear(0);
@@ -51,7 +51,7 @@ void ExpectCapsule(int width, double x0, double y0, double x1, double y1, bool d
   for (int y = 0; y < s.height(); ++y)
     for (int x = 0; x < s.width(); ++x) {
       const double d = dot ? std::hypot(x - x0, y - y0) : DistanceToSegment(x, y, x0, y0, x1, y1);
-      if (std::abs(d - r) < 1e-9) continue;
+      if (std::abs(d - r) < 1e-6) continue;
       ASSERT_EQ(s.pixel(x, y) != 0, d <= r)
           << "pixel " << x << "," << y << " width " << width << " from " << x0 << "," << y0
           << " to " << x1 << "," << y1 << (dot ? " (dot)" : "");

@@ -1,0 +1,339 @@
+#include "display/design_pic.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <cmath>
+#include <utility>
+
+#include "driver/startup_rules.h"
+#include "platform/numbers.h"
+#include "platform/surface_image.h"
+
+namespace kalo {
+
+namespace {
+
+// Sizes as laid out at design time, in twips; 15 twips make a pixel.
+constexpr int kTwipsPerPixel = 15;
+QRect FromTwips(int left, int top, int width, int height) {
+  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+               height / kTwipsPerPixel);
+}
+
+constexpr int kSpaceBar = 32;
+// What a handled space bar press becomes, so the same press is not also
+// taken as the press that cancels the save.
+constexpr int kHandledSpaceBar = 69;
+// Pointer moves up to this far (pixels, either axis) between two move events
+// are a trembling hand on the desk, not someone back at the screen.
+constexpr Single kMouseSlack = 3;
+
+const char* const kFooterText =
+    "KaloSaver  -  press the space bar to keep a design, any other key to leave";
+
+QColor ToQColor(Long colour) {
+  return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+}  // namespace
+
+CaptionButton::CaptionButton(QWidget* parent) : QPushButton(parent) {
+  // The buttons only show messages over the designs; a hand on the mouse
+  // over them must end the saver like anywhere else on the screen.
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+  setFocusPolicy(Qt::NoFocus);
+  setAutoDefault(false);
+}
+
+void CaptionButton::paintEvent(QPaintEvent*) {
+  QStylePainter painter(this);
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  option.text.clear();
+  painter.drawControl(QStyle::CE_PushButtonBevel, option);
+  painter.setPen(palette().color(QPalette::ButtonText));
+  painter.drawText(rect().adjusted(4, 2, -4, -2), Qt::AlignCenter | Qt::TextWordWrap, text());
+}
+
+DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      run_(run),
+      end_saver_(std::move(end_saver)),
+      surface_(469, 302),
+      command1_(new CaptionButton(this)),
+      command2_(new CaptionButton(this)),
+      command5_(new CaptionButton(this)),
+      label3_(new QLabel(this)) {
+  setWindowTitle("SCRNSAVE: KaloSaver");
+  // The image covers every pixel, so Qt need not paint a background first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+  setFocusPolicy(Qt::StrongFocus);
+  setMouseTracking(true);
+  resize(469, 302);
+  surface_.Clear(back_colour_);
+
+  command1_->setText("Save of current design is pending.  Hit the  <SPACEBAR> to cancel...");
+  command1_->setGeometry(FromTwips(-855, 2010, 7605, 420));
+  command1_->hide();
+  command2_->setText(
+      "Hit the  <SPACEBAR>  while a design is being drawn to save it as a Wallpaper/Bitmap "
+      "(.bmp) file.");
+  command2_->setGeometry(FromTwips(1065, 510, 3855, 735));
+  command2_->installEventFilter(this);
+  command5_->setText("KaloSpiral");
+  command5_->setGeometry(FromTwips(2280, 2880, 1215, 375));
+  command5_->hide();
+  label3_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  label3_->setText(kFooterText);
+  label3_->setAutoFillBackground(true);
+  label3_->setAlignment(Qt::AlignCenter);
+  label3_->adjustSize();
+  label3_->move((width() - label3_->width()) / 2, height() - label3_->height() + 1);
+}
+
+DesignPic::~DesignPic() = default;
+
+void DesignPic::CoverScreen(QScreen* screen) {
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (screen) {
+    setScreen(screen);
+    setGeometry(screen->geometry());
+  }
+  FitImage();
+}
+
+void DesignPic::FitImage() {
+  scale_ = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0;
+  const int w = std::max(1, static_cast<int>(std::lround(width() * scale_)));
+  const int h = std::max(1, static_cast<int>(std::lround(height() * scale_)));
+  if (w == surface_.width() && h == surface_.height()) return;
+  surface_.Resize(w, h);
+  surface_.Clear(back_colour_);
+  update();
+}
+
+void DesignPic::PushChanges() {
+  const PixelRect r = surface_.TakeDirty();
+  if (r.empty() || unloaded_) return;
+  const int left = static_cast<int>(std::floor(r.left / scale_));
+  const int top = static_cast<int>(std::floor(r.top / scale_));
+  const int right = static_cast<int>(std::ceil(r.right / scale_));
+  const int bottom = static_cast<int>(std::ceil(r.bottom / scale_));
+  update(QRect(left, top, right - left, bottom - top));
+}
+
+void DesignPic::Unload() {
+  unloaded_ = true;
+  hide();
+}
+
+void DesignPic::EndSaver() {
+  if (!unloaded_ && end_saver_) end_saver_();
+}
+
+// ---- Input ----------------------------------------------------------------
+
+void DesignPic::Form_KeyDown(int& key_code) {
+  if (IsTrue(run_.StartingUp)) return;
+  if (!IsTrue(run_.KeysActive)) return EndSaver();
+  if (!IsTrue(run_.SavePending)) {
+    if (key_code != kSpaceBar) return EndSaver();
+    run_.SavePending = True;
+    if (run_.CompanionMode())
+      Move(Control::Command1, Left(Control::Command1),
+           (ScaleHeight() - Height(Control::Command1)) / 2);
+    SetCaption(Control::Command1, kSavePendingBanner);
+    SetVisible(Control::Command1, true);
+    Refresh();
+    key_code = kHandledSpaceBar;
+  }
+  if (key_code == kSpaceBar && IsTrue(run_.SavePending)) {
+    SetVisible(Control::Command1, false);
+    if (run_.CompanionMode()) {
+      Move(Control::Command1, Left(Control::Command1), 5);
+      SetCaption(Control::Command1, kCompanionHint);
+      SetVisible(Control::Command1, true);
+    }
+    Refresh();
+    run_.SavePending = False;
+  }
+}
+
+void DesignPic::Command2_KeyDown(int) {
+  if (IsTrue(run_.StartingUp)) return;
+  EndSaver();
+}
+
+void DesignPic::Form_MouseDown() {
+  if (IsTrue(run_.StartingUp) || IsTrue(run_.SavePending)) return;
+  EndSaver();
+}
+
+void DesignPic::Form_MouseMove(Single x, Single y) {
+  if (IsTrue(run_.StartingUp)) return;
+  // Measured from the previous move event; a stored 0 (the start, or a move
+  // along the screen's top or left edge) means there is nothing to compare.
+  if (last_mouse_x_ >= 1 && last_mouse_y_ >= 1) {
+    const Single dx = std::fabs(x - static_cast<Single>(last_mouse_x_));
+    const Single dy = std::fabs(y - static_cast<Single>(last_mouse_y_));
+    if ((dx > kMouseSlack || dy > kMouseSlack) && !IsTrue(run_.SavePending)) return EndSaver();
+  }
+  last_mouse_x_ = CInt(x);
+  last_mouse_y_ = CInt(y);
+}
+
+bool DesignPic::event(QEvent* event) {
+  // Every key reaches the key handler, Tab included, rather than moving the
+  // focus among the controls.
+  if (event->type() == QEvent::KeyPress) {
+    keyPressEvent(static_cast<QKeyEvent*>(event));
+    return true;
+  }
+  return QWidget::event(event);
+}
+
+bool DesignPic::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == command2_ && event->type() == QEvent::KeyPress) {
+    if (!unloaded_) Command2_KeyDown(static_cast<QKeyEvent*>(event)->key());
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void DesignPic::keyPressEvent(QKeyEvent* event) {
+  if (unloaded_) return;
+  int key_code = event->key() == Qt::Key_Space ? kSpaceBar : event->key();
+  Form_KeyDown(key_code);
+}
+
+void DesignPic::mousePressEvent(QMouseEvent*) {
+  if (!unloaded_) Form_MouseDown();
+}
+
+void DesignPic::mouseMoveEvent(QMouseEvent* event) {
+  if (unloaded_) return;
+  const QPointF at = event->position() * scale_;
+  Form_MouseMove(static_cast<Single>(at.x()), static_cast<Single>(at.y()));
+}
+
+void DesignPic::closeEvent(QCloseEvent* event) {
+  // Closed from outside (a window manager's close): end like any other input.
+  if (!unloaded_) EndSaver();
+  event->accept();
+}
+
+// ---- Drawing ----------------------------------------------------------------
+
+void DesignPic::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  const QImage image = SurfaceImage(std::as_const(surface_));
+  for (const QRect& r : event->region()) {
+    const QRectF source(r.x() * scale_, r.y() * scale_, r.width() * scale_, r.height() * scale_);
+    painter.drawImage(QRectF(r), image, source);
+  }
+}
+
+void DesignPic::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  FitImage();
+}
+
+void DesignPic::Line(Single x1, Single y1, Single x2, Single y2, Long colour) {
+  if (!unloaded_) surface_.Line(x1, y1, x2, y2, colour);
+}
+
+void DesignPic::PSet(Single x, Single y, Long colour) {
+  if (!unloaded_) surface_.PSet(x, y, colour);
+}
+
+void DesignPic::SetDrawWidth(Integer width) {
+  draw_width_ = width;
+  surface_.SetDrawWidth(width);
+}
+
+void DesignPic::SetDrawMode(Integer mode) {
+  draw_mode_ = mode;
+  surface_.SetDrawMode(mode);
+}
+
+void DesignPic::SetBackColor(Long colour) {
+  back_colour_ = colour;
+  Cls();
+}
+
+void DesignPic::Cls() {
+  if (!unloaded_) surface_.Clear(back_colour_);
+}
+
+void DesignPic::Refresh() {
+  surface_.TakeDirty();
+  if (!unloaded_) repaint();
+}
+
+// ---- Controls -----------------------------------------------------------------
+
+QWidget* DesignPic::control(Control c) const {
+  switch (c) {
+    case Control::Command1:
+      return command1_;
+    case Control::Command2:
+      return command2_;
+    case Control::Command5:
+      return command5_;
+    case Control::Label3:
+      return label3_;
+  }
+  return label3_;
+}
+
+QPushButton* DesignPic::button(Control c) const { return qobject_cast<QPushButton*>(control(c)); }
+
+void DesignPic::SetCaption(Control c, const std::string& text) {
+  const QString caption = QString::fromStdString(text);
+  if (c == Control::Label3)
+    label3_->setText(caption);
+  else
+    button(c)->setText(caption);
+}
+
+std::string DesignPic::Caption(Control c) const {
+  return (c == Control::Label3 ? label3_->text() : button(c)->text()).toStdString();
+}
+
+void DesignPic::SetVisible(Control c, bool visible) { control(c)->setVisible(visible); }
+
+bool DesignPic::IsVisible(Control c) const { return !control(c)->isHidden(); }
+
+void DesignPic::Move(Control c, Single left, Single top) {
+  control(c)->move(static_cast<int>(std::lround(left / scale_)),
+                   static_cast<int>(std::lround(top / scale_)));
+}
+
+Single DesignPic::Left(Control c) const { return static_cast<Single>(control(c)->x() * scale_); }
+Single DesignPic::Top(Control c) const { return static_cast<Single>(control(c)->y() * scale_); }
+Single DesignPic::Width(Control c) const {
+  return static_cast<Single>(control(c)->width() * scale_);
+}
+Single DesignPic::Height(Control c) const {
+  return static_cast<Single>(control(c)->height() * scale_);
+}
+
+void DesignPic::SetColours(Control c, Long back, Long fore) {
+  QWidget* w = control(c);
+  QPalette palette = w->palette();
+  palette.setColor(QPalette::Window, ToQColor(back));
+  palette.setColor(QPalette::Button, ToQColor(back));
+  palette.setColor(QPalette::WindowText, ToQColor(fore));
+  palette.setColor(QPalette::ButtonText, ToQColor(fore));
+  w->setPalette(palette);
+}
+
+}  // namespace kalo

@@ -1,0 +1,125 @@
+// The saver window: a borderless window over the whole primary screen that
+// shows the persistent image every design is drawn into, the three buttons
+// and the footer drawn over it, and the input handlers that end the saver or
+// mark the design being drawn for saving.
+#pragma once
+
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+
+#include "driver/run_state.h"
+#include "engine/design_window.h"
+#include "platform/surface.h"
+
+class QScreen;
+
+namespace kalo {
+
+// A push button whose caption wraps onto several lines when it is too long
+// for the button, as the long hints over the designs need.
+class CaptionButton final : public QPushButton {
+  Q_OBJECT
+ public:
+  explicit CaptionButton(QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+class DesignPic final : public QWidget, public DesignWindow {
+  Q_OBJECT
+ public:
+  // `end_saver` ends the saver; the handlers call it and then return at once.
+  DesignPic(RunState& run, std::function<void()> end_saver, QWidget* parent = nullptr);
+  ~DesignPic() override;
+
+  // Covers `screen` (the primary screen when null); the image takes the
+  // screen's size in device pixels, cleared to the background colour.
+  void CoverScreen(QScreen* screen = nullptr);
+  // Hands the part of the image changed since the last push to the screen.
+  void PushChanges();
+  // Closes the window for good: after this nothing is drawn and no input is
+  // handled, wherever the design loop stands.
+  void Unload();
+  bool unloaded() const { return unloaded_; }
+
+  Surface& surface() { return surface_; }
+  const Surface& surface() const { return surface_; }
+  // Window units are device pixels: this many per logical pixel.
+  qreal scale() const { return scale_; }
+  Integer LastMouseX() const { return last_mouse_x_; }
+  Integer LastMouseY() const { return last_mouse_y_; }
+  QPushButton* button(Control c) const;
+  QLabel* footer() const { return label3_; }
+
+  // Input handlers, as the event dispatch delivers them. The key code is
+  // passed by reference: a handled space bar press comes back changed.
+  void Form_KeyDown(int& key_code);
+  void Command2_KeyDown(int key_code);
+  void Form_MouseDown();
+  void Form_MouseMove(Single x, Single y);
+
+  // DesignWindow.
+  void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override;
+  void PSet(Single x, Single y, Long colour) override;
+  Long ForeColor() const override { return fore_colour_; }
+  void SetForeColor(Long colour) override { fore_colour_ = colour; }
+  Integer DrawWidth() const override { return draw_width_; }
+  void SetDrawWidth(Integer width) override;
+  Integer DrawMode() const override { return draw_mode_; }
+  void SetDrawMode(Integer mode) override;
+  Long BackColor() const override { return back_colour_; }
+  // A new background colour repaints the whole window in it, as the saver's
+  // background switches expect of a freshly created window.
+  void SetBackColor(Long colour) override;
+  void Cls() override;
+  void Refresh() override;
+  Single ScaleWidth() const override { return static_cast<Single>(surface_.width()); }
+  Single ScaleHeight() const override { return static_cast<Single>(surface_.height()); }
+  void SetCaption(Control c, const std::string& text) override;
+  std::string Caption(Control c) const override;
+  void SetVisible(Control c, bool visible) override;
+  bool IsVisible(Control c) const override;
+  void Move(Control c, Single left, Single top) override;
+  Single Left(Control c) const override;
+  Single Top(Control c) const override;
+  Single Width(Control c) const override;
+  Single Height(Control c) const override;
+  void SetColours(Control c, Long back, Long fore) override;
+
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QWidget* control(Control c) const;
+  void FitImage();
+  void EndSaver();
+
+  RunState& run_;
+  std::function<void()> end_saver_;
+  Surface surface_;
+  qreal scale_ = 1;
+  Long fore_colour_ = 0;
+  Long back_colour_ = 0;
+  Integer draw_width_ = 1;
+  Integer draw_mode_ = 13;
+  Integer last_mouse_x_ = 0;
+  Integer last_mouse_y_ = 0;
+  bool unloaded_ = false;
+
+  CaptionButton* command1_;
+  CaptionButton* command2_;
+  CaptionButton* command5_;
+  QLabel* label3_;
+};
+
+}  // namespace kalo

@@ -1,0 +1,57 @@
+#include "display/qt_save_ui.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace kalo {
+
+bool QtSaveUi::AskYesNo(const std::string& prompt, const std::string& title) {
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(title),
+                  QString::fromStdString(prompt), QMessageBox::Yes | QMessageBox::No, parent_);
+  // Enter answers Yes, as the user expects when asked to keep a design.
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void QtSaveUi::ShowError(const std::string& text) {
+  QMessageBox box(QMessageBox::Warning, QString(), QString::fromStdString(text), QMessageBox::Ok,
+                  parent_);
+  box.exec();
+}
+
+QStringList NameFiltersFromList(const std::string& filter) {
+  const QStringList parts = QString::fromStdString(filter).split(u'|');
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString description = parts[i].trimmed();
+    const QString pattern = parts[i + 1].trimmed();
+    if (description.endsWith(u'(' + pattern + u')'))
+      filters << description;
+    else
+      filters << description + QStringLiteral(" (") + pattern + u')';
+  }
+  return filters;
+}
+
+std::optional<std::string> QtSaveUi::AskSaveFileName(const SaveFileRequest& request) {
+  QFileDialog dialog(parent_);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setDirectory(QString::fromStdString(request.folder));
+  const QStringList filters = NameFiltersFromList(request.filter);
+  dialog.setNameFilters(filters);
+  if (request.filter_index >= 1 && request.filter_index <= filters.size())
+    dialog.selectNameFilter(filters[request.filter_index - 1]);
+  dialog.setDefaultSuffix(QString::fromStdString(request.default_extension));
+  // A pattern like "*.bmp" is what the selected filter already shows; in the
+  // name box it would only have to be erased before typing a name.
+  const QString name = QString::fromStdString(request.initial_name);
+  if (!name.contains(u'*') && !name.contains(u'?')) dialog.selectFile(name);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return std::nullopt;
+  return QDir::cleanPath(chosen.first()).toStdString();
+}
+
+}  // namespace kalo

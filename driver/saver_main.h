@@ -1,0 +1,25 @@
+// The program's start and its one way out. Main decides the run mode from the
+// command line, reads the settings, brings up the saver window or the
+// settings dialog, and runs the designs until an input handler calls
+// EndSaver.
+#pragma once
+
+namespace kalo {
+
+// The whole program; returns the exit status (always 0).
+int Main(int argc, char** argv);
+
+// Ends the program from any event handler: closes the forms, brings the
+// pointer back and marks the end, which the next yield or sleep acts on
+// (configure mode leaves its event loop instead). Harmless when called twice
+// or when no saver runs.
+void EndSaver();
+// Whether EndSaver has run in this process.
+bool HasSaverEnded();
+
+// Hide the pointer while designs are drawn, and bring it back before any
+// question to the user.
+void HideCursor();
+void RestoreCursor();
+
+}  // namespace kalo

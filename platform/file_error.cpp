@@ -1,0 +1,16 @@
+#include "platform/file_error.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/numbers.h"
+
+namespace kalo {
+
+std::string FileErrorMessage(int os_error) {
+  return "Error" + StrInt(os_error) + "\n" + std::strerror(os_error);
+}
+
+int LastOsError() { return errno != 0 ? errno : EIO; }
+
+}  // namespace kalo

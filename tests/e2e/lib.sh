@@ -1,0 +1,153 @@
+# Shared set-up for the end-to-end tests: a private X server, private settings
+# and runtime folders, and helpers that start the saver, poll for its window,
+# look at the screen and wait for the program to end. Source it with the
+# saver's path as $1.
+set -euo pipefail
+
+KALOSAVER=${1:?usage: $0 path/to/kalosaver}
+[ -x "$KALOSAVER" ] || { echo "not executable: $KALOSAVER" >&2; exit 1; }
+for tool in Xvfb xdotool import convert; do
+  command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 1; }
+done
+
+E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/kalosaver-e2e.XXXXXX")
+E2E_PIDS=()
+XVFB_PID=""
+WINDOW_TITLE="SCRNSAVE: KaloSaver"
+
+cleanup() {
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do kill -9 "$pid" 2>/dev/null || true; done
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
+  rm -rf "$E2E_TMP"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -s "$E2E_TMP/saver.log" ]; then
+    echo "--- saver output:" >&2
+    tail -n 20 "$E2E_TMP/saver.log" >&2
+  fi
+  exit 1
+}
+
+# Milliseconds since the epoch.
+now_ms() { date +%s%3N; }
+
+# Starts Xvfb on a free display number of its own: a random high number, so
+# that other X servers and test runs on the machine are never shared, tried
+# again with another number when that one turns out to be taken.
+start_xvfb() {
+  local attempt number deadline
+  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+    number=$((200 + RANDOM % 5000))
+    [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
+    Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp -noreset >"$E2E_TMP/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$number"
+    deadline=$(($(now_ms) + 10000))
+    while kill -0 "$XVFB_PID" 2>/dev/null; do
+      xdotool getmouselocation >/dev/null 2>&1 && return 0
+      (($(now_ms) < deadline)) || break
+      sleep 0.05
+    done
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=""
+  done
+  fail "no X server could be started: $(cat "$E2E_TMP/xvfb.log")"
+}
+
+# Settings and the lock file stay inside the test's own folders.
+export XDG_CONFIG_HOME="$E2E_TMP/config"
+export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
+mkdir -p "$XDG_CONFIG_HOME/kalosaver" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=xcb
+unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
+
+# Writes the profile with the given "Key=Value" lines.
+write_settings() {
+  {
+    echo "[Screen Saver.KaloShare]"
+    printf '%s\n' "$@"
+  } >"$XDG_CONFIG_HOME/kalosaver/CONTROL.INI"
+}
+
+# Starts the saver with the given arguments; its pid lands in SAVER_PID.
+start_saver() {
+  "$KALOSAVER" "$@" >>"$E2E_TMP/saver.log" 2>&1 &
+  SAVER_PID=$!
+  E2E_PIDS+=("$SAVER_PID")
+}
+
+# A process that has ended but not yet been waited for counts as ended.
+alive() { [ -r "/proc/$1/stat" ] && [ "$(cut -d' ' -f3 "/proc/$1/stat" 2>/dev/null)" != Z ]; }
+
+# Waits up to $1 ms for the saver window to be mapped; prints its id.
+wait_for_window() {
+  local deadline=$(($(now_ms) + $1)) id
+  while :; do
+    id=$(xdotool search --onlyvisible --name "$WINDOW_TITLE" 2>/dev/null | head -n1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    (($(now_ms) < deadline)) || return 1
+    sleep 0.05
+  done
+}
+
+# Waits up to $2 ms for process $1 to end; sets EXIT_STATUS. Fails when it
+# does not end in time.
+wait_exit() {
+  local pid=$1 deadline=$(($(now_ms) + $2))
+  while alive "$pid"; do
+    (($(now_ms) < deadline)) || fail "process $pid still running after $2 ms"
+    sleep 0.02
+  done
+  EXIT_STATUS=0
+  wait "$pid" || EXIT_STATUS=$?
+}
+
+# Checks that process $1 is still running $2 ms from now.
+stays_alive() {
+  local pid=$1 deadline=$(($(now_ms) + $2))
+  while (($(now_ms) < deadline)); do
+    alive "$pid" || return 1
+    sleep 0.05
+  done
+  alive "$pid"
+}
+
+# Takes a screenshot of the whole screen.
+screenshot() { import -window root "$E2E_TMP/screen.png"; }
+
+# The colour of pixel (x, y) of the last screenshot as "#RRGGBB".
+pixel() {
+  convert "$E2E_TMP/screen.png" -crop "1x1+$1+$2" -depth 8 txt:- |
+    grep -o '#[0-9A-Fa-f]\{6\}' | head -n1 | tr a-f A-F
+}
+
+# Polls screenshots for up to $1 ms until every listed "x,y" pixel has colour
+# $2; fails naming the first pixel that never got there.
+expect_pixels() {
+  local timeout=$1 want=$2
+  shift 2
+  local deadline=$(($(now_ms) + timeout)) p got bad
+  while :; do
+    screenshot
+    bad=""
+    for p in "$@"; do
+      got=$(pixel "${p%,*}" "${p#*,}")
+      [ "$got" = "$want" ] || { bad="$p is $got"; break; }
+    done
+    [ -z "$bad" ] && return 0
+    (($(now_ms) < deadline)) || fail "expected $want everywhere, but pixel $bad"
+    sleep 0.1
+  done
+}
+
+# Points away from the screen's centre (where designs and the hint are drawn)
+# and from the footer along the bottom edge.
+OUTER_POINTS=(10,10 1270,10 10,760 1270,760 150,400 1130,400)
+
+start_xvfb

@@ -1,0 +1,45 @@
+# Only "/s" (lower case) runs the saver; any other command line ends at once
+# with status 0 and no window, however long or strange it is.
+source "$(dirname "$0")/lib.sh"
+
+ends_without_window() {
+  start_saver "$@"
+  local pid=$SAVER_PID deadline=$(($(now_ms) + 3000))
+  while alive "$pid"; do
+    xdotool search --onlyvisible --name "SCRNSAVE: KaloSaver" >/dev/null 2>&1 &&
+      fail "a window appeared for: ${*:0:3}"
+    (($(now_ms) < deadline)) || fail "still running: ${*:0:3}"
+    sleep 0.02
+  done
+  wait_exit "$pid" 100
+  [ "$EXIT_STATUS" -eq 0 ] || fail "status $EXIT_STATUS for: ${*:0:3}"
+}
+
+ends_without_window
+ends_without_window /S
+ends_without_window /p 12345
+ends_without_window "$(head -c 20000 /dev/zero | tr '\0' 'x')" /S /Z
+ends_without_window $'\xff\xfe/\xc3\xa9' "/ s"
+
+# A huge or negative colour number and thousands of characters of noise
+# still run the saver, which a key then ends.
+long_noise=$(head -c 6000 /dev/urandom | base64 -w0 | tr -d '/')
+for args in "/s /c99999999999999999999" "/s /c-5" "/s /c1e400 /r" "/s $long_noise /d"; do
+  # shellcheck disable=SC2086
+  start_saver $args
+  wait_for_window 10000 >/dev/null || fail "no window for: ${args:0:30}"
+  sleep 0.3
+  xdotool key Return
+  wait_exit "$SAVER_PID" 1000
+  [ "$EXIT_STATUS" -eq 0 ] || fail "status $EXIT_STATUS for: ${args:0:30}"
+done
+# A profile that cannot be read (here a folder where the file should be)
+# gives the defaults rather than stopping the saver.
+mkdir -p "$XDG_CONFIG_HOME/kalosaver/CONTROL.INI"
+start_saver /s
+wait_for_window 10000 >/dev/null || fail "no window with an unreadable profile"
+sleep 0.3
+xdotool key space key space key Return
+wait_exit "$SAVER_PID" 1000
+[ "$EXIT_STATUS" -eq 0 ] || fail "status $EXIT_STATUS with an unreadable profile"
+echo "PASS"

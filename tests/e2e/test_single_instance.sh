@@ -1,0 +1,33 @@
+# A second start ends at once while the first saver runs, and a saver that
+# was killed does not keep the next one from starting.
+source "$(dirname "$0")/lib.sh"
+
+write_settings "DrawDelay=200"
+start_saver /s
+first=$SAVER_PID
+wait_for_window 10000 >/dev/null || fail "first saver shows no window"
+
+start_saver /s
+wait_exit "$SAVER_PID" 3000
+[ "$EXIT_STATUS" -eq 0 ] || fail "second instance ended with status $EXIT_STATUS"
+alive "$first" || fail "the first saver ended when the second started"
+[ "$(xdotool search --onlyvisible --name "SCRNSAVE: KaloSaver" | wc -l)" -eq 1 ] ||
+  fail "more than one saver window"
+
+# Killed without a chance to clean up: its lock file stays behind.
+kill -9 "$first"
+wait "$first" 2>/dev/null || true
+ls "$XDG_RUNTIME_DIR"/kalosaver.lock >/dev/null || fail "no lock file in the runtime folder"
+deadline=$(($(now_ms) + 5000))
+while xdotool search --onlyvisible --name "SCRNSAVE: KaloSaver" >/dev/null 2>&1; do
+  (($(now_ms) < deadline)) || fail "the killed saver's window stays"
+  sleep 0.05
+done
+
+start_saver /s
+wait_for_window 10000 >/dev/null || fail "a stale lock kept the saver from starting"
+sleep 0.3
+xdotool key space key space key q
+wait_exit "$SAVER_PID" 1000
+[ "$EXIT_STATUS" -eq 0 ] || fail "saver ended with status $EXIT_STATUS"
+echo "PASS"

@@ -1,0 +1,269 @@
+// The saver window's input rules, its picture on the screen, and the pacing
+// that lets input end the saver while designs are drawn or rest.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QKeyEvent>
+#include <QTest>
+#include <QTimer>
+
+#include "display/design_pic.h"
+#include "driver/startup_rules.h"
+#include "platform/qt_pacer.h"
+
+namespace kalo {
+namespace {
+
+// A shown saver window past its start-up, counting the calls that would end
+// the saver.
+struct Window {
+  explicit Window(std::string command_line = "/s") : pic(run, [this] { ++ends; }) {
+    run.CommandLine = std::move(command_line);
+    run.KeysActive = True;
+    run.StartingUp = False;
+    pic.setGeometry(0, 0, 640, 480);
+    pic.show();
+    pic.Move(Control::Command1, (pic.ScaleWidth() - pic.Width(Control::Command1)) / 2, 5);
+    QCoreApplication::processEvents();
+  }
+  void Key(Qt::Key key) { QTest::keyClick(&pic, key); }
+  void MoveTo(int x, int y) { QTest::mouseMove(pic.windowHandle(), QPoint(x, y)); }
+  void Click(int x, int y) { QTest::mouseClick(&pic, Qt::LeftButton, {}, QPoint(x, y)); }
+
+  RunState run;
+  int ends = 0;
+  DesignPic pic;
+};
+
+TEST(DesignPicKeys, SpaceBarMarksAndUnmarksTheDesign) {
+  Window w;
+  w.Key(Qt::Key_Space);
+  EXPECT_TRUE(IsTrue(w.run.SavePending));
+  EXPECT_TRUE(w.pic.IsVisible(Control::Command1));
+  EXPECT_EQ(w.pic.Caption(Control::Command1),
+            "Save of current design is pending.       Hit <SPACEBAR> to cancel...");
+  EXPECT_FLOAT_EQ(w.pic.Top(Control::Command1), 5);
+
+  w.Key(Qt::Key_Space);
+  EXPECT_FALSE(IsTrue(w.run.SavePending));
+  EXPECT_FALSE(w.pic.IsVisible(Control::Command1));
+  EXPECT_EQ(w.ends, 0);
+}
+
+TEST(DesignPicKeys, CompanionModeBannerMovesToTheMiddleAndBack) {
+  Window w("/s /z");
+  w.pic.SetCaption(Control::Command1, kCompanionHint);
+  w.pic.SetVisible(Control::Command1, true);
+  w.Key(Qt::Key_Space);
+  EXPECT_FLOAT_EQ(w.pic.Top(Control::Command1),
+                  static_cast<Single>(std::lround((480 - w.pic.Height(Control::Command1)) / 2)));
+  EXPECT_EQ(w.pic.Caption(Control::Command1), kSavePendingBanner);
+
+  w.Key(Qt::Key_Space);
+  EXPECT_FALSE(IsTrue(w.run.SavePending));
+  EXPECT_TRUE(w.pic.IsVisible(Control::Command1));
+  EXPECT_FLOAT_EQ(w.pic.Top(Control::Command1), 5);
+  EXPECT_EQ(w.pic.Caption(Control::Command1), kCompanionHint);
+  EXPECT_EQ(w.ends, 0);
+}
+
+TEST(DesignPicKeys, OtherKeysEndUnlessASaveIsPending) {
+  for (Qt::Key key : {Qt::Key_A, Qt::Key_Escape, Qt::Key_Tab, Qt::Key_Shift, Qt::Key_E}) {
+    Window w;
+    w.Key(key);
+    EXPECT_EQ(w.ends, 1) << key;
+  }
+  Window w;
+  w.Key(Qt::Key_Space);
+  w.Key(Qt::Key_A);
+  w.Key(Qt::Key_Return);
+  w.Click(20, 200);
+  EXPECT_EQ(w.ends, 0);
+  EXPECT_TRUE(IsTrue(w.run.SavePending));
+}
+
+TEST(DesignPicKeys, KeysEndEvenTheSpaceBarWhileKeysAreInactive) {
+  Window w;
+  w.run.KeysActive = False;
+  w.Key(Qt::Key_Space);
+  EXPECT_EQ(w.ends, 1);
+  EXPECT_FALSE(IsTrue(w.run.SavePending));
+}
+
+TEST(DesignPicKeys, KeyOnTheFocusedHintEndsWhateverTheKey) {
+  Window w;
+  w.pic.button(Control::Command2)->setFocus();
+  QTest::keyClick(w.pic.button(Control::Command2), Qt::Key_Space);
+  EXPECT_EQ(w.ends, 1);
+  EXPECT_FALSE(IsTrue(w.run.SavePending));
+}
+
+TEST(DesignPicKeys, ButtonsNeverTakeTheFocus) {
+  Window w;
+  for (Control c : {Control::Command1, Control::Command2, Control::Command5})
+    EXPECT_EQ(w.pic.button(c)->focusPolicy(), Qt::NoFocus);
+}
+
+TEST(DesignPicInput, IgnoredEntirelyWhileStartingUp) {
+  Window w;
+  w.run.StartingUp = True;
+  w.Key(Qt::Key_Space);
+  w.Key(Qt::Key_A);
+  w.Click(20, 200);
+  w.MoveTo(100, 100);
+  w.MoveTo(300, 300);
+  EXPECT_EQ(w.ends, 0);
+  EXPECT_FALSE(IsTrue(w.run.SavePending));
+  EXPECT_EQ(w.pic.LastMouseX(), 0);
+  EXPECT_EQ(w.pic.LastMouseY(), 0);
+}
+
+TEST(DesignPicMouse, ClickEndsUnlessASaveIsPending) {
+  Window w;
+  w.Click(320, 240);  // over the hint in the middle as well
+  EXPECT_EQ(w.ends, 1);
+}
+
+TEST(DesignPicMouse, SmallMovesKeepRunningAndLargerOnesEnd) {
+  Window w;
+  w.MoveTo(200, 200);  // the first move only records where the pointer is
+  EXPECT_EQ(w.ends, 0);
+  EXPECT_EQ(w.pic.LastMouseX(), 200);
+  EXPECT_EQ(w.pic.LastMouseY(), 200);
+  w.MoveTo(203, 203);
+  w.MoveTo(200, 200);
+  w.MoveTo(197, 203);  // 3 on both axes from the previous event, each time
+  EXPECT_EQ(w.ends, 0);
+  w.MoveTo(197, 207);  // 4 on one axis
+  EXPECT_EQ(w.ends, 1);
+
+  Window x;
+  x.MoveTo(200, 200);
+  x.MoveTo(204, 200);
+  EXPECT_EQ(x.ends, 1);
+}
+
+TEST(DesignPicMouse, MovesMeasuredFromThePreviousEventNotFromTheStart) {
+  Window w;
+  for (int step = 0; step <= 30; ++step) w.MoveTo(100 + 3 * step, 100);
+  EXPECT_EQ(w.ends, 0);
+  EXPECT_EQ(w.pic.LastMouseX(), 190);
+}
+
+TEST(DesignPicMouse, EdgePositionsAndPendingSaves) {
+  Window w;
+  w.MoveTo(0, 200);  // stored x 0: the next move is not compared
+  w.MoveTo(300, 300);
+  EXPECT_EQ(w.ends, 0);
+  w.run.SavePending = True;
+  w.MoveTo(10, 10);
+  EXPECT_EQ(w.ends, 0);
+  EXPECT_EQ(w.pic.LastMouseX(), 10);
+
+  // Positions are rounded half to even before they are stored.
+  Window r;
+  r.pic.Form_MouseMove(2.5f, 3.5f);
+  EXPECT_EQ(r.pic.LastMouseX(), 2);
+  EXPECT_EQ(r.pic.LastMouseY(), 4);
+}
+
+TEST(DesignPicPicture, ShowsTheImageInItsBackground) {
+  Window w;
+  w.pic.SetBackColor(RGB(255, 255, 255));
+  w.pic.SetDrawWidth(5);
+  w.pic.Line(100, 100, 300, 100, RGB(255, 0, 0));
+  w.pic.PushChanges();
+  const QImage shot = w.pic.grab().toImage();
+  EXPECT_EQ(shot.pixelColor(200, 100), QColor(255, 0, 0));
+  EXPECT_EQ(shot.pixelColor(500, 200), QColor(255, 255, 255));
+  EXPECT_EQ(w.pic.ScaleWidth(), 640);
+  EXPECT_EQ(w.pic.ScaleHeight(), 480);
+
+  w.pic.Cls();
+  EXPECT_EQ(w.pic.grab().toImage().pixelColor(200, 100), QColor(255, 255, 255));
+}
+
+TEST(DesignPicPicture, NothingIsDrawnOnceUnloaded) {
+  Window w;
+  w.pic.Unload();
+  w.pic.Line(0, 10, 600, 10, RGB(0, 255, 0));
+  w.pic.PSet(50, 50, RGB(0, 255, 0));
+  EXPECT_EQ(Surface::ToColour(w.pic.surface().pixel(300, 10)), 0);
+  EXPECT_EQ(Surface::ToColour(w.pic.surface().pixel(50, 50)), 0);
+  w.Key(Qt::Key_A);
+  EXPECT_EQ(w.ends, 0);
+}
+
+TEST(DesignPicWindow, TitleControlsAndMouseTracking) {
+  Window w;
+  EXPECT_EQ(w.pic.windowTitle(), "SCRNSAVE: KaloSaver");
+  EXPECT_TRUE(w.pic.hasMouseTracking());
+  EXPECT_TRUE(w.pic.windowFlags() & Qt::FramelessWindowHint);
+  EXPECT_FALSE(w.pic.IsVisible(Control::Command5));
+  EXPECT_TRUE(w.pic.IsVisible(Control::Command2));
+  EXPECT_EQ(w.pic.Caption(Control::Command5), "KaloSpiral");
+  EXPECT_FLOAT_EQ(w.pic.Width(Control::Command1), 507);
+  EXPECT_FLOAT_EQ(w.pic.Height(Control::Command2), 49);
+}
+
+// ---- Pacing ----------------------------------------------------------------
+
+struct Paced {
+  Paced() : pacer([this] { ++pushes; }, [this] { return ended; }) {}
+  QtPacer pacer;
+  int pushes = 0;
+  bool ended = false;
+};
+
+TEST(QtPacer, SleepWaitsTheWholeTime) {
+  Paced p;
+  QElapsedTimer clock;
+  clock.start();
+  p.pacer.Sleep(120);
+  EXPECT_GE(clock.elapsed(), 120);
+  EXPECT_LT(clock.elapsed(), 400);
+  EXPECT_EQ(p.pushes, 1);
+}
+
+TEST(QtPacer, InputEndsALongSleepAtOnce) {
+  Window w;
+  bool ended = false;
+  QtPacer pacer([&w] { w.pic.PushChanges(); }, [&] { return ended || w.ends > 0; });
+  QTimer::singleShot(30, &w.pic, [&w] { QTest::keyClick(&w.pic, Qt::Key_Q); });
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_THROW(pacer.Sleep(5000), SaverEnded);
+  EXPECT_LT(clock.elapsed(), 30 + 50);
+}
+
+TEST(QtPacer, YieldHandlesPendingInputAndThenEnds) {
+  Window w;
+  QtPacer pacer([&w] { w.pic.PushChanges(); }, [&w] { return w.ends > 0; });
+  EXPECT_NO_THROW(pacer.DoEvents());
+  QCoreApplication::postEvent(&w.pic, new QKeyEvent(QEvent::KeyPress, Qt::Key_X, {}));
+  EXPECT_THROW(pacer.DoEvents(), SaverEnded);
+  EXPECT_THROW(pacer.Sleep(10), SaverEnded);  // stays ended
+}
+
+TEST(QtPacer, YieldsPushAtMostEveryFewMillisecondsButSleepsAlways) {
+  Paced p;
+  QElapsedTimer clock;
+  clock.start();
+  int yields = 0;
+  while (clock.elapsed() < 40) {
+    p.pacer.DoEvents();
+    ++yields;
+  }
+  EXPECT_GT(yields, 20);
+  EXPECT_GE(p.pushes, 1);
+  EXPECT_LE(p.pushes, 40 / QtPacer::kPushIntervalMs + 1);
+  const int before = p.pushes;
+  p.pacer.Sleep(0);
+  p.pacer.Sleep(0);
+  EXPECT_EQ(p.pushes, before + 2);
+}
+
+}  // namespace
+}  // namespace kalo

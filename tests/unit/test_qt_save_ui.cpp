@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+
+#include "display/qt_save_ui.h"
+
+namespace kalo {
+namespace {
+
+// Runs `act` on the modal dialog once it is up, from inside its event loop.
+void WhenModalShows(std::function<void(QWidget*)> act) {
+  QTimer::singleShot(0, [act] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    act(modal);
+  });
+}
+
+void PressEnter(QWidget* w) {
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(w, &press);
+}
+
+TEST(QtSaveUi, QuestionsHaveAQuestionIconAndEnterAnswersYes) {
+  QtSaveUi ui(nullptr);
+  QString title, text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  WhenModalShows([&](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    icon = box->icon();
+    PressEnter(box);
+  });
+  EXPECT_TRUE(
+      ui.AskYesNo("Save as a Wallpaper/Bitmap (.bmp) file?", "Save as WINDOWS Bitmap file?"));
+  EXPECT_EQ(title, "Save as WINDOWS Bitmap file?");
+  EXPECT_EQ(text, "Save as a Wallpaper/Bitmap (.bmp) file?");
+  EXPECT_EQ(icon, QMessageBox::Question);
+
+  WhenModalShows([](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    ASSERT_NE(box, nullptr);
+    box->button(QMessageBox::No)->click();
+  });
+  EXPECT_FALSE(ui.AskYesNo("Load This Design Onto The Canvas?", "Auto-Draw Load Request"));
+}
+
+TEST(QtSaveUi, ErrorsHaveAWarningIconAndNoTitle) {
+  QtSaveUi ui(nullptr);
+  QString title = "unset", text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  WhenModalShows([&](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    icon = box->icon();
+    PressEnter(box);
+  });
+  ui.ShowError("Error 20\nNot a directory");
+  EXPECT_EQ(title, "");
+  EXPECT_EQ(text, "Error 20\nNot a directory");
+  EXPECT_EQ(icon, QMessageBox::Warning);
+}
+
+TEST(QtSaveUi, FilterListBecomesNameFilters) {
+  EXPECT_EQ(NameFiltersFromList("All Files (*.*)|*.*| WINDOWS Bitmap (*.bmp)|*.bmp"),
+            (QStringList{"All Files (*.*)", "WINDOWS Bitmap (*.bmp)"}));
+  EXPECT_EQ(NameFiltersFromList("Canvas|*.cvd"), QStringList{"Canvas (*.cvd)"});
+}
+
+TEST(QtSaveUi, SaveDialogOpensAsAskedAndAddsTheDefaultExtension) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QtSaveUi ui(nullptr);
+  SaveFileRequest request;
+  request.initial_name = "*.cvd";
+  request.folder = dir.path().toStdString();
+  request.filter = "All Files (*.*)|*.*| KaloDraw Canvas (*.cvd)|*.cvd";
+  request.filter_index = 2;
+  request.default_extension = "cvd";
+
+  QString selected_filter, folder, suffix;
+  bool confirms_overwrite = false;
+  WhenModalShows([&](QWidget* w) {
+    auto* dialog = qobject_cast<QFileDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    selected_filter = dialog->selectedNameFilter();
+    folder = dialog->directory().absolutePath();
+    suffix = dialog->defaultSuffix();
+    confirms_overwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite) &&
+                         dialog->acceptMode() == QFileDialog::AcceptSave;
+    dialog->selectFile(dir.filePath("one"));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  std::optional<std::string> chosen = ui.AskSaveFileName(request);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, dir.filePath("one.cvd").toStdString());
+  EXPECT_EQ(selected_filter, "KaloDraw Canvas (*.cvd)");
+  EXPECT_EQ(folder, dir.path());
+  EXPECT_EQ(suffix, "cvd");
+  EXPECT_TRUE(confirms_overwrite);
+
+  WhenModalShows([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+  EXPECT_FALSE(ui.AskSaveFileName(request).has_value());
+}
+
+}  // namespace
+}  // namespace kalo
