@@ -50,6 +50,10 @@ class Surface {
   PixelRect TakeDirty();
   const PixelRect& dirty() const { return dirty_; }
 
+  // Wide strokes use 256-bit vectors where the processor has them; tests turn
+  // that off to check the baseline code as well. Applies to every surface.
+  static void AllowWideVectors(bool allow);
+
   // A Long colour (red low) as a pixel value (red in bits 16..23), and back.
   static uint32_t ToPixel(Long colour);
   static Long ToColour(uint32_t pixel);

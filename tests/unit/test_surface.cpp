@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -58,15 +59,28 @@ void ExpectCapsule(int width, double x0, double y0, double x1, double y1, bool d
     }
 }
 
-TEST(SurfaceTest, ColoursAreLongsWithRedLowAndPixelsHoldRedHigh) {
+// Every test runs twice: wide strokes drawn with 256-bit vectors (where the
+// processor has them) and with the baseline four-pixel vectors.
+class SurfaceTest : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { Surface::AllowWideVectors(GetParam()); }
+  void TearDown() override { Surface::AllowWideVectors(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Vectors, SurfaceTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Wide" : "Baseline";
+                         });
+
+TEST_P(SurfaceTest, ColoursAreLongsWithRedLowAndPixelsHoldRedHigh) {
   EXPECT_EQ(Surface::ToPixel(RGB(0x12, 0x34, 0x56)), 0x123456u);
   EXPECT_EQ(Surface::ToColour(0x123456), RGB(0x12, 0x34, 0x56));
   // Bits above the 24 colour bits of a Long are not colour.
   EXPECT_EQ(Surface::ToPixel(static_cast<Long>(0x80000000u | RGB(1, 2, 3))), 0x010203u);
 }
 
-TEST(SurfaceTest, EachModeCombinesPenAndScreenOnTheColourBits) {
-  const uint32_t P = 0x3C5AF0, D = 0xA5C30F, M = 0xFFFFFF;
+TEST_P(SurfaceTest, EachModeCombinesPenAndScreenOnTheColourBits) {
+  const uint32_t P = 0x3C5AF1, D = 0xA5C30E, M = 0xFFFFFF;
   const uint32_t expected[17] = {0,
                                  0,
                                  ~(P | D) & M,
@@ -119,7 +133,7 @@ TEST(SurfaceTest, EachModeCombinesPenAndScreenOnTheColourBits) {
     }
 }
 
-TEST(SurfaceTest, OutOfRangePenSettingsFallBack) {
+TEST_P(SurfaceTest, OutOfRangePenSettingsFallBack) {
   Surface s(4, 4);
   s.SetDrawMode(0);
   EXPECT_EQ(s.drawMode(), 13);
@@ -133,7 +147,7 @@ TEST(SurfaceTest, OutOfRangePenSettingsFallBack) {
   EXPECT_EQ(s.drawWidth(), 1);
 }
 
-TEST(SurfaceTest, SelfInverseModesTwiceLeaveTheImageAsItWas) {
+TEST_P(SurfaceTest, SelfInverseModesTwiceLeaveTheImageAsItWas) {
   // Each pixel is changed at most once per call, so xor, invert and not-xor
   // undo themselves for lines and dots of every width.
   std::mt19937 rng(7);
@@ -157,7 +171,7 @@ TEST(SurfaceTest, SelfInverseModesTwiceLeaveTheImageAsItWas) {
     }
 }
 
-TEST(SurfaceTest, PointsMapToTheNearestPixelCentre) {
+TEST_P(SurfaceTest, PointsMapToTheNearestPixelCentre) {
   Surface s(8, 8);
   s.PSet(2.4, 3.6, RGB(255, 0, 0));
   EXPECT_EQ(s.pixel(2, 4), 0xFF0000u);
@@ -182,7 +196,7 @@ TEST(SurfaceTest, PointsMapToTheNearestPixelCentre) {
   EXPECT_EQ(CountSet(d), 5);  // the centre and its four neighbours, at distance 1
 }
 
-TEST(SurfaceTest, ThinLinesLeaveOutTheirEndPixel) {
+TEST_P(SurfaceTest, ThinLinesLeaveOutTheirEndPixel) {
   Surface s(40, 30);
   s.Line(2, 3, 9, 5, RGB(255, 255, 255));
   EXPECT_EQ(s.pixel(2, 3), kWhite);
@@ -209,7 +223,7 @@ TEST(SurfaceTest, ThinLinesLeaveOutTheirEndPixel) {
   EXPECT_EQ(CountSet(s), length);
 }
 
-TEST(SurfaceTest, ThinLinesClippedFromOutsideFollowTheWholeLine) {
+TEST_P(SurfaceTest, ThinLinesClippedFromOutsideFollowTheWholeLine) {
   // The visible part of a line whose ends lie far outside must be the pixels
   // the whole Bresenham line has there: the pixel nearest the ideal line on
   // each step of the major axis, ties away from the start.
@@ -236,7 +250,7 @@ TEST(SurfaceTest, ThinLinesClippedFromOutsideFollowTheWholeLine) {
   }
 }
 
-TEST(SurfaceTest, WideStrokesCoverExactlyThePixelsWithinHalfTheWidth) {
+TEST_P(SurfaceTest, WideStrokesCoverExactlyThePixelsWithinHalfTheWidth) {
   std::mt19937 rng(3);
   std::uniform_real_distribution<double> coord(-25, 65);
   const int widths[] = {2, 3, 4, 5, 6, 9, 14, 37};
@@ -263,13 +277,15 @@ TEST(SurfaceTest, WideStrokesCoverExactlyThePixelsWithinHalfTheWidth) {
   }
 }
 
-TEST(SurfaceTest, FarCoordinatesDrawWhatTheClippedLineDraws) {
+TEST_P(SurfaceTest, FarCoordinatesDrawWhatTheClippedLineDraws) {
   struct Case {
     double far_x, far_y, near_x, near_y, end_x, end_y;
   } cases[] = {{-1e6, -5e5, -20, -10, 60, 30},  // slope one half
                {-1e6, -1e6, -60, -60, 30, 30},  // diagonal
                {1e6, 7, 100, 7, -100, 7},       // horizontal, both ends outside
-               {13, -1e6, 13, -50, 13, 1e6}};   // vertical, both ends outside
+               {13, -1e6, 13, -50, 13, 1e6},    // vertical, both ends outside
+               {1e9, 7, 100, 7, -100, 7},       // beyond the first cut
+               {-1e12, -1e12, -60, -60, 30, 30}};
   for (int width : {1, 2, 5, 37})
     for (const Case& c : cases) {
       Surface far(40, 30), near(40, 30);
@@ -282,7 +298,36 @@ TEST(SurfaceTest, FarCoordinatesDrawWhatTheClippedLineDraws) {
     }
 }
 
-TEST(SurfaceTest, FarCoordinatesCostNoMoreThanTheVisiblePart) {
+TEST_P(SurfaceTest, HugeCoordinatesStillDrawTheVisiblePart) {
+  // Far beyond any screen, a line is only known to within rounding, so ask
+  // for the shape: one pixel a column on the diagonal, or a band about it
+  // (half the width across the diagonal is that times root two along a row).
+  for (double far : {1e12, 1e300}) {
+    for (int width : {1, 3, 9}) {
+      Surface s(40, 30);
+      s.SetDrawWidth(width);
+      s.Line(-far, -far, far, far, RGB(255, 255, 255));
+      const double reach = width == 1 ? 1 : width / 2.0 * std::sqrt(2.0) + 0.01;
+      for (int x = 0; x < 30; ++x) {
+        int in_column = 0;
+        for (int y = 0; y < 30; ++y) {
+          const bool inside = std::abs(x - y) <= reach - 0.02;
+          if (s.pixel(x, y) != 0) ++in_column;
+          if (s.pixel(x, y) != 0) {
+            EXPECT_LE(std::abs(x - y), reach) << "far " << far << " width " << width;
+          } else if (width > 1) {
+            EXPECT_FALSE(inside) << x << "," << y << " far " << far << " width " << width;
+          }
+        }
+        if (width == 1) {
+          EXPECT_EQ(in_column, 1) << "column " << x << " far " << far;
+        }
+      }
+    }
+  }
+}
+
+TEST_P(SurfaceTest, FarCoordinatesCostNoMoreThanTheVisiblePart) {
   // Walking these lines pixel by pixel would take hours.
   Surface s(64, 48);
   const auto start = std::chrono::steady_clock::now();
@@ -300,7 +345,7 @@ TEST(SurfaceTest, FarCoordinatesCostNoMoreThanTheVisiblePart) {
   EXPECT_GT(CountSet(s), 0);
 }
 
-TEST(SurfaceTest, NonFiniteCoordinatesDrawNothing) {
+TEST_P(SurfaceTest, NonFiniteCoordinatesDrawNothing) {
   const double bad[] = {std::numeric_limits<double>::quiet_NaN(),
                         std::numeric_limits<double>::infinity(),
                         -std::numeric_limits<double>::infinity()};
@@ -321,7 +366,7 @@ TEST(SurfaceTest, NonFiniteCoordinatesDrawNothing) {
   }
 }
 
-TEST(SurfaceTest, DirtyRectangleHoldsEveryChangedPixelAndLittleMore) {
+TEST_P(SurfaceTest, DirtyRectangleHoldsEveryChangedPixelAndLittleMore) {
   std::mt19937 rng(5);
   std::uniform_real_distribution<double> coord(-40, 100);
   Surface s(64, 48);
@@ -361,7 +406,7 @@ TEST(SurfaceTest, DirtyRectangleHoldsEveryChangedPixelAndLittleMore) {
   }
 }
 
-TEST(SurfaceTest, DirtyRectangleGrowsOverSeveralStrokes) {
+TEST_P(SurfaceTest, DirtyRectangleGrowsOverSeveralStrokes) {
   Surface s(50, 50);
   s.TakeDirty();
   s.PSet(3, 4, RGB(1, 1, 1));
@@ -374,7 +419,7 @@ TEST(SurfaceTest, DirtyRectangleGrowsOverSeveralStrokes) {
   EXPECT_EQ(d.bottom, 33);
 }
 
-TEST(SurfaceTest, ClearAndResizeFillWithTheBackgroundColour) {
+TEST_P(SurfaceTest, ClearAndResizeFillWithTheBackgroundColour) {
   Surface s(6, 5);
   s.SetDrawMode(7);
   s.TakeDirty();
@@ -398,7 +443,7 @@ TEST(SurfaceTest, ClearAndResizeFillWithTheBackgroundColour) {
   EXPECT_TRUE(SurfaceImage(s).isNull());
 }
 
-TEST(SurfaceTest, ImageViewSharesThePixels) {
+TEST_P(SurfaceTest, ImageViewSharesThePixels) {
   Surface s(8, 6);
   QImage image = SurfaceImage(s);
   EXPECT_EQ(image.constBits(), reinterpret_cast<const uchar*>(s.bits()));
