@@ -235,7 +235,12 @@ void DesignPic::closeEvent(QCloseEvent* event) {
 
 void DesignPic::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  const QImage image = SurfaceImage(std::as_const(surface_));
+  // The view over the pixels is made once per size of the image, not once a
+  // paint, so that a push costs no more than Qt's own painting.
+  if (view_.constBits() != reinterpret_cast<const uchar*>(surface_.bits()) ||
+      view_.width() != surface_.width() || view_.height() != surface_.height())
+    view_ = SurfaceImage(std::as_const(surface_));
+  const QImage& image = view_;
   ++figures_.pushes;
   for (const QRect& r : event->region()) {
     const QRectF source(r.x() * scale_, r.y() * scale_, r.width() * scale_, r.height() * scale_);

@@ -4,6 +4,7 @@
 // mark the design being drawn for saving.
 #pragma once
 
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
@@ -119,6 +120,7 @@ class DesignPic final : public QWidget, public DesignWindow {
   RunState& run_;
   std::function<void()> end_saver_;
   Surface surface_;
+  QImage view_;  // the surface's pixels as the paint events read them
   qreal scale_ = 1;
   Long fore_colour_ = 0;
   Long back_colour_ = 0;
