@@ -1,7 +1,8 @@
 // How the real saver behaves on a real screen: the Qt window, the Qt pacer and
-// the design loop exactly as "/s" runs them, with the profile found where the
-// saver looks for it. After the given time the bench ends the saver the way a
-// key does and prints what it saw:
+// the design loop exactly as "/s" runs them, on the display in $DISPLAY (the
+// desktop, or the private X server bench/measure_saver.sh starts), with the
+// profile found where the saver looks for it. After the given time the bench ends the saver the way
+// a key does and prints what it saw:
 //
 //   saver_bench [seconds] [draw|rest|unrested]
 //
