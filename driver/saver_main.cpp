@@ -149,8 +149,8 @@ int RunSaver(Saver& saver, const SaverRunHooks& hooks) {
   if (!pacer) pacer = &qt_pacer;
   SaverHost host(saver);
   LoopContext ctx{EngineContext{saver.design, pic, *pacer, saver.rnd}, run, host};
-  if (hooks.started) hooks.started(pic, qt_pacer);
   try {
+    if (hooks.started) hooks.started(pic, qt_pacer);
     RunDesignLoop(ctx);
   } catch (const SaverEnded&) {
   }

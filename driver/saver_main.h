@@ -13,8 +13,8 @@ class Pacer;
 class QtPacer;
 
 // Lets a program that measures the saver watch the real window and pacer of a
-// run. Both are called from the design loop's own thread, outside Qt's event
-// dispatch.
+// run. The hooks are called on the design loop's own thread, outside Qt's
+// event dispatch; `started` may yield and sleep like the loop itself.
 struct SaverRunHooks {
   // The window is shown and the designs are about to start.
   std::function<void(DesignPic&, QtPacer&)> started;
