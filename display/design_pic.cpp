@@ -1,6 +1,7 @@
 #include "display/design_pic.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -234,11 +235,21 @@ void DesignPic::closeEvent(QCloseEvent* event) {
 
 void DesignPic::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  const QImage image = SurfaceImage(std::as_const(surface_));
+  // The view over the pixels is made once per size of the image, not once a
+  // paint, so that a push costs no more than Qt's own painting.
+  if (view_.constBits() != reinterpret_cast<const uchar*>(surface_.bits()) ||
+      view_.width() != surface_.width() || view_.height() != surface_.height())
+    view_ = SurfaceImage(std::as_const(surface_));
+  const QImage& image = view_;
+  ++figures_.pushes;
   for (const QRect& r : event->region()) {
     const QRectF source(r.x() * scale_, r.y() * scale_, r.width() * scale_, r.height() * scale_);
     painter.drawImage(QRectF(r), image, source);
+    figures_.pixels_pushed += static_cast<long long>(source.width() * source.height());
   }
+  if (figures_.strokes > 0 &&
+      figures_.first_stroke_shown == std::chrono::steady_clock::time_point{})
+    figures_.first_stroke_shown = std::chrono::steady_clock::now();
 }
 
 void DesignPic::resizeEvent(QResizeEvent* event) {
@@ -247,11 +258,15 @@ void DesignPic::resizeEvent(QResizeEvent* event) {
 }
 
 void DesignPic::Line(Single x1, Single y1, Single x2, Single y2, Long colour) {
-  if (!unloaded_) surface_.Line(x1, y1, x2, y2, colour);
+  if (unloaded_) return;
+  ++figures_.strokes;
+  surface_.Line(x1, y1, x2, y2, colour);
 }
 
 void DesignPic::PSet(Single x, Single y, Long colour) {
-  if (!unloaded_) surface_.PSet(x, y, colour);
+  if (unloaded_) return;
+  ++figures_.strokes;
+  surface_.PSet(x, y, colour);
 }
 
 void DesignPic::SetDrawWidth(Integer width) {
@@ -274,8 +289,11 @@ void DesignPic::Cls() {
 }
 
 void DesignPic::Refresh() {
-  surface_.TakeDirty();
-  if (!unloaded_) repaint();
+  if (unloaded_) return;
+  // What is on the screen already is left alone: only the image's changes and
+  // the controls' are painted, but they are painted now.
+  PushChanges();
+  QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
 }
 
 // ---- Controls -----------------------------------------------------------------

@@ -4,9 +4,11 @@
 // mark the design being drawn for saving.
 #pragma once
 
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 
 #include "driver/run_state.h"
@@ -26,6 +28,16 @@ class CaptionButton final : public QPushButton {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+};
+
+// Plain counts of what the window drew and showed, for measuring the saver;
+// keeping them costs an integer increment a stroke.
+struct ScreenFigures {
+  long long strokes = 0;        // Line and PSet calls
+  long long pushes = 0;         // paints of the image onto the screen
+  long long pixels_pushed = 0;  // image pixels those paints copied
+  // When a paint first showed a stroke; the clock's epoch until then.
+  std::chrono::steady_clock::time_point first_stroke_shown{};
 };
 
 class DesignPic final : public QWidget, public DesignWindow {
@@ -53,6 +65,7 @@ class DesignPic final : public QWidget, public DesignWindow {
   Integer LastMouseY() const { return last_mouse_y_; }
   QPushButton* button(Control c) const;
   QLabel* footer() const { return label3_; }
+  const ScreenFigures& figures() const { return figures_; }
 
   // Input handlers, as the event dispatch delivers them. The key code is
   // passed by reference: a handled space bar press comes back changed.
@@ -107,6 +120,7 @@ class DesignPic final : public QWidget, public DesignWindow {
   RunState& run_;
   std::function<void()> end_saver_;
   Surface surface_;
+  QImage view_;  // the surface's pixels as the paint events read them
   qreal scale_ = 1;
   Long fore_colour_ = 0;
   Long back_colour_ = 0;
@@ -115,6 +129,7 @@ class DesignPic final : public QWidget, public DesignWindow {
   Integer last_mouse_x_ = 0;
   Integer last_mouse_y_ = 0;
   bool unloaded_ = false;
+  ScreenFigures figures_;
 
   CaptionButton* command1_;
   CaptionButton* command2_;

@@ -128,7 +128,7 @@ class SaverHost final : public SaverServices {
   DesignExport export_;
 };
 
-int RunSaver(Saver& saver) {
+int RunSaver(Saver& saver, const SaverRunHooks& hooks) {
   RunState& run = saver.run;
   saver.pic = std::make_unique<DesignPic>(run, [] { EndSaver(); });
   DesignPic& pic = *saver.pic;
@@ -144,19 +144,25 @@ int RunSaver(Saver& saver) {
   pic.setFocus();
   FinishStartup(run, saver.design, pic);
 
-  QtPacer pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
+  QtPacer qt_pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
+  Pacer* pacer = hooks.pacer ? hooks.pacer(pic, qt_pacer) : nullptr;
+  if (!pacer) pacer = &qt_pacer;
   SaverHost host(saver);
-  LoopContext ctx{EngineContext{saver.design, pic, pacer, saver.rnd}, run, host};
+  LoopContext ctx{EngineContext{saver.design, pic, *pacer, saver.rnd}, run, host};
   try {
+    if (hooks.started) hooks.started(pic, qt_pacer);
     RunDesignLoop(ctx);
   } catch (const SaverEnded&) {
   }
+  if (hooks.finished) hooks.finished(pic, qt_pacer);
   return 0;
 }
 
 }  // namespace
 
-int Main(int argc, char** argv) {
+int Main(int argc, char** argv) { return Main(argc, argv, SaverRunHooks{}); }
+
+int Main(int argc, char** argv, const SaverRunHooks& hooks) {
   // The command line as one string, taken before Qt looks at the arguments.
   const std::string command_line = JoinArguments(argc, argv);
   int qt_argc = argc;
@@ -176,7 +182,7 @@ int Main(int argc, char** argv) {
 
   switch (saver.mode) {
     case RunMode::kSaver:
-      return RunSaver(saver);
+      return RunSaver(saver, hooks);
     case RunMode::kConfigure: {
       // The program lives as long as the settings dialog: OK and Cancel both
       // end it.

@@ -3,16 +3,37 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QTimer>
+#include <ctime>
 
 namespace kalo {
 
+namespace {
+
+qint64 ProcessCpuNs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<qint64>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+}  // namespace
+
 QtPacer::QtPacer(std::function<void()> push, std::function<bool()> ended)
-    : push_(std::move(push)), ended_(std::move(ended)) {}
+    : push_(std::move(push)), ended_(std::move(ended)) {
+  clock_.start();
+}
+
+QtPacer::~QtPacer() { wake_.stop(); }
 
 void QtPacer::Push() {
+  ++figures_.pushes;
   if (push_) push_();
-  since_push_.start();
+  last_push_ns_ = clock_.nsecsElapsed();
+}
+
+void QtPacer::PassEvents() {
+  ++figures_.event_passes;
+  QCoreApplication::processEvents();
+  last_pass_ns_ = clock_.nsecsElapsed();
 }
 
 void QtPacer::ThrowIfEnded() const {
@@ -21,8 +42,17 @@ void QtPacer::ThrowIfEnded() const {
 
 void QtPacer::DoEvents() {
   ThrowIfEnded();
-  if (!since_push_.isValid() || since_push_.elapsed() >= kPushIntervalMs) Push();
-  QCoreApplication::processEvents();
+  ++figures_.yields;
+  const qint64 now = clock_.nsecsElapsed();
+  if (last_push_ns_ < 0 || now - last_push_ns_ >= kPushIntervalMs * 1000000) {
+    // The push is painted by the pass that follows it.
+    Push();
+    PassEvents();
+  } else if (last_pass_ns_ < 0 || now - last_pass_ns_ >= kInputIntervalNs) {
+    PassEvents();
+  } else {
+    QCoreApplication::sendPostedEvents();
+  }
   ThrowIfEnded();
 }
 
@@ -30,25 +60,32 @@ void QtPacer::Sleep(Long ms) {
   ThrowIfEnded();
   Push();
   if (ms <= 0) {
-    QCoreApplication::processEvents();
+    PassEvents();
     ThrowIfEnded();
     return;
   }
+  ++figures_.sleeps;
+  const qint64 waited_from = clock_.nsecsElapsed();
+  const qint64 cpu_before = ProcessCpuNs();
   // Block on the event queue until the deadline, so input is handled the
-  // moment it arrives and the processor rests meanwhile. The timer only
-  // wakes the wait at the deadline; it is re-armed after every wake-up
-  // because input may have woken the wait early.
+  // moment it arrives and the processor rests meanwhile. Input that does not
+  // end the saver wakes the wait without shortening it: the timer is re-armed
+  // for what is left after every wake-up.
   const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
-  QTimer wake;
-  wake.setSingleShot(true);
-  wake.setTimerType(Qt::PreciseTimer);
   for (;;) {
     const qint64 left_ns = deadline.remainingTimeNSecs();
     if (left_ns <= 0) break;
-    wake.start(static_cast<int>((left_ns + 999999) / 1000000));
+    wake_.start(static_cast<int>((left_ns + 999999) / 1000000), Qt::PreciseTimer, &waker_);
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    ThrowIfEnded();
+    if (ended_ && ended_()) {
+      wake_.stop();
+      throw SaverEnded{};
+    }
   }
+  wake_.stop();
+  last_pass_ns_ = clock_.nsecsElapsed();
+  figures_.sleep_ns += last_pass_ns_ - waited_from;
+  figures_.sleep_cpu_ns += ProcessCpuNs() - cpu_before;
 }
 
 }  // namespace kalo

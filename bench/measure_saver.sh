@@ -1,0 +1,186 @@
+#!/usr/bin/env bash
+# Measures the real saver on a private X server: drawing speed against the
+# headless engine in the same run, screen pushes, processor use while drawing
+# and while resting, memory, the time to the first stroke, and how long a key
+# press takes to end the program. Each figure is measured REPEATS times and
+# the median is reported.
+#
+#   bench/measure_saver.sh [build-dir] [WIDTHxHEIGHT] [repeats]
+#
+# Defaults: ./build, 1920x1080, 3. Needs Xvfb and xdotool.
+set -euo pipefail
+
+BUILD=${1:-build}
+SIZE=${2:-1920x1080}
+REPEATS=${3:-3}
+# Seconds per run of each kind; the drawing runs at no delay must be long,
+# as those designs take a fraction of a second and the rests seconds.
+DRAW_SECONDS=${DRAW_SECONDS:-40}
+UNRESTED_SECONDS=${UNRESTED_SECONDS:-10}
+REST_SECONDS=${REST_SECONDS:-10}
+SLOW_SECONDS=${SLOW_SECONDS:-20}
+KEY_PRESSES=${KEY_PRESSES:-5}
+
+SAVER_BENCH="$BUILD/bench/saver_bench"
+ENGINE_BENCH="$BUILD/bench/engine_bench"
+KALOSAVER="$BUILD/kalosaver"
+for f in "$SAVER_BENCH" "$ENGINE_BENCH" "$KALOSAVER"; do
+  [ -x "$f" ] || { echo "not built: $f" >&2; exit 1; }
+done
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 1; }
+done
+
+TMP=$(mktemp -d "${TMPDIR:-/tmp}/kalosaver-measure.XXXXXX")
+XVFB_PID=""
+SAVER_PID=""
+cleanup() {
+  [ -n "$SAVER_PID" ] && kill -9 "$SAVER_PID" 2>/dev/null || true
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
+  rm -rf "$TMP"
+}
+trap cleanup EXIT
+
+now_ns() { date +%s%N; }
+
+# A display number of our own, tried again when it turns out to be taken.
+start_xvfb() {
+  local attempt number deadline
+  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+    number=$((200 + RANDOM % 5000))
+    [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
+    Xvfb ":$number" -screen 0 "${SIZE}x24" -nolisten tcp -noreset >"$TMP/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$number"
+    deadline=$(($(now_ns) + 10000000000))
+    while kill -0 "$XVFB_PID" 2>/dev/null; do
+      xdotool getmouselocation >/dev/null 2>&1 && return 0
+      (($(now_ns) < deadline)) || break
+      sleep 0.05
+    done
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=""
+  done
+  echo "no X server could be started: $(cat "$TMP/xvfb.log")" >&2
+  exit 1
+}
+
+export XDG_CONFIG_HOME="$TMP/config"
+export XDG_RUNTIME_DIR="$TMP/runtime"
+mkdir -p "$XDG_CONFIG_HOME/kalosaver" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=xcb
+unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
+
+# Default settings but for the drawing delay.
+write_profile() {
+  printf '[Screen Saver.KaloShare]\nDrawDelay=%s\n' "$1" >"$XDG_CONFIG_HOME/kalosaver/CONTROL.INI"
+}
+
+# The median of the numbers on standard input.
+median() {
+  sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) { print "n/a"; exit }
+    print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# The first number after the label $1 in file $2.
+figure() {
+  awk -v label="$1" 'index($0, label) { $0 = substr($0, index($0, label) + length(label)); print $1 + 0; exit }' "$2"
+}
+
+# saver_bench runs, each kept as $TMP/<name>.<n>.
+bench_runs() {
+  local name=$1 delay=$2 seconds=$3 mode=$4 i
+  write_profile "$delay"
+  for ((i = 1; i <= REPEATS; i++)); do
+    "$SAVER_BENCH" "$seconds" "$mode" >"$TMP/$name.$i" 2>"$TMP/$name.$i.err" ||
+      { echo "saver_bench failed:" >&2; cat "$TMP/$name.$i.err" >&2; exit 1; }
+  done
+}
+
+# The median over the runs $1 of the figure labelled $2.
+med() {
+  local i
+  for ((i = 1; i <= REPEATS; i++)); do figure "$2" "$TMP/$1.$i"; done | median
+}
+
+start_xvfb
+echo "Measuring on a ${SIZE} X server, $REPEATS runs each, $(nproc) processors"
+
+# Drawing speed: the window with its rests cut short against the headless
+# engine, alternating so that both see the same load on the machine.
+write_profile 0
+for ((i = 1; i <= REPEATS; i++)); do
+  "$ENGINE_BENCH" 300 >"$TMP/engine.$i"
+  "$SAVER_BENCH" "$UNRESTED_SECONDS" unrested >"$TMP/unrested.$i" 2>"$TMP/unrested.$i.err" ||
+    { cat "$TMP/unrested.$i.err" >&2; exit 1; }
+done
+bench_runs draw0 0 "$DRAW_SECONDS" draw
+bench_runs rest 0 "$REST_SECONDS" rest
+bench_runs draw10 10 "$SLOW_SECONDS" draw
+
+# Key press to exit of the real program at the slowest pace: the key comes
+# while a stroke's long sleep is running.
+write_profile 999
+latencies=()
+for ((i = 1; i <= KEY_PRESSES; i++)); do
+  "$KALOSAVER" /s >"$TMP/saver.log" 2>&1 &
+  SAVER_PID=$!
+  for ((w = 0; w < 200; w++)); do
+    xdotool search --onlyvisible --name "SCRNSAVE: KaloSaver" >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+  sleep 1.5  # past the start-up, into the first design's stroke sleeps
+  t0=$(now_ns)
+  xdotool key x
+  wait "$SAVER_PID" || true
+  t1=$(now_ns)
+  SAVER_PID=""
+  latencies+=("$(((t1 - t0) / 1000000))")
+done
+
+engine_rate=$(for ((i = 1; i <= REPEATS; i++)); do figure "strokes per second" "$TMP/engine.$i"; done | median)
+window_rate=$(med unrested "strokes per second")
+ratios=$(for ((i = 1; i <= REPEATS; i++)); do
+  awk -v w="$(figure "strokes per second" "$TMP/unrested.$i")" \
+      -v e="$(figure "strokes per second" "$TMP/engine.$i")" 'BEGIN { printf "%.3f\n", w / e }'
+done | median)
+
+echo
+echo "== DrawDelay 0 =="
+echo "engine_bench strokes/s (headless, default types)   $engine_rate"
+echo "saver_bench unrested strokes/s (real window)        $window_rate"
+if [ "$SIZE" = 1920x1080 ]; then
+  echo "ratio window / engine (median of per-run ratios)    $ratios   target >= 0.5"
+else
+  echo "ratio window / engine                               n/a: engine_bench draws on 1920 x 1080"
+fi
+echo "unrested pushes/s                                  $(med unrested "screen pushes per second")"
+echo "unrested pushes asked by the pacing /s             $(med unrested "pushes asked by the pacing /s")"
+echo "draw: strokes/s                                    $(med draw0 "strokes per second")"
+echo "draw: pushes/s                                     $(med draw0 "screen pushes per second")"
+echo "draw: peak pushes in one second                    $(for ((i = 1; i <= REPEATS; i++)); do
+  sed -n 's/.*peak in one second \([0-9]*\).*/\1/p' "$TMP/draw0.$i"; done | median)   target <= 130"
+echo "draw: pixels pushed/s                              $(med draw0 "pixels pushed per second")"
+echo "draw: CPU s per wall s                             $(med draw0 "CPU seconds per wall second")"
+echo "draw: CPU share while sleeping (the rests)         $(med draw0 "CPU share while sleeping")   target < 0.02"
+echo "draw: heap allocations per stroke                  $(for ((i = 1; i <= REPEATS; i++)); do
+  sed -n 's/.*heap allocations.*(\([0-9.]*\) per stroke).*/\1/p' "$TMP/draw0.$i"; done | median)"
+echo "unrested: heap allocations per stroke              $(for ((i = 1; i <= REPEATS; i++)); do
+  sed -n 's/.*heap allocations.*(\([0-9.]*\) per stroke).*/\1/p' "$TMP/unrested.$i"; done | median)"
+echo "peak resident memory (MB)                          $(med draw0 "peak resident memory (MB)")"
+echo "start to first stroke shown (ms)                   $(med draw0 "start to first stroke shown (ms)")   target < 300"
+echo
+echo "== Resting between pictures =="
+echo "rest: CPU s per wall s                             $(med rest "CPU seconds per wall second")   target < 0.02"
+echo
+echo "== DrawDelay 10 =="
+echo "draw: strokes/s                                    $(med draw10 "strokes per second")"
+echo "draw: pushes/s                                     $(med draw10 "screen pushes per second")"
+echo "draw: CPU s per wall s                             $(med draw10 "CPU seconds per wall second")   target < 0.15"
+echo "peak resident memory (MB)                          $(med draw10 "peak resident memory (MB)")"
+echo
+echo "== DrawDelay 999 =="
+echo "key press to exit (ms): ${latencies[*]}"
+echo "median                                             $(printf '%s\n' "${latencies[@]}" | median)   target < 100"

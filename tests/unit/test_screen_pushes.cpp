@@ -1,0 +1,159 @@
+// What reaches the screen and when: strokes drawn between two pushes go out
+// together as the rectangle they changed, a sleep shows what was drawn before
+// it waits, input that does not end the saver leaves the pace alone, and a
+// refresh paints the changes now without repainting the whole window.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPaintEvent>
+#include <QRegion>
+#include <QTest>
+#include <QTimer>
+#include <vector>
+
+#include "display/design_pic.h"
+#include "platform/qt_pacer.h"
+
+namespace kalo {
+namespace {
+
+// A shown saver window past its start-up, with the real pacer pushing to it
+// and every paint of the window noted.
+struct Screen : QObject {
+  Screen()
+      : pic(run, [this] { ++ends; }),
+        pacer([this] { pic.PushChanges(); }, [this] { return ends > 0; }) {
+    run.KeysActive = True;
+    run.StartingUp = False;
+    pic.setGeometry(0, 0, 640, 480);
+    pic.show();
+    pic.SetVisible(Control::Command2, false);
+    pic.SetDrawWidth(1);
+    // The footer is opaque: strokes beneath it are never painted.
+    pic.SetVisible(Control::Label3, false);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&pic));
+    QCoreApplication::processEvents();
+    pic.installEventFilter(this);
+  }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      paints.push_back(static_cast<QPaintEvent*>(event)->region());
+      paint_times.push_back(clock.elapsed());
+    }
+    return false;
+  }
+  // Everything painted since the last call.
+  QRegion TakePainted() {
+    QRegion all;
+    for (const QRegion& r : paints) all += r;
+    paints.clear();
+    paint_times.clear();
+    return all;
+  }
+
+  RunState run;
+  int ends = 0;
+  DesignPic pic;
+  QtPacer pacer;
+  std::vector<QRegion> paints;
+  std::vector<qint64> paint_times;
+  QElapsedTimer clock;
+};
+
+TEST(ScreenPushes, StrokesBetweenPushesGoOutAsTheirUnion) {
+  Screen s;
+  s.pacer.Sleep(0);
+  s.TakePainted();
+
+  // A burst of short strokes, each with its yield, as a renderer draws them.
+  QElapsedTimer burst;
+  burst.start();
+  QRegion drawn;
+  for (int i = 0; i < 40; ++i) {
+    const int x = 100 + (i % 10) * 20, y = 100 + (i / 10) * 20;
+    s.pic.Line(x, y, x + 10, y, RGB(255, 255, 255));
+    drawn += QRect(x, y, 10, 1);
+    s.pacer.DoEvents();
+  }
+  const qint64 took = burst.elapsed();
+  const size_t paints_in_burst = s.paints.size();
+  EXPECT_LE(paints_in_burst, static_cast<size_t>(took / QtPacer::kPushIntervalMs + 1));
+
+  s.pacer.Sleep(1);
+  const QRegion painted = s.TakePainted();
+  // Every stroke reached the screen, and little else did.
+  EXPECT_TRUE(painted.contains(drawn.boundingRect()));
+  EXPECT_LE(painted.boundingRect().width() * painted.boundingRect().height(),
+            2 * drawn.boundingRect().width() * drawn.boundingRect().height());
+  EXPECT_EQ(s.pic.figures().strokes, 40);
+
+  // Nothing drawn: nothing pushed.
+  s.pacer.Sleep(1);
+  QTest::qWait(QtPacer::kPushIntervalMs + 2);
+  s.pacer.DoEvents();
+  EXPECT_TRUE(s.TakePainted().isEmpty());
+}
+
+TEST(ScreenPushes, ASleepShowsTheStrokesBeforeItWaits) {
+  Screen s;
+  s.pacer.Sleep(0);
+  s.pacer.DoEvents();  // the yield has just pushed: the next one would not
+  s.TakePainted();
+  EXPECT_EQ(s.pic.figures().first_stroke_shown, std::chrono::steady_clock::time_point{});
+  s.pic.SetDrawWidth(5);
+  s.pic.Line(300, 200, 340, 200, RGB(0, 255, 0));
+  s.pacer.DoEvents();
+  s.clock.start();
+  s.pacer.Sleep(200);
+  ASSERT_FALSE(s.paint_times.empty());
+  EXPECT_LT(s.paint_times.front(), 100);
+  EXPECT_TRUE(s.TakePainted().contains(QRect(300, 198, 40, 4)));
+  EXPECT_NE(s.pic.figures().first_stroke_shown, std::chrono::steady_clock::time_point{});
+}
+
+TEST(ScreenPushes, InputThatDoesNotEndTheSaverKeepsThePace) {
+  Screen s;
+  // The space bar marks the design and a hand trembling on the mouse is
+  // ignored; neither may cut the stroke's sleep short.
+  QTimer::singleShot(20, &s.pic, [&s] { QTest::keyClick(&s.pic, Qt::Key_Space); });
+  QTimer::singleShot(40, &s.pic, [&s] { s.pic.Form_MouseMove(200, 200); });
+  QTimer::singleShot(60, &s.pic, [&s] { s.pic.Form_MouseMove(201, 202); });
+  QElapsedTimer clock;
+  clock.start();
+  EXPECT_NO_THROW(s.pacer.Sleep(150));
+  EXPECT_GE(clock.elapsed(), 150);
+  EXPECT_TRUE(IsTrue(s.run.SavePending));
+  EXPECT_EQ(s.ends, 0);
+
+  // Ending input during the next sleep ends it at once.
+  QTimer::singleShot(20, &s.pic, [&s] { s.pic.Form_MouseDown(); });
+  s.run.SavePending = False;
+  clock.restart();
+  EXPECT_THROW(s.pacer.Sleep(2000), SaverEnded);
+  EXPECT_LT(clock.elapsed(), 20 + 100);
+}
+
+TEST(ScreenPushes, RefreshPaintsTheChangesNowAndNotTheWholeWindow) {
+  Screen s;
+  s.pacer.Sleep(0);
+  s.TakePainted();
+  s.pic.SetDrawWidth(3);
+  s.pic.Line(50, 60, 90, 60, RGB(255, 0, 0));
+  s.pic.SetVisible(Control::Command2, true);
+  s.pic.Refresh();  // no event processing in between
+  const QRegion painted = s.TakePainted();
+  EXPECT_TRUE(painted.contains(QRect(50, 59, 40, 3)));
+  EXPECT_TRUE(painted.intersects(s.pic.button(Control::Command2)->geometry()));
+  EXPECT_LT(painted.boundingRect().width() * painted.boundingRect().height(), 640 * 480 / 2);
+
+  // After a clear the whole image has changed, and all of it goes out.
+  s.pic.Cls();
+  s.pic.Refresh();
+  const QRect all = s.TakePainted().boundingRect();
+  EXPECT_EQ(all.width(), 640);
+  EXPECT_EQ(all.height(), 480);
+}
+
+}  // namespace
+}  // namespace kalo
