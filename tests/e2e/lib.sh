@@ -157,15 +157,19 @@ start_xvfb
 DESIGN_TYPES=(KaloSpiral KaloYarn KaloStar KaloGons KaloAngle KaloBoxes)
 
 # Writes a profile that enables the one design type $1 (the others off),
-# draws with lines (Yarn is only ever drawn with them) and without a pause
-# between strokes, plus any further "Key=Value" lines.
+# plus the further "Key=Value" lines given. Unless given, strokes follow each
+# other without a pause and are drawn with lines (Yarn is only ever drawn
+# with them).
 write_settings_for_type() {
-  local only=$1 type lines=()
+  local only=$1 type default lines=()
   shift
   for type in "${DESIGN_TYPES[@]}"; do
     if [ "$type" = "$only" ]; then lines+=("$type=TRUE"); else lines+=("$type=FALSE"); fi
   done
-  write_settings "${lines[@]}" LinesDots=Lines DrawDelay=0 "$@"
+  for default in LinesDots=Lines DrawDelay=0; do
+    [[ " $* " == *" ${default%%=*}="* ]] || lines+=("$default")
+  done
+  write_settings "${lines[@]}" "$@"
 }
 
 # Where the window's controls stand on the 1280x800 screen, as
