@@ -173,12 +173,11 @@ write_settings_for_type() {
 }
 
 # Where the window's controls stand on the 1280x800 screen, as
-# "left,top,right,bottom": the hint in the middle, the companion hint along
-# the top, the save banner moved to the middle in companion mode, and the
+# "left,top,right,bottom": the hint in the middle (the name button of "/d"
+# lies within it), the save banner or companion hint along the top, and the
 # footer along the bottom.
 HINT_BOX=512,376,768,424
 TOP_BOX=0,0,1279,39
-BANNER_BOX=387,386,893,413
 FOOTER_BOX=0,770,1279,799
 
 # How many pixels of the last screenshot differ from colour $1 ("#RRGGBB",

@@ -14,8 +14,9 @@ QUESTION_TITLE="Auto-Draw Load Request"
 # lands while the design is being drawn.
 write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE DrawDelay=20
 
-# The companion hint fills a button along the top; the banner, moved to the
-# middle, shows on both sides of the hint there.
+# The companion hint fills a button along the top (x 387 to 893, y 5 to 32);
+# the banner, moved to the middle (y 386 to 413), shows on both sides of the
+# hint there.
 hint_on_top() { plain_button_row 395 10 885; }
 banner_in_middle() { plain_button_row 395 390 505 && plain_button_row 775 390 885; }
 
