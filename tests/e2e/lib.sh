@@ -151,3 +151,146 @@ expect_pixels() {
 OUTER_POINTS=(10,10 1270,10 10,760 1270,760 150,400 1130,400)
 
 start_xvfb
+
+# ---- Designs, dialogs and saved files -------------------------------------
+
+DESIGN_TYPES=(KaloSpiral KaloYarn KaloStar KaloGons KaloAngle KaloBoxes)
+
+# Writes a profile that enables the one design type $1 (the others off),
+# plus the further "Key=Value" lines given. Unless given, strokes follow each
+# other without a pause and are drawn with lines (Yarn is only ever drawn
+# with them).
+write_settings_for_type() {
+  local only=$1 type default lines=()
+  shift
+  for type in "${DESIGN_TYPES[@]}"; do
+    if [ "$type" = "$only" ]; then lines+=("$type=TRUE"); else lines+=("$type=FALSE"); fi
+  done
+  for default in LinesDots=Lines DrawDelay=0; do
+    [[ " $* " == *" ${default%%=*}="* ]] || lines+=("$default")
+  done
+  write_settings "${lines[@]}" "$@"
+}
+
+# Where the window's controls stand on the 1280x800 screen, as
+# "left,top,right,bottom": the hint in the middle (the name button of "/d"
+# lies within it), the save banner or companion hint along the top, and the
+# footer along the bottom.
+HINT_BOX=512,376,768,424
+TOP_BOX=0,0,1279,39
+FOOTER_BOX=0,770,1279,799
+
+# How many pixels of the last screenshot differ from colour $1 ("#RRGGBB",
+# black when left out) away from the controls: what the designs have drawn.
+drawn_pixels() {
+  local bg=${1:-#000000} box args=()
+  for box in "$TOP_BOX" "$HINT_BOX" "$FOOTER_BOX"; do
+    args+=(-draw "rectangle ${box//,/ }")
+  done
+  convert "$E2E_TMP/screen.png" -fill "$bg" "${args[@]}" -fill white +opaque "$bg" \
+    -fill black -opaque "$bg" -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+
+# Polls screenshots for up to $1 ms until at least $2 pixels away from the
+# controls differ from the background $3 (black when left out). Drawn pixels
+# also mean that the start-up, during which input is ignored, is over.
+wait_for_drawing() {
+  local deadline=$(($(now_ms) + $1)) want=$2 bg=${3:-#000000} n
+  while :; do
+    screenshot
+    n=$(drawn_pixels "$bg")
+    ((n >= want)) && return 0
+    (($(now_ms) < deadline)) || fail "after $1 ms only $n drawn pixels (want $want)"
+    sleep 0.1
+  done
+}
+
+# True when row $2 of the last screenshot, sampled every 10 pixels from x=$1
+# to x=$3, is one plain light grey: the face of a button, which no design
+# paints.
+plain_button_row() {
+  local from=$1 y=$2 to=$3 colours
+  colours=$(convert "$E2E_TMP/screen.png" -crop "$((to - from + 1))x1+$from+$y" +repage \
+    -sample "$(((to - from) / 10 + 1))x1!" -depth 8 txt:- | grep -o '#[0-9A-Fa-f]\{6\}' | sort -u)
+  [ "$(printf '%s\n' "$colours" | wc -l)" -eq 1 ] || return 1
+  local r=$((16#${colours:1:2})) g=$((16#${colours:3:2})) b=$((16#${colours:5:2}))
+  ((r == g && g == b && r >= 0xC0))
+}
+
+# Starts the saver with the given arguments in folder $1, its current folder;
+# its pid lands in SAVER_PID.
+start_saver_in() {
+  local folder=$1 program
+  shift
+  program=$(realpath "$KALOSAVER")
+  (cd "$folder" && exec "$program" "$@") >>"$E2E_TMP/saver.log" 2>&1 &
+  SAVER_PID=$!
+  E2E_PIDS+=("$SAVER_PID")
+}
+
+# Waits up to $2 ms for a shown window whose title matches the pattern $1;
+# prints its id.
+wait_for_named_window() {
+  local deadline=$(($(now_ms) + $2)) id
+  while :; do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    (($(now_ms) < deadline)) || return 1
+    sleep 0.05
+  done
+}
+
+# Waits up to $2 ms until no shown window's title matches the pattern $1.
+wait_window_gone() {
+  local deadline=$(($(now_ms) + $2))
+  while xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
+    (($(now_ms) < deadline)) || return 1
+    sleep 0.05
+  done
+}
+
+# Gives window $1 the keyboard (there is no window manager to do it) and
+# types the keys that follow.
+keys_to_window() {
+  local id=$1
+  shift
+  xdotool windowfocus --sync "$id"
+  xdotool key --delay 50 "$@"
+}
+
+# Checks file $1 for the canvas layout: the four "%%%" lines, the stamp line
+# ending in "c", then $2 or more record lines each ending in "/", every line
+# ended by CR LF. Fails with the reason.
+check_canvas_file() {
+  local file=$1 min_records=$2 n
+  [ -s "$file" ] || fail "no canvas file $file"
+  [ "$(tail -c 2 "$file" | od -An -c | tr -d ' ')" = '\r\n' ] || fail "$file does not end in CR LF"
+  n=$(grep -c $'\r$' "$file" || true)
+  [ "$n" -eq "$(wc -l <"$file")" ] || fail "$file has lines without CR LF"
+  local want=(
+    "%%% PLEASE DO NOT EDIT OR CHANGE THIS KaloDraw DATA FILE!"
+    "%%% This file is in a VERY PARTICULAR FORMAT.  'KaloDraw'"
+    "%%% WILL CRASH if it attempts to load an altered data file!"
+    "%%% This file was generated from KaloDraw DESIGN PROCESSOR."
+  )
+  local i line
+  for i in 1 2 3 4; do
+    line=$(sed -n "${i}p" "$file" | tr -d '\r')
+    [ "$line" = "${want[i - 1]}" ] || fail "line $i of $file is: $line"
+  done
+  line=$(sed -n 5p "$file" | tr -d '\r')
+  [[ "$line" =~ ^[A-Za-z0-9]{16}c$ ]] || fail "stamp line of $file is: $line"
+  n=$(tail -n +6 "$file" | wc -l)
+  ((n >= min_records)) || fail "$file holds $n records, fewer than $min_records"
+  tail -n +6 "$file" | tr -d '\r' | grep -v '\\/$' >/dev/null &&
+    fail "a record line of $file does not end in \\/"
+  return 0
+}
+
+# The design type number (0 to 5) of the first record of canvas file $1: the
+# field after the background colour.
+canvas_design_type() { sed -n 6p "$1" | cut -d'\' -f2 | tr -d ' \r'; }
+
+# How many fields record line $2 of canvas file $1 holds (each is followed by
+# a backslash).
+canvas_field_count() { sed -n "$2p" "$1" | tr -cd '\\' | wc -c; }

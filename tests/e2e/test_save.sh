@@ -1,0 +1,77 @@
+# Outside companion mode a marked design is offered twice when it is
+# finished: as a bitmap of the screen's picture, then as a canvas data file,
+# each through a save-file dialog; the about box follows, and the saver goes
+# on until a key ends it. The canvas dialog offers the bitmap's name with the
+# canvas extension, in the bitmap's folder.
+source "$(dirname "$0")/lib.sh"
+
+write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE
+art="$E2E_TMP/art"
+mkdir -p "$art"
+
+start_saver /s
+wait_for_window 10000 >/dev/null || fail "no saver window"
+wait_for_drawing 5000 500
+xdotool key space
+
+question=$(wait_for_named_window "^Save as WINDOWS Bitmap file[?]$" 60000) ||
+  fail "the bitmap question never came"
+# The picture as the screen shows it while the user is asked about it.
+screenshot
+cp "$E2E_TMP/screen.png" "$E2E_TMP/asked.png"
+eval "$(xdotool getwindowgeometry --shell "$question")"
+question_box="$X,$Y,$((X + WIDTH)),$((Y + HEIGHT))"
+keys_to_window "$question" Return
+
+# The file dialog's name box has the keyboard; a full path overrides its
+# folder.
+dialog=$(wait_for_named_window "^Save As$" 10000) || fail "no file dialog for the bitmap"
+xdotool windowfocus --sync "$dialog"
+xdotool type --delay 10 "$art/one.bmp"
+xdotool key Return
+wait_window_gone "^Save As$" 5000 || fail "the bitmap's file dialog stays open"
+
+question=$(wait_for_named_window "^KaloDraw Canvas data file save query$" 10000) ||
+  fail "the canvas question never came"
+keys_to_window "$question" Return
+# Taking the name it offers: the bitmap's, with the canvas extension.
+dialog=$(wait_for_named_window "^Save As$" 10000) || fail "no file dialog for the canvas file"
+keys_to_window "$dialog" Return
+wait_window_gone "^Save As$" 5000 || fail "the canvas file dialog stays open"
+
+about=$(wait_for_named_window "^KaloSaver$" 10000) || fail "no about box after the save"
+keys_to_window "$about" Return
+wait_window_gone "^KaloSaver$" 5000 || fail "OK left the about box open"
+stays_alive "$SAVER_PID" 500 || fail "the saver ended after the about box"
+xdotool key x
+wait_exit "$SAVER_PID" 2000
+[ "$EXIT_STATUS" -eq 0 ] || fail "a key after the save ended the saver with status $EXIT_STATUS"
+
+[ "$(ls -A "$art" | sort | tr '\n' ' ')" = "one.bmp one.cvd " ] ||
+  fail "saved files: $(ls -A "$art")"
+
+# An uncompressed 24-bit bitmap of the whole screen: 54 header bytes and
+# 1280 rows of 800 pixels, each row 3840 bytes.
+bmp="$art/one.bmp"
+[ "$(head -c 2 "$bmp")" = BM ] || fail "one.bmp is not a bitmap"
+header=$(od -An -tu4 -j18 -N8 "$bmp" | tr -s ' ')
+[ "$header" = " 1280 800" ] || fail "one.bmp is not 1280x800 but$header"
+[ "$(od -An -tu2 -j28 -N2 "$bmp" | tr -d ' ')" = 24 ] || fail "one.bmp is not 24 bits a pixel"
+[ "$(stat -c %s "$bmp")" -eq $((54 + 800 * 1280 * 3)) ] || fail "one.bmp has the wrong size"
+identify "$bmp" >/dev/null || fail "one.bmp cannot be read"
+# Away from the controls and the question, it holds the picture the screen
+# showed, and that picture is a design.
+masks=()
+for box in "$TOP_BOX" "$HINT_BOX" "$FOOTER_BOX" "$question_box"; do
+  masks+=(-draw "rectangle ${box//,/ }")
+done
+convert "$bmp" -fill black "${masks[@]}" "$E2E_TMP/saved.png"
+convert "$E2E_TMP/asked.png" -fill black "${masks[@]}" "$E2E_TMP/shown.png"
+differ=$(compare -metric AE "$E2E_TMP/saved.png" "$E2E_TMP/shown.png" null: 2>&1 || true)
+[ "$differ" = 0 ] || fail "one.bmp differs from the screen in $differ pixels"
+cp "$E2E_TMP/saved.png" "$E2E_TMP/screen.png"
+(($(drawn_pixels) >= 500)) || fail "one.bmp holds no design"
+
+check_canvas_file "$art/one.cvd" 1
+[ "$(canvas_design_type "$art/one.cvd")" = 2 ] || fail "the canvas file does not hold a Star"
+echo "PASS"
