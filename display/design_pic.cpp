@@ -15,6 +15,7 @@
 
 #include "driver/startup_rules.h"
 #include "platform/numbers.h"
+#include "platform/qt_pacer.h"
 #include "platform/surface_image.h"
 
 namespace kalo {
@@ -72,6 +73,7 @@ DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* pa
       command2_(new CaptionButton(this)),
       command5_(new CaptionButton(this)),
       label3_(new QLabel(this)) {
+  push_clock_.start();
   setWindowTitle("SCRNSAVE: KaloSaver");
   // The image covers every pixel, so Qt need not paint a background first.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -124,6 +126,7 @@ void DesignPic::FitImage() {
 void DesignPic::PushChanges() {
   const PixelRect r = surface_.TakeDirty();
   if (r.empty() || unloaded_) return;
+  last_push_ns_ = push_clock_.nsecsElapsed();
   const int left = static_cast<int>(std::floor(r.left / scale_));
   const int top = static_cast<int>(std::floor(r.top / scale_));
   const int right = static_cast<int>(std::ceil(r.right / scale_));
@@ -289,6 +292,17 @@ void DesignPic::Cls() {
 }
 
 void DesignPic::Refresh() {
+  // A refresh right after a push would only add a repaint: the changes then
+  // wait for the pacer's next push, at most one push interval away, and a
+  // sleep always pushes before it waits.
+  if (last_push_ns_ >= 0 &&
+      push_clock_.nsecsElapsed() - last_push_ns_ < QtPacer::kPushIntervalMs * 1000000) {
+    return;
+  }
+  RefreshNow();
+}
+
+void DesignPic::RefreshNow() {
   if (unloaded_) return;
   // What is on the screen already is left alone: only the image's changes and
   // the controls' are painted, but they are painted now.

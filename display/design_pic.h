@@ -4,6 +4,7 @@
 // mark the design being drawn for saving.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
@@ -52,6 +53,9 @@ class DesignPic final : public QWidget, public DesignWindow {
   void CoverScreen(QScreen* screen = nullptr);
   // Hands the part of the image changed since the last push to the screen.
   void PushChanges();
+  // Paints the image's changes and the controls now, however recently the
+  // last push went out: for the moments before the user is asked anything.
+  void RefreshNow();
   // Closes the window for good: after this nothing is drawn and no input is
   // handled, wherever the design loop stands.
   void Unload();
@@ -130,6 +134,10 @@ class DesignPic final : public QWidget, public DesignWindow {
   Integer last_mouse_y_ = 0;
   bool unloaded_ = false;
   ScreenFigures figures_;
+  // When the image's changes last went to the screen, so that refreshes in
+  // quick succession share one push.
+  QElapsedTimer push_clock_;
+  qint64 last_push_ns_ = -1;
 
   CaptionButton* command1_;
   CaptionButton* command2_;

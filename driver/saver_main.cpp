@@ -58,12 +58,12 @@ class SaverHost final : public SaverServices {
 
   void SaveData(Integer dformat) override {
     // The user is asked about the picture: it must be on the screen in full.
-    saver_.pic->Refresh();
+    saver_.pic->RefreshNow();
     export_.SaveData(dformat);
     LeaveIfEnded();
   }
   void SaveDataForDrawPgm() override {
-    saver_.pic->Refresh();
+    saver_.pic->RefreshNow();
     export_.SaveDataForDrawPgm();
     // The hand-off ends the saver; not one more stroke after it.
     LeaveIfEnded();

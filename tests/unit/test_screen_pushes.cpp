@@ -134,10 +134,19 @@ TEST(ScreenPushes, InputThatDoesNotEndTheSaverKeepsThePace) {
   EXPECT_LT(clock.elapsed(), 20 + 100);
 }
 
+// Lets more than a push interval pass without handling any event.
+void OutlastPushInterval() {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() <= QtPacer::kPushIntervalMs + 2) {
+  }
+}
+
 TEST(ScreenPushes, RefreshPaintsTheChangesNowAndNotTheWholeWindow) {
   Screen s;
   s.pacer.Sleep(0);
   s.TakePainted();
+  OutlastPushInterval();
   s.pic.SetDrawWidth(3);
   s.pic.Line(50, 60, 90, 60, RGB(255, 0, 0));
   s.pic.SetVisible(Control::Command2, true);
@@ -148,11 +157,35 @@ TEST(ScreenPushes, RefreshPaintsTheChangesNowAndNotTheWholeWindow) {
   EXPECT_LT(painted.boundingRect().width() * painted.boundingRect().height(), 640 * 480 / 2);
 
   // After a clear the whole image has changed, and all of it goes out.
+  OutlastPushInterval();
   s.pic.Cls();
   s.pic.Refresh();
   const QRect all = s.TakePainted().boundingRect();
   EXPECT_EQ(all.width(), 640);
   EXPECT_EQ(all.height(), 480);
+}
+
+TEST(ScreenPushes, RefreshesRightAfterAPushShareTheNextOne) {
+  Screen s;
+  s.pic.Line(1, 1, 5, 1, RGB(255, 255, 255));
+  s.pacer.Sleep(0);
+  s.TakePainted();
+  // Pictures ending in quick succession: clear, refresh, clear, refresh ...
+  for (int i = 0; i < 20; ++i) {
+    s.pic.Cls();
+    s.pic.Refresh();
+  }
+  EXPECT_TRUE(s.TakePainted().isEmpty());
+  // The sleep that follows shows them, once.
+  s.pacer.Sleep(1);
+  EXPECT_EQ(s.paints.size(), 1u);
+  EXPECT_EQ(s.TakePainted().boundingRect(), QRect(0, 0, 640, 480));
+
+  // Before a question the picture must be on the screen whatever the timing.
+  s.pic.SetDrawWidth(1);
+  s.pic.Line(10, 10, 100, 10, RGB(0, 255, 0));
+  s.pic.RefreshNow();
+  EXPECT_TRUE(s.TakePainted().contains(QRect(10, 10, 90, 1)));
 }
 
 }  // namespace
