@@ -33,14 +33,13 @@ void DrawAngle(EngineContext& e) {
   s.CurX = s.CenterX;
   s.CurY = s.CenterY;
   // The first segment already carries one turn.
-  Single h =
-      static_cast<Single>((s.AngleTurn + static_cast<double>(s.AngleTurn)) * 3.14159265 / 360);
-  const Single fullTurn = static_cast<Single>(6.2831853);
+  Single h = static_cast<Single>((s.AngleTurn + static_cast<double>(s.AngleTurn)) * kPi / 360);
+  const Single fullTurn = static_cast<Single>(kTwoPi);
   const bool lines = DrawsLines(s);
   for (;;) {
     StrokeStep(e);
-    s.EndX = static_cast<Single>(s.SideLength * std::cos(h - 3.14159265 / 2) * s.XStretch + s.CurX);
-    s.EndY = static_cast<Single>(s.SideLength * std::sin(h - 3.14159265 / 2) + s.CurY);
+    s.EndX = static_cast<Single>(s.SideLength * std::cos(h - kPi / 2) * s.XStretch + s.CurX);
+    s.EndY = static_cast<Single>(s.SideLength * std::sin(h - kPi / 2) + s.CurY);
     if (SegmentVisible(s)) {
       if (lines) {
         e.win.Line(s.CurX, s.CurY, s.EndX, s.EndY, e.win.ForeColor());
@@ -51,9 +50,8 @@ void DrawAngle(EngineContext& e) {
     }
     const Single previous = s.SideLength;
     s.SideLength = static_cast<Single>((s.AngleGrowth / 100.0 + 1) * s.SideLength);
-    h = static_cast<Single>(h +
-                            (s.AngleTurn + static_cast<double>(s.AngleTurn)) * 3.14159265 / 360);
-    if (h > fullTurn) h = static_cast<Single>(h - 6.2831853);
+    h = static_cast<Single>(h + (s.AngleTurn + static_cast<double>(s.AngleTurn)) * kPi / 360);
+    if (h > fullTurn) h = static_cast<Single>(h - kTwoPi);
     s.CurX = s.EndX;
     s.CurY = s.EndY;
     if (s.SideLength >= static_cast<Single>(static_cast<double>(s.HalfWidth) * reach)) break;

@@ -64,10 +64,10 @@ void CalcBoxPoints(DesignState& s, Single a) {
   const double side = s.SideLength;
   const double half = side / 2;
   const double stretch = s.XStretch;
-  const double up = a - 3.14159265 / 2;        // along the side from the centre to corner 1
-  const double along = a;                      // along the side from the centre to corner 3
-  const double down = a + 3.14159265 / 2;      // back from corner 2 towards corner 3
-  const double diagonal = a - 3.14159265 / 4;  // from the centre to the middle
+  const double up = a - kPi / 2;        // along the side from the centre to corner 1
+  const double along = a;               // along the side from the centre to corner 3
+  const double down = a + kPi / 2;      // back from corner 2 towards corner 3
+  const double diagonal = a - kPi / 4;  // from the centre to the middle
   s.CurX = static_cast<Single>(s.CenterX + side * stretch * std::cos(up));
   s.CurY = static_cast<Single>(s.CenterY + side * std::sin(up));
   s.EndX = static_cast<Single>(s.CurX + side * stretch * std::cos(along));
@@ -108,13 +108,13 @@ void DrawBoxDots(EngineContext& e, Long colour) {
 
 void DrawBoxes(EngineContext& e) {
   DesignState& s = e.s;
-  Single a0 = static_cast<Single>(3.14159265 / 29);
+  Single a0 = static_cast<Single>(kPi / 29);
   s.SideLength = 20;
   for (;;) {
     // The ring ends one 29th of a half turn short of a full turn, so the
     // square at a0 + 2 pi is not drawn over the first one again.
-    const Single end = static_cast<Single>(a0 - 3.14159265 / 29 + 6.2831853);
-    const Single step = static_cast<Single>(6.2831853 / s.BoxCount);
+    const Single end = static_cast<Single>(a0 - kPi / 29 + kTwoPi);
+    const Single step = static_cast<Single>(kTwoPi / s.BoxCount);
     for (Single a = a0; a <= end;) {
       StrokeStep(e);
       CalcBoxPoints(s, a);
@@ -134,7 +134,7 @@ void DrawBoxes(EngineContext& e) {
     s.SideLength = static_cast<Single>((s.BoxGrowth / 100.0 + 1) * s.SideLength);
     if (s.BoxGrowth == 0)
       s.SideLength = static_cast<Single>(static_cast<double>(s.BoxReach) * s.HalfWidth);
-    if (s.BoxTwist != 0) a0 = static_cast<Single>(s.BoxTwist * 6.2831853 / 360 + a0);
+    if (s.BoxTwist != 0) a0 = static_cast<Single>(s.BoxTwist * kTwoPi / 360 + a0);
     if (!(static_cast<Single>(static_cast<double>(s.BoxReach) * s.HalfWidth) > s.SideLength)) break;
     // Rings that no longer grow would never reach the limit.
     if (!(s.SideLength > previous)) break;

@@ -8,6 +8,11 @@
 
 namespace kalo {
 
+// Pi and two pi as the designs have always used them: these rounded values
+// decide where every point falls and how many points a figure gets.
+inline constexpr double kPi = 3.14159265;
+inline constexpr double kTwoPi = 6.2831853;
+
 // What every renderer draws with.
 struct EngineContext {
   DesignState& s;

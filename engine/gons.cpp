@@ -10,7 +10,6 @@ namespace kalo {
 
 namespace {
 
-constexpr double kPi = 3.14159265;
 constexpr Single kFirstRadius = 5;
 // The corner tables hold corners 1 .. 42 (element 0 copies corner 1).
 constexpr int kLastCorner = 42;

@@ -9,9 +9,6 @@ namespace kalo {
 
 namespace {
 
-constexpr double kPi = 3.14159265;
-constexpr double kTwoPi = 6.2831853;
-
 // Below this level a revolution holds too few points to read as a curve, so
 // the pass runs for many more revolutions and the points fall between the
 // earlier ones.

@@ -45,10 +45,10 @@ void MakeStarRings(DesignState& s) {
   const double n = StarRingLimit(s);
   const double r = s.StarRadius;
   const Integer rings = CInt(n);
-  const Single limit = static_cast<Single>(6.2831853);
+  const Single limit = static_cast<Single>(kTwoPi);
   for (Integer k = 1; k <= rings; ++k) {
     s.PointCount = 0;
-    const Single step = static_cast<Single>(6.2831853 / p);
+    const Single step = static_cast<Single>(kTwoPi / p);
     // Single-precision accumulation decides whether a ring gets an extra
     // point equal to its first; a step that never moves the angle forward
     // still stops at a full table.
@@ -56,9 +56,8 @@ void MakeStarRings(DesignState& s) {
          a = static_cast<Single>(a + step)) {
       s.PointCount = s.PointCount + 1;
       const int pt = static_cast<int>(s.PointCount);
-      s.CurX =
-          static_cast<Single>(r / n * k * s.XStretch * std::cos(a - 3.14159265 / 2) + s.CenterX);
-      s.CurY = static_cast<Single>(r / n * k * std::sin(a - 3.14159265 / 2) + s.CenterY);
+      s.CurX = static_cast<Single>(r / n * k * s.XStretch * std::cos(a - kPi / 2) + s.CenterX);
+      s.CurY = static_cast<Single>(r / n * k * std::sin(a - kPi / 2) + s.CenterY);
       s.StarX[pt][k] = CInt(s.CurX);
       s.StarY[pt][k] = CInt(s.CurY);
     }

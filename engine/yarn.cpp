@@ -24,8 +24,8 @@ void MakeYarnPoints(DesignState& s) {
   const double n = YarnPointLimit(s);
   const double r = s.YarnRadius;
   s.PointCount = 0;
-  const Single step = static_cast<Single>(6.2831853 / n);
-  const Single limit = static_cast<Single>(6.2831853);
+  const Single step = static_cast<Single>(kTwoPi / n);
+  const Single limit = static_cast<Single>(kTwoPi);
   // The angle is accumulated in single precision on purpose: that is what
   // decides whether a last point, equal to the first, comes out as well.
   // A step that never moves the angle forward still stops at a full table.
@@ -33,8 +33,8 @@ void MakeYarnPoints(DesignState& s) {
        a = static_cast<Single>(a + step)) {
     s.PointCount = s.PointCount + 1;
     const int k = static_cast<int>(s.PointCount);
-    s.PointX[k] = CInt(r * std::cos(a - 3.14159265 / 2) * s.XStretch + s.CenterX);
-    s.PointY[k] = CInt(r * std::sin(a - 3.14159265 / 2) + s.CenterY);
+    s.PointX[k] = CInt(r * std::cos(a - kPi / 2) * s.XStretch + s.CenterX);
+    s.PointY[k] = CInt(r * std::sin(a - kPi / 2) + s.CenterY);
   }
 }
 
