@@ -1,8 +1,6 @@
 #include "display/canvas_file.h"
 
-#include <QSaveFile>
-#include <QString>
-#include <cerrno>
+#include <QIODevice>
 
 #include "platform/file_error.h"
 
@@ -42,21 +40,10 @@ std::string CanvasFileText(std::string_view design_record) {
 }
 
 std::string WriteFileAtomically(const std::string& path, std::string_view contents) {
-  // Each step reports the error number it failed with; taken at once, before
-  // anything else can overwrite it.
-  QSaveFile file(QString::fromStdString(path));
-  errno = 0;
-  if (!file.open(QIODevice::WriteOnly)) return FileErrorMessage(LastOsError());
-  errno = 0;
-  if (file.write(contents.data(), static_cast<qint64>(contents.size())) !=
-      static_cast<qint64>(contents.size())) {
-    int error = LastOsError();
-    file.cancelWriting();
-    return FileErrorMessage(error);
-  }
-  errno = 0;
-  if (!file.commit()) return FileErrorMessage(LastOsError());
-  return "";
+  return WriteWholeFile(path, [contents](QIODevice& file) {
+    return file.write(contents.data(), static_cast<qint64>(contents.size())) ==
+           static_cast<qint64>(contents.size());
+  });
 }
 
 std::string WriteCanvasFile(const std::string& path, std::string_view design_record) {

@@ -1,8 +1,7 @@
 #include "platform/bitmap_file.h"
 
+#include <QIODevice>
 #include <QImage>
-#include <QSaveFile>
-#include <QString>
 #include <cerrno>
 
 #include "platform/file_error.h"
@@ -17,18 +16,7 @@ std::string SaveBitmapFile(const uint32_t* pixels, int width, int height, const 
                     static_cast<qsizetype>(width) * 4, QImage::Format_RGB32);
   const QImage rgb = view.convertToFormat(QImage::Format_RGB888);
 
-  QSaveFile file(QString::fromStdString(path));
-  errno = 0;
-  if (!file.open(QIODevice::WriteOnly)) return FileErrorMessage(LastOsError());
-  errno = 0;
-  if (!rgb.save(&file, "BMP")) {
-    int error = LastOsError();
-    file.cancelWriting();
-    return FileErrorMessage(error);
-  }
-  errno = 0;
-  if (!file.commit()) return FileErrorMessage(LastOsError());
-  return "";
+  return WriteWholeFile(path, [&rgb](QIODevice& file) { return rgb.save(&file, "BMP"); });
 }
 
 }  // namespace kalo
