@@ -16,16 +16,11 @@
 #include <utility>
 
 #include "platform/numbers.h"
+#include "platform/twips.h"
 
 namespace kalo {
 
 namespace {
-
-// Form measures are laid out in twips, fifteen to the pixel.
-constexpr int Px(int twips) { return (twips + 7) / 15; }
-QRect TwipsRect(int left, int top, int width, int height) {
-  return QRect(Px(left), Px(top), Px(width), Px(height));
-}
 
 constexpr int kFormWidth = 5730;
 constexpr int kFormHeight = 3555;

@@ -17,17 +17,11 @@
 #include "platform/numbers.h"
 #include "platform/qt_pacer.h"
 #include "platform/surface_image.h"
+#include "platform/twips.h"
 
 namespace kalo {
 
 namespace {
-
-// Sizes as laid out at design time, in twips; 15 twips make a pixel.
-constexpr int kTwipsPerPixel = 15;
-QRect FromTwips(int left, int top, int width, int height) {
-  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-               height / kTwipsPerPixel);
-}
 
 constexpr int kSpaceBar = 32;
 // What a handled space bar press becomes, so the same press is not also
@@ -84,15 +78,15 @@ DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* pa
   surface_.Clear(back_colour_);
 
   command1_->setText("Save of current design is pending.  Hit the  <SPACEBAR> to cancel...");
-  command1_->setGeometry(FromTwips(-855, 2010, 7605, 420));
+  command1_->setGeometry(TwipsRect(-855, 2010, 7605, 420));
   command1_->hide();
   command2_->setText(
       "Hit the  <SPACEBAR>  while a design is being drawn to save it as a Wallpaper/Bitmap "
       "(.bmp) file.");
-  command2_->setGeometry(FromTwips(1065, 510, 3855, 735));
+  command2_->setGeometry(TwipsRect(1065, 510, 3855, 735));
   command2_->installEventFilter(this);
   command5_->setText("KaloSpiral");
-  command5_->setGeometry(FromTwips(2280, 2880, 1215, 375));
+  command5_->setGeometry(TwipsRect(2280, 2880, 1215, 375));
   command5_->hide();
   label3_->setAttribute(Qt::WA_TransparentForMouseEvents);
   label3_->setText(kFooterText);
