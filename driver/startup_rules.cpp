@@ -1,8 +1,5 @@
 #include "driver/startup_rules.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "platform/numbers.h"
 
 namespace kalo {
@@ -12,16 +9,6 @@ namespace {
 bool Has(std::string_view command_line, std::string_view sw) {
   return command_line.find(sw) != std::string_view::npos;
 }
-
-// The first n characters of a setting, upper-cased: the settings are matched
-// on their leading letters only, so "Random", "RAND" and "ra" all mean random.
-std::string Leading(std::string_view text, size_t n) {
-  std::string out(text.substr(0, std::min(n, text.size())));
-  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return out;
-}
-
-bool SettingIsTrue(std::string_view text) { return Leading(text, 4) == "TRUE"; }
 
 Single ScreenRatio(const DesignWindow& win) {
   const Single h = win.ScaleHeight();
@@ -55,9 +42,9 @@ void ApplySwitches(RunState& run, DesignState& s, DesignWindow& win, RandomSourc
 void ApplySettings(RunState& run, DesignState& s, const DesignWindow& win) {
   const SettingsTexts& t = run.Settings;
   for (int i = 0; i < kDesignTypeCount; ++i)
-    run.DesignEnabled[i] = ToBoolean(SettingIsTrue(t.text[kKaloSpiral + i]));
+    run.DesignEnabled[i] = ToBoolean(ReadsTrue(t.text[kKaloSpiral + i]));
 
-  const std::string bg = Leading(t[kBgColor], 2);
+  const std::string bg = Code(t[kBgColor]);
   if (bg == "RA") {
     run.RandomBackground = True;
     if (Has(run.CommandLine, "/b") || Has(run.CommandLine, "/w")) run.RandomBackground = False;
@@ -68,10 +55,10 @@ void ApplySettings(RunState& run, DesignState& s, const DesignWindow& win) {
 
   // An unknown roundness draws round designs: a stretch of 0 would squash
   // every design onto the vertical line through its centre.
-  const std::string round = Leading(t[kRoundness], 2);
+  const std::string round = Code(t[kRoundness]);
   s.XStretch = round == "DI" ? ScreenRatio(win) : 1.0f;
 
-  run.ShowAboutFlag = ToBoolean(SettingIsTrue(t[kShowAbout]));
+  run.ShowAboutFlag = ToBoolean(ReadsTrue(t[kShowAbout]));
   s.StrokeDelay = static_cast<Single>(Val(t[kDrawDelay]));
 }
 
@@ -83,7 +70,7 @@ void LayOutWindow(RunState& run, DesignState& s, DesignWindow& win, RandomSource
   win.Move(Control::Command2, (sw - win.Width(Control::Command2)) / 2,
            (sh - win.Height(Control::Command2)) / 2);
   run.KeysActive = True;
-  if (Leading(run.Settings[kRoundness], 2) == "BO") {
+  if (Code(run.Settings[kRoundness]) == "BO") {
     s.XStretch = static_cast<Single>(Int(2.0 * rnd.Rnd()));
     if (s.XStretch == 0) s.XStretch = ScreenRatio(win);
   }
@@ -101,7 +88,7 @@ void SetDesignDefaults(DesignState& s) {
 }
 
 void ApplyLinesOrDots(RunState& run, DesignState& s) {
-  const bool lines = Leading(run.Settings[kLinesDots], 1) == "L";
+  const bool lines = Code(run.Settings[kLinesDots]).starts_with("L");
   s.UseLines.fill(ToBoolean(lines));
   // Yarn joins points with lines; drawn with dots it would be a bare ring.
   if (!lines) run.DesignEnabled[KaloYarn] = False;
