@@ -11,15 +11,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <new>
-#include <string>
 
 #include "driver/design_loop.h"
 #include "platform/numbers.h"
 #include "platform/random.h"
 #include "platform/surface.h"
 #include "settings/settings_store.h"
+#include "support/recording_window.h"
+#include "support/startup_defaults.h"
 
 namespace {
 
@@ -40,9 +40,12 @@ namespace {
 
 // The saver window as the loop sees it, drawing into a real surface (or,
 // for the comparison run, into nothing at all).
-class SurfaceWindow final : public DesignWindow {
+class SurfaceWindow final : public test::PenAndControls {
  public:
-  SurfaceWindow(Surface& surface, bool draw) : surface_(surface), draw_(draw) {}
+  SurfaceWindow(Surface& surface, bool draw)
+      : PenAndControls(static_cast<Single>(surface.width()), static_cast<Single>(surface.height())),
+        surface_(surface),
+        draw_(draw) {}
 
   void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override {
     ++strokes;
@@ -52,54 +55,24 @@ class SurfaceWindow final : public DesignWindow {
     ++strokes;
     if (draw_) surface_.PSet(x, y, colour);
   }
-  Long ForeColor() const override { return fore_; }
-  void SetForeColor(Long c) override { fore_ = c; }
-  Integer DrawWidth() const override { return width_; }
   void SetDrawWidth(Integer w) override {
-    width_ = w;
+    PenAndControls::SetDrawWidth(w);
     surface_.SetDrawWidth(w);
   }
-  Integer DrawMode() const override { return mode_; }
   void SetDrawMode(Integer m) override {
-    mode_ = m;
+    PenAndControls::SetDrawMode(m);
     surface_.SetDrawMode(m);
   }
-  Long BackColor() const override { return back_; }
-  void SetBackColor(Long c) override { back_ = c; }
   void Cls() override {
-    if (draw_) surface_.Clear(back_);
+    if (draw_) surface_.Clear(BackColor());
   }
   void Refresh() override { surface_.TakeDirty(); }
-  Single ScaleWidth() const override { return static_cast<Single>(surface_.width()); }
-  Single ScaleHeight() const override { return static_cast<Single>(surface_.height()); }
-
-  void SetCaption(Control c, const std::string& t) override { controls_[c].caption = t; }
-  std::string Caption(Control c) const override { return controls_[c].caption; }
-  void SetVisible(Control c, bool v) override { controls_[c].visible = v; }
-  bool IsVisible(Control c) const override { return controls_[c].visible; }
-  void Move(Control c, Single l, Single t) override {
-    controls_[c].left = l;
-    controls_[c].top = t;
-  }
-  Single Left(Control c) const override { return controls_[c].left; }
-  Single Top(Control c) const override { return controls_[c].top; }
-  Single Width(Control) const override { return 120; }
-  Single Height(Control) const override { return 30; }
-  void SetColours(Control, Long, Long) override {}
 
   long long strokes = 0;
 
  private:
-  struct ControlState {
-    std::string caption;
-    bool visible = false;
-    Single left = 0, top = 0;
-  };
   Surface& surface_;
   bool draw_;
-  Long fore_ = 0, back_ = 0;
-  Integer width_ = 1, mode_ = 13;
-  mutable std::map<Control, ControlState> controls_;
 };
 
 class NoWaitPacer final : public Pacer {
@@ -132,19 +105,10 @@ RunFigures RunDesigns(Surface& surface, bool draw, bool allTypes, int designs, u
   NoServices services;
   DesignState s;
   RunState run;
-  for (int k = 0; k < kSettingCount; ++k) run.Settings.text[k] = kSettingDefaults[k];
+  test::SetStartupDefaults(s, run, win.ScaleWidth());
   for (int t = 0; t < kDesignTypeCount; ++t) {
     run.DesignEnabled[t] = ToBoolean(allTypes || ReadsTrue(run.Settings.text[t]));
   }
-  // What start-up leaves for the first design.
-  s.SpiralInside = s.InnerPenMode = s.OuterPenMode = True;
-  s.SpiralDetail = 6;
-  s.GonReach = 1.8f;
-  s.AngleReach = 10;
-  s.BoxReach = 1.04f;
-  s.XStretch = 1;
-  s.HalfWidth = static_cast<Single>(Int(surface.width() / 2.0));
-  s.UseLines.fill(True);
   surface.Clear(0);
 
   LoopContext ctx{{s, win, pacer, rnd}, run, services};

@@ -43,35 +43,8 @@ trap cleanup EXIT
 
 now_ns() { date +%s%N; }
 
-# A display number of our own, tried again when it turns out to be taken.
-start_xvfb() {
-  local attempt number deadline
-  for attempt in 1 2 3 4 5 6 7 8 9 10; do
-    number=$((200 + RANDOM % 5000))
-    [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
-    Xvfb ":$number" -screen 0 "${SIZE}x24" -nolisten tcp -noreset >"$TMP/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$number"
-    deadline=$(($(now_ns) + 10000000000))
-    while kill -0 "$XVFB_PID" 2>/dev/null; do
-      xdotool getmouselocation >/dev/null 2>&1 && return 0
-      (($(now_ns) < deadline)) || break
-      sleep 0.05
-    done
-    kill "$XVFB_PID" 2>/dev/null || true
-    wait "$XVFB_PID" 2>/dev/null || true
-    XVFB_PID=""
-  done
-  echo "no X server could be started: $(cat "$TMP/xvfb.log")" >&2
-  exit 1
-}
-
-export XDG_CONFIG_HOME="$TMP/config"
-export XDG_RUNTIME_DIR="$TMP/runtime"
-mkdir -p "$XDG_CONFIG_HOME/kalosaver" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=xcb
-unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
+source "$(dirname "$0")/../tests/e2e/private_session.sh"
+use_private_folders "$TMP"
 
 # Default settings but for the drawing delay.
 write_profile() {
@@ -105,7 +78,8 @@ med() {
   for ((i = 1; i <= REPEATS; i++)); do figure "$2" "$TMP/$1.$i"; done | median
 }
 
-start_xvfb
+start_xvfb "$SIZE" "$TMP/xvfb.log" ||
+  { echo "no X server could be started: $(cat "$TMP/xvfb.log")" >&2; exit 1; }
 echo "Measuring on a ${SIZE} X server, $REPEATS runs each, $(nproc) processors"
 
 # Drawing speed: the window with its rests cut short against the headless

@@ -35,37 +35,8 @@ fail() {
 # Milliseconds since the epoch.
 now_ms() { date +%s%3N; }
 
-# Starts Xvfb on a free display number of its own: a random high number, so
-# that other X servers and test runs on the machine are never shared, tried
-# again with another number when that one turns out to be taken.
-start_xvfb() {
-  local attempt number deadline
-  for attempt in 1 2 3 4 5 6 7 8 9 10; do
-    number=$((200 + RANDOM % 5000))
-    [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
-    Xvfb ":$number" -screen 0 1280x800x24 -nolisten tcp -noreset >"$E2E_TMP/xvfb.log" 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=":$number"
-    deadline=$(($(now_ms) + 10000))
-    while kill -0 "$XVFB_PID" 2>/dev/null; do
-      xdotool getmouselocation >/dev/null 2>&1 && return 0
-      (($(now_ms) < deadline)) || break
-      sleep 0.05
-    done
-    kill "$XVFB_PID" 2>/dev/null || true
-    wait "$XVFB_PID" 2>/dev/null || true
-    XVFB_PID=""
-  done
-  fail "no X server could be started: $(cat "$E2E_TMP/xvfb.log")"
-}
-
-# Settings and the lock file stay inside the test's own folders.
-export XDG_CONFIG_HOME="$E2E_TMP/config"
-export XDG_RUNTIME_DIR="$E2E_TMP/runtime"
-mkdir -p "$XDG_CONFIG_HOME/kalosaver" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-export QT_QPA_PLATFORM=xcb
-unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR
+source "$(dirname "${BASH_SOURCE[0]}")/private_session.sh"
+use_private_folders "$E2E_TMP"
 
 # Writes the profile with the given "Key=Value" lines.
 write_settings() {
@@ -150,7 +121,8 @@ expect_pixels() {
 # and from the footer along the bottom edge.
 OUTER_POINTS=(10,10 1270,10 10,760 1270,760 150,400 1130,400)
 
-start_xvfb
+start_xvfb 1280x800 "$E2E_TMP/xvfb.log" ||
+  fail "no X server could be started: $(cat "$E2E_TMP/xvfb.log")"
 
 # ---- Designs, dialogs and saved files -------------------------------------
 

@@ -1,7 +1,10 @@
-// A drawing window that records every stroke and control change instead of
-// drawing, so that tests can check what a viewer would see.
+// Drawing windows that record every stroke and control change (or only count
+// the strokes) instead of drawing, so that tests can check what a viewer
+// would see.
 #pragma once
 
+#include <cmath>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,19 +22,12 @@ struct Stroke {
   long yields_before;  // pacer yields seen before this stroke (if a pacer is attached)
 };
 
-class RecordingWindow final : public DesignWindow {
+// The pen, background and controls of a stand-in window, kept as plain values;
+// the window built on it decides what becomes of strokes, clears and pushes.
+class PenAndControls : public DesignWindow {
  public:
-  RecordingWindow(Single width = 1920, Single height = 1080) : w_(width), h_(height) {}
+  PenAndControls(Single width, Single height) : w_(width), h_(height) {}
 
-  // Lets strokes note how many yields came before them.
-  void AttachYieldCounter(const long* yields) { yields_ = yields; }
-
-  void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override {
-    strokes.push_back({Stroke::kLine, x1, y1, x2, y2, colour, width_, mode_, yields_ ? *yields_ : 0});
-  }
-  void PSet(Single x, Single y, Long colour) override {
-    strokes.push_back({Stroke::kDot, x, y, x, y, colour, width_, mode_, yields_ ? *yields_ : 0});
-  }
   Long ForeColor() const override { return fore_; }
   void SetForeColor(Long c) override { fore_ = c; }
   Integer DrawWidth() const override { return width_; }
@@ -40,11 +36,6 @@ class RecordingWindow final : public DesignWindow {
   void SetDrawMode(Integer m) override { mode_ = m; }
   Long BackColor() const override { return back_; }
   void SetBackColor(Long c) override { back_ = c; }
-  void Cls() override {
-    ++clears;
-    strokes_before_clear.push_back(strokes.size());
-  }
-  void Refresh() override { ++refreshes; }
   Single ScaleWidth() const override { return w_; }
   Single ScaleHeight() const override { return h_; }
 
@@ -71,18 +62,6 @@ class RecordingWindow final : public DesignWindow {
   Long ControlBack(Control c) const { return get(c).back; }
   Long ControlFore(Control c) const { return get(c).fore; }
 
-  size_t lines() const {
-    size_t n = 0;
-    for (const auto& s : strokes) n += s.kind == Stroke::kLine;
-    return n;
-  }
-  size_t dots() const { return strokes.size() - lines(); }
-
-  std::vector<Stroke> strokes;
-  std::vector<size_t> strokes_before_clear;
-  int clears = 0;
-  int refreshes = 0;
-
  private:
   struct Ctl {
     std::string caption;
@@ -98,8 +77,75 @@ class RecordingWindow final : public DesignWindow {
   Single w_, h_;
   Long fore_ = 0, back_ = 0;
   Integer width_ = 1, mode_ = 13;
-  const long* yields_ = nullptr;
   std::map<Control, Ctl> ctl_;
+};
+
+class RecordingWindow final : public PenAndControls {
+ public:
+  RecordingWindow(Single width = 1920, Single height = 1080) : PenAndControls(width, height) {}
+
+  // Lets strokes note how many yields came before them.
+  void AttachYieldCounter(const long* yields) { yields_ = yields; }
+
+  void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override {
+    strokes.push_back(
+        {Stroke::kLine, x1, y1, x2, y2, colour, DrawWidth(), DrawMode(), yields_ ? *yields_ : 0});
+  }
+  void PSet(Single x, Single y, Long colour) override {
+    strokes.push_back(
+        {Stroke::kDot, x, y, x, y, colour, DrawWidth(), DrawMode(), yields_ ? *yields_ : 0});
+  }
+  void Cls() override {
+    ++clears;
+    strokes_before_clear.push_back(strokes.size());
+  }
+  void Refresh() override { ++refreshes; }
+
+  size_t lines() const {
+    size_t n = 0;
+    for (const auto& s : strokes) n += s.kind == Stroke::kLine;
+    return n;
+  }
+  size_t dots() const { return strokes.size() - lines(); }
+
+  std::vector<Stroke> strokes;
+  std::vector<size_t> strokes_before_clear;
+  int clears = 0;
+  int refreshes = 0;
+
+ private:
+  const long* yields_ = nullptr;
+};
+
+// Keeps no strokes, only counts them and hands each to an optional check, so
+// that long runs stay small in memory.
+class CountingWindow final : public PenAndControls {
+ public:
+  CountingWindow(Single width = 1920, Single height = 1080) : PenAndControls(width, height) {}
+
+  void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override {
+    ++lines;
+    Note(x1, y1, x2, y2, colour);
+  }
+  void PSet(Single x, Single y, Long colour) override {
+    ++dots;
+    Note(x, y, x, y, colour);
+  }
+  void Cls() override { ++clears; }
+  void Refresh() override {}
+
+  long strokes() const { return lines + dots; }
+
+  long lines = 0, dots = 0, clears = 0, non_finite = 0;
+  std::function<void(Long colour, Integer width, Integer mode)> on_stroke;
+
+ private:
+  void Note(Single x1, Single y1, Single x2, Single y2, Long colour) {
+    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
+      ++non_finite;
+    }
+    if (on_stroke) on_stroke(colour, DrawWidth(), DrawMode());
+  }
 };
 
 }  // namespace kalo::test

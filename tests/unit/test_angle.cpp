@@ -2,29 +2,21 @@
 
 #include <cmath>
 
-#include "engine/engine.h"
-#include "support/fake_pacer.h"
-#include "support/recording_window.h"
-#include "support/scripted_random.h"
+#include "support/engine_fixture.h"
 
 namespace kalo {
 namespace {
 
 using test::Stroke;
 
-class AngleTest : public ::testing::Test {
+class AngleTest : public ::testing::Test, protected test::EngineFixture {
  protected:
   AngleTest() {
-    s.DesignType = KaloAngle;
-    s.UseLines[KaloAngle] = True;
-    s.CenterX = 960;
-    s.CenterY = 540;
-    s.XStretch = 1;
+    Place(KaloAngle, 960, 540);
     s.AngleReach = 10;
     s.HalfWidth = 400;
     s.AngleTurn = 90;
     s.AngleGrowth = 3;
-    win.AttachYieldCounter(&pacer.yields);
   }
 
   // Cadence steps of the last run: one per segment, plus the closing yield.
@@ -40,12 +32,6 @@ class AngleTest : public ::testing::Test {
     DrawAngle(e);
     return !win.strokes.empty() && win.strokes.front().yields_before == 1;
   }
-
-  DesignState s;
-  test::RecordingWindow win;
-  test::FakePacer pacer;
-  test::ScriptedRandom rnd;
-  EngineContext e{s, win, pacer, rnd};
 };
 
 TEST_F(AngleTest, SpiralGrowsUntilItReachesTheLimit) {

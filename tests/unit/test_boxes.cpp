@@ -2,30 +2,22 @@
 
 #include <cmath>
 
-#include "engine/engine.h"
-#include "support/fake_pacer.h"
-#include "support/recording_window.h"
-#include "support/scripted_random.h"
+#include "support/engine_fixture.h"
 
 namespace kalo {
 namespace {
 
 using test::Stroke;
 
-class BoxesTest : public ::testing::Test {
+class BoxesTest : public ::testing::Test, protected test::EngineFixture {
  protected:
   BoxesTest() {
-    s.DesignType = KaloBoxes;
-    s.UseLines[KaloBoxes] = True;
-    s.CenterX = 960;
-    s.CenterY = 540;
-    s.XStretch = 1;
+    Place(KaloBoxes, 960, 540);
     s.BoxReach = 1.04f;
     s.HalfWidth = 400;
     s.BoxCount = 4;
     s.BoxGrowth = 20;
     s.BoxTwist = 0;
-    win.AttachYieldCounter(&pacer.yields);
   }
 
   void SetFlags(std::initializer_list<int> on) {
@@ -38,12 +30,6 @@ class BoxesTest : public ::testing::Test {
   // Every ring ends with a yield of its own after its squares' yields.
   long Rings() const { return pacer.yields / (static_cast<long>(s.BoxCount) + 1); }
   bool IsCentre(Single x, Single y) const { return x == s.CenterX && y == s.CenterY; }
-
-  DesignState s;
-  test::RecordingWindow win;
-  test::FakePacer pacer;
-  test::ScriptedRandom rnd;
-  EngineContext e{s, win, pacer, rnd};
 };
 
 TEST_F(BoxesTest, SquareStandsUpAndRightOfTheCentreAtAngleZero) {

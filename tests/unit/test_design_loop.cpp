@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <deque>
-#include <functional>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,10 +13,12 @@
 #include "support/fake_pacer.h"
 #include "support/recording_window.h"
 #include "support/scripted_random.h"
+#include "support/startup_defaults.h"
 
 namespace kalo {
 namespace {
 
+using test::CountingWindow;
 using test::FakePacer;
 using test::RecordingWindow;
 using test::ScriptedRandom;
@@ -55,69 +54,6 @@ class CyclingRandom final : public RandomSource {
   size_t i_ = 0;
 };
 
-// A window that keeps no strokes, only counts them and hands each to an
-// optional check, so long runs stay small in memory.
-class TallyWindow final : public DesignWindow {
- public:
-  TallyWindow(Single w, Single h) : w_(w), h_(h) {}
-
-  void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override {
-    ++lines;
-    Note(x1, y1, x2, y2, colour);
-  }
-  void PSet(Single x, Single y, Long colour) override {
-    ++dots;
-    Note(x, y, x, y, colour);
-  }
-  Long ForeColor() const override { return fore_; }
-  void SetForeColor(Long c) override { fore_ = c; }
-  Integer DrawWidth() const override { return width_; }
-  void SetDrawWidth(Integer w) override { width_ = w; }
-  Integer DrawMode() const override { return mode_; }
-  void SetDrawMode(Integer m) override { mode_ = m; }
-  Long BackColor() const override { return back_; }
-  void SetBackColor(Long c) override { back_ = c; }
-  void Cls() override { ++clears; }
-  void Refresh() override {}
-  Single ScaleWidth() const override { return w_; }
-  Single ScaleHeight() const override { return h_; }
-  void SetCaption(Control c, const std::string& t) override { ctl_[c].caption = t; }
-  std::string Caption(Control c) const override { return ctl_.at(c).caption; }
-  void SetVisible(Control c, bool v) override { ctl_[c].visible = v; }
-  bool IsVisible(Control c) const override { return ctl_.at(c).visible; }
-  void Move(Control c, Single l, Single t) override { ctl_[c].left = l, ctl_[c].top = t; }
-  Single Left(Control c) const override { return ctl_.at(c).left; }
-  Single Top(Control c) const override { return ctl_.at(c).top; }
-  Single Width(Control) const override { return 100; }
-  Single Height(Control) const override { return 25; }
-  void SetColours(Control, Long, Long) override {}
-
-  long strokes() const { return lines + dots; }
-
-  long lines = 0, dots = 0, clears = 0, non_finite = 0;
-  std::function<void(Long colour, Integer width, Integer mode)> on_stroke;
-
- private:
-  struct Ctl {
-    std::string caption;
-    bool visible = false;
-    Single left = 0, top = 0;
-  };
-  void Note(Single x1, Single y1, Single x2, Single y2, Long colour) {
-    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
-      ++non_finite;
-    }
-    if (on_stroke) on_stroke(colour, width_, mode_);
-  }
-  Single w_, h_;
-  Long fore_ = 0, back_ = 0;
-  Integer width_ = 1, mode_ = 13;
-  mutable std::map<Control, Ctl> ctl_{{Control::Command1, {}},
-                                      {Control::Command2, {}},
-                                      {Control::Command5, {}},
-                                      {Control::Label3, {}}};
-};
-
 class RecordingServices final : public SaverServices {
  public:
   explicit RecordingServices(const DesignState& s) : s_(s) {}
@@ -146,16 +82,8 @@ class RecordingServices final : public SaverServices {
 // window and random source.
 struct Rig {
   Rig(DesignWindow& window, RandomSource& random) : win(window), rnd(random) {
-    for (int k = 0; k < kSettingCount; ++k) run.Settings.text[k] = kSettingDefaults[k];
+    test::SetStartupDefaults(s, run, win.ScaleWidth());
     Set(kRoundness, "CI");
-    s.SpiralInside = s.InnerPenMode = s.OuterPenMode = True;
-    s.SpiralDetail = 6;
-    s.GonReach = 1.8f;
-    s.AngleReach = 10;
-    s.BoxReach = 1.04f;
-    s.XStretch = 1;
-    s.HalfWidth = static_cast<Single>(Int(win.ScaleWidth() / 2));
-    s.UseLines.fill(True);
     EnableOnly({KaloSpiral, KaloGons});
   }
   void Set(SettingKey k, const char* text) {
@@ -247,7 +175,7 @@ TEST(DesignLoopLayers, FixedHalfDecayNarrowsThePenToNothing) {
 
 TEST(DesignLoopLayers, DecayRulesForWideAndNarrowPens) {
   ScriptedRandom rnd;
-  TallyWindow win(1920, 1080);
+  CountingWindow win;
   Rig r(win, rnd);
   LoopLocals& l = r.loop.locals();
   r.s.DesignType = KaloGons;
@@ -276,7 +204,7 @@ TEST(DesignLoopLayers, SolidColoursAreCopiedAndMixedOnesNeverAre) {
   for (const char* mix : {"Solid", "Mix"}) {
     SCOPED_TRACE(mix);
     SystemRandom rnd(7);
-    TallyWindow win(1920, 1080);
+    CountingWindow win;
     Rig r(win, rnd);
     r.EnableAll();
     r.Set(kSolidMix, mix);
@@ -304,7 +232,7 @@ TEST(DesignLoopLayers, SolidColoursAreCopiedAndMixedOnesNeverAre) {
 
 TEST(DesignLoopLayers, LayerColoursDifferFromBackgroundAndPreviousLayer) {
   ScriptedRandom rnd;
-  TallyWindow win(1920, 1080);
+  CountingWindow win;
   Rig r(win, rnd);
   LoopLocals& l = r.loop.locals();
   r.Set(kSolidMix, "Solid");
@@ -324,7 +252,7 @@ TEST(DesignLoopLayers, LayerColoursDifferFromBackgroundAndPreviousLayer) {
 
 TEST(DesignLoopLayers, BrightnessZeroWithSolidColoursStillFinishesDesigns) {
   SystemRandom rnd(11);
-  TallyWindow win(1920, 1080);
+  CountingWindow win;
   Rig r(win, rnd);
   r.Set(kSolidMix, "Solid");
   r.Set(kBrightness, "0");
@@ -338,7 +266,7 @@ TEST(DesignLoopLayers, BrightnessZeroWithSolidColoursStillFinishesDesigns) {
 
 TEST(DesignLoopLayers, ThinClusterRestsBeforeEveryLayer) {
   ScriptThenRandom rnd(5);
-  TallyWindow win(1920, 1080);
+  CountingWindow win;
   Rig r(win, rnd);
   r.EnableAll();
   LoopLocals& l = r.loop.locals();
@@ -408,7 +336,7 @@ TEST(DesignLoopLayers, ThinClusterMayStartAgainOnACleanScreenElsewhere) {
 
 TEST(DesignLoopSetUp, DesignTypeDrawsMapToTheirTypes) {
   ScriptedRandom rnd;
-  TallyWindow win(1920, 1080);
+  CountingWindow win;
   Rig r(win, rnd);
   r.EnableAll();
   LoopLocals& l = r.loop.locals();
@@ -446,7 +374,7 @@ TEST(DesignLoopSetUp, DesignTypeDrawsMapToTheirTypes) {
 TEST(DesignLoopSetUp, WithNoTypeEnabledSpiralsAreDrawn) {
   // Only Yarn enabled, but drawn with dots: start-up has disabled it.
   SystemRandom rnd(3);
-  TallyWindow win(1920, 1080);
+  CountingWindow win;
   Rig r(win, rnd);
   r.EnableOnly({});
   r.Set(kLinesDots, "Dots");
@@ -462,7 +390,7 @@ TEST(DesignLoopSetUp, WithNoTypeEnabledSpiralsAreDrawn) {
 TEST(DesignLoopSetUp, ManyRevolutionsCoarsenAndThinASpiral) {
   ScriptedRandom rnd;
   rnd.SetFallback(0.5f);
-  TallyWindow win(1920, 1080);
+  CountingWindow win;
   Rig r(win, rnd);
   LoopLocals& l = r.loop.locals();
   r.s.DesignType = KaloSpiral;
@@ -501,7 +429,7 @@ TEST(DesignLoopSetUp, ManyRevolutionsCoarsenAndThinASpiral) {
 
 TEST(DesignLoopSetUp, WithSwitchesEveryDesignIsCentred) {
   SystemRandom rnd(21);
-  TallyWindow win(1920, 1080);
+  CountingWindow win;
   Rig r(win, rnd);
   r.EnableAll();
   r.s.SwitchesGiven = True;
@@ -522,7 +450,7 @@ TEST(DesignLoopSetUp, WithSwitchesEveryDesignIsCentred) {
 
 TEST(DesignLoopPickers, DrawModesSkipTheDullOnes) {
   ScriptedRandom rnd;
-  TallyWindow win(1920, 1080);
+  CountingWindow win;
   Rig r(win, rnd);
   LoopLocals& l = r.loop.locals();
   std::set<Integer> accepted;
@@ -546,7 +474,7 @@ TEST(DesignLoopPickers, DrawModesSkipTheDullOnes) {
 
 TEST(DesignLoopPickers, StretchAndClusterCentre) {
   ScriptedRandom rnd;
-  TallyWindow win(1600, 1000);
+  CountingWindow win(1600, 1000);
   Rig r(win, rnd);
   r.s.DesignType = KaloSpiral;
   rnd.Push(Pick(1, 5));
@@ -577,7 +505,7 @@ TEST(DesignLoopPickers, StretchAndClusterCentre) {
 
 TEST(DesignLoopEnd, MarkedDesignIsSavedThenTheMarkIsCleared) {
   ScriptedRandom rnd;
-  TallyWindow win(1920, 1080);
+  CountingWindow win;
   Rig r(win, rnd);
   r.loop.locals().DesignsPerPicture = 5;
   win.SetBackColor(255);
@@ -611,7 +539,7 @@ TEST(DesignLoopEnd, MarkedDesignIsSavedThenTheMarkIsCleared) {
 
 TEST(DesignLoopEnd, SpaceBarDuringDrawingSavesThatDesign) {
   SystemRandom rnd(17);
-  TallyWindow win(1920, 1080);
+  CountingWindow win;
   Rig r(win, rnd);
   r.pacer.on_yield = [&](long n) {
     if (n == 5) r.run.SavePending = True;
@@ -666,7 +594,7 @@ TEST(DesignLoopEnd, PictureEndsWithHintAboutAndNewBackground) {
 
 TEST(DesignLoopRun, EndsOnlyWhenTheSaverIsEnded) {
   SystemRandom rnd(1);
-  TallyWindow win(1920, 1080);
+  CountingWindow win;
   Rig r(win, rnd);
   r.run.StartingUp = True;
   r.pacer.end_after_yields = 20000;
@@ -677,7 +605,7 @@ TEST(DesignLoopRun, EndsOnlyWhenTheSaverIsEnded) {
 
 TEST(DesignLoopRun, TinyWindowClustersStillFinish) {
   SystemRandom rnd(8);
-  TallyWindow win(64, 48);
+  CountingWindow win(64, 48);
   Rig r(win, rnd);
   r.EnableAll();
   int clusters = 0;
@@ -693,7 +621,7 @@ TEST(DesignLoopRun, TinyWindowClustersStillFinish) {
 TEST(DesignLoopRun, SoakWithRandomSettings) {
   SystemRandom rnd(2024);
   SystemRandom pick(99);
-  TallyWindow win(640, 480);
+  CountingWindow win(640, 480);
   Rig r(win, rnd);
   const char* kLines[] = {"LD", "Lines", "Dots", "xx"};
   const char* kMix[] = {"SM", "Solid", "Mix", ""};

@@ -3,17 +3,12 @@
 #include <cmath>
 #include <string>
 
-#include "engine/engine.h"
 #include "platform/random.h"
-#include "support/fake_pacer.h"
-#include "support/recording_window.h"
-#include "support/scripted_random.h"
+#include "support/engine_fixture.h"
 
 namespace kalo {
 namespace {
 
-using test::FakePacer;
-using test::RecordingWindow;
 using test::ScriptedRandom;
 
 // A Rnd value that makes Draw(n) give exactly k.
@@ -221,20 +216,10 @@ TEST(BoxesSetUp, TwistStaysWithinOneBoxSpacingAndSixteenFlagsAreDrawn) {
 }
 
 // A window and pacer set up for one layer.
-struct Layer {
-  DesignState s;
-  RecordingWindow win;
-  FakePacer pacer;
-  ScriptedRandom rnd;
-  EngineContext e{s, win, pacer, rnd};
-  Layer() { win.AttachYieldCounter(&pacer.yields); }
-};
+using Layer = test::EngineFixture;
 
 void SetUpExampleSpiral(Layer& l) {
-  l.s.DesignType = KaloSpiral;
-  l.s.CenterX = 960;
-  l.s.CenterY = 540;
-  l.s.XStretch = 1;
+  l.Place(KaloSpiral, 960, 540);
   l.s.FixedRadius = 60;
   l.s.RollRadius = 25;
   l.s.PenRadius = 40;
@@ -242,7 +227,6 @@ void SetUpExampleSpiral(Layer& l) {
   l.s.SpiralOutside = False;
   l.s.InnerPenMode = True;
   l.s.OuterPenMode = True;
-  l.s.UseLines[KaloSpiral] = True;
   l.s.SpiralDetail = 9;
   CalcRevolutions(l.s);
   l.win.SetForeColor(16711680);

@@ -5,34 +5,18 @@
 #include <set>
 #include <utility>
 
-#include "engine/engine.h"
-#include "support/fake_pacer.h"
-#include "support/recording_window.h"
-#include "support/scripted_random.h"
+#include "support/engine_fixture.h"
 
 namespace kalo {
 namespace {
 
-using test::FakePacer;
-using test::RecordingWindow;
-using test::ScriptedRandom;
 using test::Stroke;
 
-struct GonsLayer {
-  DesignState s;
-  RecordingWindow win;
-  FakePacer pacer;
-  ScriptedRandom rnd;
-  EngineContext e{s, win, pacer, rnd};
-
+struct GonsLayer : test::EngineFixture {
   // Squares doubling in size from radius 5 until they pass 3.6 x 100: radii
   // 5, 10, 20, 40, 80, 160 and 320, seven polygons.
   GonsLayer(Integer style, bool lines = true) {
-    win.AttachYieldCounter(&pacer.yields);
-    s.DesignType = KaloGons;
-    s.CenterX = 500;
-    s.CenterY = 400;
-    s.XStretch = 1;
+    Place(KaloGons, 500, 400);
     s.HalfWidth = 100;
     s.GonReach = 1.8f;
     s.GonSides = 4;

@@ -7,9 +7,9 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <fstream>
-#include <sstream>
 
 #include "platform/profile_file.h"
+#include "support/file_text.h"
 
 namespace kalo {
 namespace {
@@ -22,16 +22,8 @@ std::string Get(std::string_view text, std::string_view section, std::string_vie
   return ProfileSection(text, section).Get(key, def);
 }
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void Spill(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using test::ReadFile;
+using test::WriteFile;
 
 TEST(ProfileRead, NamesMatchWithoutCaseAndBlanksDoNotCount) {
   const std::string text =
@@ -138,7 +130,7 @@ TEST(ProfileFileRead, MissingFolderPipeOrFolderInPlace) {
   ASSERT_TRUE(dir.isValid());
   const std::string base = dir.path().toStdString();
   EXPECT_EQ(ReadProfileText(base + "/none/CONTROL.INI").status, ProfileReadStatus::kMissing);
-  Spill(base + "/plain", "x");
+  WriteFile(base + "/plain", "x");
   EXPECT_EQ(ReadProfileText(base + "/plain/CONTROL.INI").status, ProfileReadStatus::kMissing);
 
   ProfileText folder = ReadProfileText(base);
@@ -150,7 +142,7 @@ TEST(ProfileFileRead, MissingFolderPipeOrFolderInPlace) {
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(ReadProfileText(fifo).status, ProfileReadStatus::kUnreadable);
 
-  Spill(base + "/ok", "a\0b\r\n"s);
+  WriteFile(base + "/ok", "a\0b\r\n"s);
   ProfileText ok = ReadProfileText(base + "/ok");
   EXPECT_EQ(ok.status, ProfileReadStatus::kRead);
   EXPECT_EQ(ok.text, "a\0b\r\n"s);
@@ -231,22 +223,22 @@ TEST_F(ProfileFileWrite, CreatesFolderAndFileAndKeepsOtherSections) {
   const std::string path = Path("deep/er/CONTROL.INI");
   std::string error;
   ASSERT_TRUE(WriteProfileStrings(path, "S", Writes{{"A", "1"}}, &error)) << error;
-  EXPECT_EQ(Slurp(path), "[S]\nA=1\n");
+  EXPECT_EQ(ReadFile(path), "[S]\nA=1\n");
 
-  Spill(path, "[T]\r\nB=2\r\n\r\n[S]\r\nA=1\r\n");
+  WriteFile(path, "[T]\r\nB=2\r\n\r\n[S]\r\nA=1\r\n");
   ASSERT_TRUE(WriteProfileStrings(path, "S", Writes{{"A", "7"}, {"C", "3"}}, &error)) << error;
-  EXPECT_EQ(Slurp(path), "[T]\r\nB=2\r\n\r\n[S]\r\nA=7\r\nC=3\r\n");
+  EXPECT_EQ(ReadFile(path), "[T]\r\nB=2\r\n\r\n[S]\r\nA=7\r\nC=3\r\n");
   EXPECT_EQ(Entries("deep/er"), QStringList{"CONTROL.INI"}) << "no temporary file left behind";
 }
 
 TEST_F(ProfileFileWrite, FailureIsReportedAndLeavesTheOldFileAlone) {
   std::string error;
   // The folder cannot be made: a file stands where it should be.
-  Spill(Path("file-not-dir"), "x");
+  WriteFile(Path("file-not-dir"), "x");
   EXPECT_FALSE(
       WriteProfileStrings(Path("file-not-dir/CONTROL.INI"), "S", Writes{{"A", "1"}}, &error));
   EXPECT_NE(error.find("file-not-dir"), std::string::npos) << error;
-  EXPECT_EQ(Slurp(Path("file-not-dir")), "x");
+  EXPECT_EQ(ReadFile(Path("file-not-dir")), "x");
 
   // A folder stands where the file should be.
   ASSERT_TRUE(QDir(dir_.path()).mkdir("CONTROL.INI"));
@@ -265,9 +257,9 @@ TEST_F(ProfileFileWrite, FailureIsReportedAndLeavesTheOldFileAlone) {
 
   // A value that would break its line is refused, not written.
   const std::string good = Path("good.ini");
-  Spill(good, "[S]\nA=1\n");
+  WriteFile(good, "[S]\nA=1\n");
   EXPECT_FALSE(WriteProfileStrings(good, "S", Writes{{"A", "1\n[Evil]\nX=1"}}, &error));
-  EXPECT_EQ(Slurp(good), "[S]\nA=1\n");
+  EXPECT_EQ(ReadFile(good), "[S]\nA=1\n");
 }
 
 TEST_F(ProfileFileWrite, FullDiskLeavesTheOldFileAlone) {
@@ -275,7 +267,7 @@ TEST_F(ProfileFileWrite, FullDiskLeavesTheOldFileAlone) {
   // root, for whom folder permissions are no obstacle.
   const std::string path = Path("CONTROL.INI");
   const std::string old = "[Big]\n" + std::string(64 << 10, 'b') + "\n[S]\nA=1\n";
-  Spill(path, old);
+  WriteFile(path, old);
 
   struct rlimit saved {};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -293,7 +285,7 @@ TEST_F(ProfileFileWrite, FullDiskLeavesTheOldFileAlone) {
 
   EXPECT_FALSE(ok);
   EXPECT_FALSE(error.empty());
-  EXPECT_EQ(Slurp(path), old);
+  EXPECT_EQ(ReadFile(path), old);
   EXPECT_EQ(Entries(""), QStringList{"CONTROL.INI"});
 }
 

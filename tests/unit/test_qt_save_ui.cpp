@@ -28,23 +28,29 @@ void PressEnter(QWidget* w) {
   QApplication::sendEvent(w, &press);
 }
 
-TEST(QtSaveUi, QuestionsHaveAQuestionIconAndEnterAnswersYes) {
-  QtSaveUi ui(nullptr);
-  QString title, text;
+// What the next message box shows; Enter answers it.
+struct Shown {
+  QString title = "unset", text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
-  WhenModalShows([&](QWidget* w) {
+};
+void NoteAndPressEnter(Shown& shown) {
+  WhenModalShows([&shown](QWidget* w) {
     auto* box = qobject_cast<QMessageBox*>(w);
     ASSERT_NE(box, nullptr);
-    title = box->windowTitle();
-    text = box->text();
-    icon = box->icon();
+    shown = {box->windowTitle(), box->text(), box->icon()};
     PressEnter(box);
   });
+}
+
+TEST(QtSaveUi, QuestionsHaveAQuestionIconAndEnterAnswersYes) {
+  QtSaveUi ui(nullptr);
+  Shown shown;
+  NoteAndPressEnter(shown);
   EXPECT_TRUE(
       ui.AskYesNo("Save as a Wallpaper/Bitmap (.bmp) file?", "Save as WINDOWS Bitmap file?"));
-  EXPECT_EQ(title, "Save as WINDOWS Bitmap file?");
-  EXPECT_EQ(text, "Save as a Wallpaper/Bitmap (.bmp) file?");
-  EXPECT_EQ(icon, QMessageBox::Question);
+  EXPECT_EQ(shown.title, "Save as WINDOWS Bitmap file?");
+  EXPECT_EQ(shown.text, "Save as a Wallpaper/Bitmap (.bmp) file?");
+  EXPECT_EQ(shown.icon, QMessageBox::Question);
 
   WhenModalShows([](QWidget* w) {
     auto* box = qobject_cast<QMessageBox*>(w);
@@ -56,20 +62,12 @@ TEST(QtSaveUi, QuestionsHaveAQuestionIconAndEnterAnswersYes) {
 
 TEST(QtSaveUi, ErrorsHaveAWarningIconAndNoTitle) {
   QtSaveUi ui(nullptr);
-  QString title = "unset", text;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  WhenModalShows([&](QWidget* w) {
-    auto* box = qobject_cast<QMessageBox*>(w);
-    ASSERT_NE(box, nullptr);
-    title = box->windowTitle();
-    text = box->text();
-    icon = box->icon();
-    PressEnter(box);
-  });
+  Shown shown;
+  NoteAndPressEnter(shown);
   ui.ShowError("Error 20\nNot a directory");
-  EXPECT_EQ(title, "");
-  EXPECT_EQ(text, "Error 20\nNot a directory");
-  EXPECT_EQ(icon, QMessageBox::Warning);
+  EXPECT_EQ(shown.title, "");
+  EXPECT_EQ(shown.text, "Error 20\nNot a directory");
+  EXPECT_EQ(shown.icon, QMessageBox::Warning);
 }
 
 TEST(QtSaveUi, FilterListBecomesNameFilters) {

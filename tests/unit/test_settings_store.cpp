@@ -2,25 +2,16 @@
 
 #include <QTemporaryDir>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "settings/settings_store.h"
+#include "support/file_text.h"
 
 namespace kalo {
 namespace {
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-void Spill(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using test::ReadFile;
+using test::WriteFile;
 
 // Sets an environment variable for one scope and puts back what was there.
 class ScopedEnv {
@@ -56,7 +47,7 @@ class SettingsStore : public ::testing::Test {
 };
 
 TEST_F(SettingsStore, MissingProfileGivesEveryDefault) {
-  Spill(Path("other.ini"), "[Screen Saver.Other]\nKaloSpiral=FALSE\n");
+  WriteFile(Path("other.ini"), "[Screen Saver.Other]\nKaloSpiral=FALSE\n");
   for (const std::string& path :
        {Path(), Path("no/such/CONTROL.INI"), Path("other.ini"), dir_.path().toStdString()}) {
     SCOPED_TRACE(path);
@@ -80,22 +71,22 @@ TEST_F(SettingsStore, MissingProfileGivesEveryDefault) {
 }
 
 TEST_F(SettingsStore, StoredTextsAreSeenTruncatedAndInterpreted) {
-  Spill(Path(),
-        "[Screen Saver.KaloShare]\r\n"
-        "KaloSpiral=false\r\n"
-        "kaloyarn=tRuE\r\n"
-        "KALOSTAR=YES\r\n"
-        "KaloGons=1\r\n"
-        "KaloAngle=TRUEISH\r\n"
-        "KaloBoxes=\r\n"
-        "DrawDelay=12ms\r\n"
-        "Brightness=bright\r\n"
-        "MaxDrawWidth= 1 2 \r\n"
-        "MaxLayers=7.9\r\n"
-        "LinesDots=Lines\r\n"
-        "SolidMix=mix\r\n"
-        "BgColor=Random\r\n"
-        "Roundness=Circular\r\n");
+  WriteFile(Path(),
+            "[Screen Saver.KaloShare]\r\n"
+            "KaloSpiral=false\r\n"
+            "kaloyarn=tRuE\r\n"
+            "KALOSTAR=YES\r\n"
+            "KaloGons=1\r\n"
+            "KaloAngle=TRUEISH\r\n"
+            "KaloBoxes=\r\n"
+            "DrawDelay=12ms\r\n"
+            "Brightness=bright\r\n"
+            "MaxDrawWidth= 1 2 \r\n"
+            "MaxLayers=7.9\r\n"
+            "LinesDots=Lines\r\n"
+            "SolidMix=mix\r\n"
+            "BgColor=Random\r\n"
+            "Roundness=Circular\r\n");
   const SettingsTexts t = ReadSettings(Path());
   EXPECT_FALSE(ReadsTrue(t[kKaloSpiral]));
   EXPECT_TRUE(ReadsTrue(t[kKaloYarn]));
@@ -122,7 +113,7 @@ TEST_F(SettingsStore, StoredTextsAreSeenTruncatedAndInterpreted) {
 TEST_F(SettingsStore, WriteKeepsTheRestOfTheFileAndReadsBack) {
   const std::string others =
       "; hand-written\r\n[Desktop]\r\nPattern=(None)\r\n\r\n[Screen Saver.Marquee]\r\nSpeed=3\r\n";
-  Spill(Path(), others + "\r\n[screen saver.kaloshare]\r\nKaloSpiral=FALSE\r\nExtra=keep\r\n");
+  WriteFile(Path(), others + "\r\n[screen saver.kaloshare]\r\nKaloSpiral=FALSE\r\nExtra=keep\r\n");
 
   SettingsTexts texts;
   for (int k = 0; k < kSettingCount; ++k) texts.text[k] = kSettingDefaults[k];
@@ -132,7 +123,7 @@ TEST_F(SettingsStore, WriteKeepsTheRestOfTheFileAndReadsBack) {
   const WriteResult result = WriteSettings(texts, Path());
   ASSERT_TRUE(result.ok) << result.error;
 
-  const std::string written = Slurp(Path());
+  const std::string written = ReadFile(Path());
   EXPECT_EQ(written, others +
                          "\r\n[screen saver.kaloshare]\r\nKaloSpiral=TRUE\r\nExtra=keep\r\n"
                          "KaloYarn=FALSE\r\nKaloStar=TRUE\r\nKaloGons=TRUE\r\nKaloAngle=FALSE\r\n"
@@ -156,13 +147,13 @@ TEST_F(SettingsStore, SomeDesignTypeIsAlwaysWritten) {
 }
 
 TEST_F(SettingsStore, FailedWriteIsReportedAndOldFileStays) {
-  Spill(Path("file-not-dir"), "[Screen Saver.KaloShare]\nKaloSpiral=FALSE\n");
+  WriteFile(Path("file-not-dir"), "[Screen Saver.KaloShare]\nKaloSpiral=FALSE\n");
   SettingsTexts texts;
   for (int k = 0; k < kSettingCount; ++k) texts.text[k] = kSettingDefaults[k];
   const WriteResult result = WriteSettings(texts, Path("file-not-dir/CONTROL.INI"));
   EXPECT_FALSE(result.ok);
   EXPECT_FALSE(result.error.empty());
-  EXPECT_EQ(Slurp(Path("file-not-dir")), "[Screen Saver.KaloShare]\nKaloSpiral=FALSE\n");
+  EXPECT_EQ(ReadFile(Path("file-not-dir")), "[Screen Saver.KaloShare]\nKaloSpiral=FALSE\n");
 }
 
 TEST_F(SettingsStore, ProfileLivesInTheUserConfigurationFolder) {

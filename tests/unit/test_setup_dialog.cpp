@@ -14,10 +14,9 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <fstream>
-#include <sstream>
 
 #include "settings/setup_dialog.h"
+#include "support/file_text.h"
 
 namespace kalo {
 namespace {
@@ -34,16 +33,8 @@ void PressKey(QWidget* w, int key) {
   QApplication::sendEvent(w, &release);
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using test::ReadFile;
+using test::WriteFile;
 
 struct SetupFixture : ::testing::Test {
   QTemporaryDir dir;

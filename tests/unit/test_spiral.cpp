@@ -2,17 +2,11 @@
 
 #include <cmath>
 
-#include "engine/engine.h"
-#include "support/fake_pacer.h"
-#include "support/recording_window.h"
-#include "support/scripted_random.h"
+#include "support/engine_fixture.h"
 
 namespace kalo {
 namespace {
 
-using test::FakePacer;
-using test::RecordingWindow;
-using test::ScriptedRandom;
 using test::Stroke;
 
 Single RevolutionsFor(Single fixed, Single roll, Single pen = 30) {
@@ -42,21 +36,11 @@ TEST(Revolutions, CountTurnsUntilTheCurveCloses) {
   EXPECT_EQ(RevolutionsFor(20, 0), 1) << "no division by a zero radius";
 }
 
-struct SpiralLayer {
-  DesignState s;
-  RecordingWindow win;
-  FakePacer pacer;
-  ScriptedRandom rnd;
-  EngineContext e{s, win, pacer, rnd};
-
+struct SpiralLayer : test::EngineFixture {
   // A = 120, B = 40, C = 30: the inner curve stays within 50 .. 110 of the
   // centre, the outer one within 130 .. 190; it closes after one turn.
   SpiralLayer(Integer detail, bool lines, bool inside, bool outside) {
-    win.AttachYieldCounter(&pacer.yields);
-    s.DesignType = KaloSpiral;
-    s.CenterX = 400;
-    s.CenterY = 300;
-    s.XStretch = 1;
+    Place(KaloSpiral, 400, 300);
     s.FixedRadius = 120;
     s.RollRadius = 40;
     s.PenRadius = 30;

@@ -4,36 +4,22 @@
 #include <map>
 #include <utility>
 
-#include "engine/engine.h"
-#include "support/fake_pacer.h"
-#include "support/recording_window.h"
-#include "support/scripted_random.h"
+#include "support/engine_fixture.h"
 
 namespace kalo {
 namespace {
 
 using test::Stroke;
 
-class StarTest : public ::testing::Test {
+class StarTest : public ::testing::Test, protected test::EngineFixture {
  protected:
   StarTest() {
-    s.DesignType = KaloStar;
-    s.UseLines[KaloStar] = True;
-    s.CenterX = 600;
-    s.CenterY = 400;
-    s.XStretch = 1;
+    Place(KaloStar, 600, 400);
     s.StarRadius = 200;
-    win.AttachYieldCounter(&pacer.yields);
   }
 
   double Radius(Single x, Single y) const { return std::hypot(x - s.CenterX, y - s.CenterY); }
   bool IsCentre(Single x, Single y) const { return x == s.CenterX && y == s.CenterY; }
-
-  DesignState s;
-  test::RecordingWindow win;
-  test::FakePacer pacer;
-  test::ScriptedRandom rnd;
-  EngineContext e{s, win, pacer, rnd};
 };
 
 TEST_F(StarTest, RingsAreEvenlyGrownAndStartAtTheTop) {

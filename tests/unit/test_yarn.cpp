@@ -4,10 +4,7 @@
 #include <set>
 #include <utility>
 
-#include "engine/engine.h"
-#include "support/fake_pacer.h"
-#include "support/recording_window.h"
-#include "support/scripted_random.h"
+#include "support/engine_fixture.h"
 
 namespace kalo {
 namespace {
@@ -17,26 +14,15 @@ using Spot = std::pair<Integer, Integer>;
 
 Spot At(int x, int y) { return {static_cast<Integer>(x), static_cast<Integer>(y)}; }
 
-class YarnTest : public ::testing::Test {
+class YarnTest : public ::testing::Test, protected test::EngineFixture {
  protected:
   YarnTest() {
-    s.DesignType = KaloYarn;
-    s.UseLines[KaloYarn] = True;
-    s.CenterX = 500;
-    s.CenterY = 400;
-    s.XStretch = 1;
+    Place(KaloYarn, 500, 400);
     s.YarnRadius = 100;
-    win.AttachYieldCounter(&pacer.yields);
     win.SetForeColor(RGB(255, 0, 0));
   }
 
   Spot Point(int k) const { return {s.PointX[k], s.PointY[k]}; }
-
-  DesignState s;
-  test::RecordingWindow win;
-  test::FakePacer pacer;
-  test::ScriptedRandom rnd;
-  EngineContext e{s, win, pacer, rnd};
 };
 
 TEST_F(YarnTest, ThreePointsDrawATriangleSideBySide) {
