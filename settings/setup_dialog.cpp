@@ -57,6 +57,13 @@ QCheckBox* MakeCheck(const char* name, const QString& caption, QWidget* parent, 
   return c;
 }
 
+QGroupBox* MakeFrame(const char* name, const QString& title, QWidget* parent, QRect at) {
+  auto* frame = new QGroupBox(title, parent);
+  frame->setObjectName(QLatin1String(name));
+  frame->setGeometry(at);
+  return frame;
+}
+
 QRadioButton* MakeOption(const char* name, const QString& caption, QWidget* frame, QRect at) {
   auto* o = new QRadioButton(caption, frame);
   o->setObjectName(QLatin1String(name));
@@ -89,9 +96,7 @@ SliderFrame MakeSliderFrame(QWidget* form, const char* frameName, const QString&
                             const char* barName, int min, int max, int large, int initial,
                             const QString& leftText, const QString& rightText) {
   SliderFrame f;
-  f.frame = new QGroupBox(title, form);
-  f.frame->setObjectName(QLatin1String(frameName));
-  f.frame->setGeometry(at);
+  f.frame = MakeFrame(frameName, title, form, at);
   f.bar = new QScrollBar(Qt::Horizontal, f.frame);
   f.bar->setObjectName(QLatin1String(barName));
   f.bar->setGeometry(TwipsRect(195, 225, 1305, 225));
@@ -138,9 +143,8 @@ Setup::Setup(RunState& run, std::string profilePath, QWidget* parent)
 
 void Setup::BuildControls() {
   // Design types.
-  auto* frame1 = new QGroupBox(QStringLiteral("Design Types"), this);
-  frame1->setObjectName(QStringLiteral("Frame1"));
-  frame1->setGeometry(TwipsRect(165, 150, 1440, 2385));
+  auto* frame1 =
+      MakeFrame("Frame1", QStringLiteral("Design Types"), this, TwipsRect(165, 150, 1440, 2385));
   static const char* const kCheckNames[kDesignTypeCount] = {"Check1", "Check2", "Check3",
                                                             "Check4", "Check5", "Check6"};
   static const int kCheckTops[kDesignTypeCount] = {480, 795, 1110, 1395, 1725, 2055};
@@ -151,9 +155,8 @@ void Setup::BuildControls() {
   }
 
   // Roundness.
-  auto* frame9 = new QGroupBox(QStringLiteral("Roundness"), this);
-  frame9->setObjectName(QStringLiteral("Frame9"));
-  frame9->setGeometry(TwipsRect(165, 2715, 1440, 1035));
+  auto* frame9 =
+      MakeFrame("Frame9", QStringLiteral("Roundness"), this, TwipsRect(165, 2715, 1440, 1035));
   Option_[11] =
       MakeOption("Option11", QStringLiteral("Circular"), frame9, TwipsRect(135, 240, 1215, 255));
   Option_[10] =
@@ -162,9 +165,8 @@ void Setup::BuildControls() {
       MakeOption("Option9", QStringLiteral("Random"), frame9, TwipsRect(135, 720, 1215, 255));
 
   // Draw style.
-  auto* frame6 = new QGroupBox(QStringLiteral("Draw Style"), this);
-  frame6->setObjectName(QStringLiteral("Frame6"));
-  frame6->setGeometry(TwipsRect(1980, 150, 1575, 1065));
+  auto* frame6 =
+      MakeFrame("Frame6", QStringLiteral("Draw Style"), this, TwipsRect(1980, 150, 1575, 1065));
   Option_[1] = MakeOption("Option1", QStringLiteral("Lines && Dots"), frame6,
                           TwipsRect(120, 225, 1395, 255));
   Option_[2] =
@@ -173,9 +175,8 @@ void Setup::BuildControls() {
       MakeOption("Option3", QStringLiteral("Dots Only"), frame6, TwipsRect(120, 705, 1395, 255));
 
   // Draw mode; "Solid Only" ends where the connector to Brightness begins.
-  auto* frame7 = new QGroupBox(QStringLiteral("Draw Mode"), this);
-  frame7->setObjectName(QStringLiteral("Frame7"));
-  frame7->setGeometry(TwipsRect(1980, 1395, 1575, 1095));
+  auto* frame7 =
+      MakeFrame("Frame7", QStringLiteral("Draw Mode"), this, TwipsRect(1980, 1395, 1575, 1095));
   Option_[4] =
       MakeOption("Option4", QStringLiteral("Solid && Mix"), frame7, TwipsRect(135, 225, 1380, 255));
   Option_[5] =
@@ -188,9 +189,8 @@ void Setup::BuildControls() {
   MakeConnector(frame7, std::max(Px(1155), solidEnd), Px(1545), Px(600));
 
   // Background colour.
-  auto* frame8 = new QGroupBox(QStringLiteral("Background Color"), this);
-  frame8->setObjectName(QStringLiteral("Frame8"));
-  frame8->setGeometry(TwipsRect(1980, 2715, 1575, 750));
+  auto* frame8 = MakeFrame("Frame8", QStringLiteral("Background Color"), this,
+                           TwipsRect(1980, 2715, 1575, 750));
   Option_[7] =
       MakeOption("Option7", QStringLiteral("Black"), frame8, TwipsRect(135, 210, 1380, 255));
   Option_[8] =
