@@ -11,7 +11,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "driver/run_state.h"
+#include "common/run_state.h"
 
 class QCheckBox;
 class QLabel;

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "display/save_ui.h"
-#include "driver/run_state.h"
-#include "engine/basic_types.h"
+#include "common/run_state.h"
+#include "common/basic_types.h"
 #include "engine/design_state.h"
 
 namespace kalo {

@@ -13,7 +13,6 @@
 #include <cmath>
 #include <utility>
 
-#include "driver/startup_rules.h"
 #include "platform/numbers.h"
 #include "platform/qt_pacer.h"
 #include "platform/surface_image.h"

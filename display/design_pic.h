@@ -12,8 +12,8 @@
 #include <chrono>
 #include <functional>
 
-#include "driver/run_state.h"
-#include "engine/design_window.h"
+#include "common/run_state.h"
+#include "common/design_window.h"
 #include "platform/surface.h"
 
 class QScreen;

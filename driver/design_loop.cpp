@@ -6,6 +6,7 @@
 #include "driver/design_loop.h"
 
 #include "platform/numbers.h"
+#include "settings/settings_store.h"
 
 namespace kalo {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "driver/run_state.h"
+#include "common/run_state.h"
 #include "engine/engine.h"
 
 namespace kalo {

@@ -1,6 +1,7 @@
 #include "driver/startup_rules.h"
 
 #include "platform/numbers.h"
+#include "settings/settings_store.h"
 
 namespace kalo {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "driver/run_state.h"
+#include "common/run_state.h"
 #include "engine/design_state.h"
-#include "engine/design_window.h"
+#include "common/design_window.h"
 
 namespace kalo {
 
@@ -32,12 +32,6 @@ std::string JoinArguments(int argc, const char* const* argv);
 // into the range of colours, so that a huge or negative number still gives a
 // colour rather than an overflow. No number gives black.
 Long ColourSwitchValue(std::string_view command_line);
-
-// The captions the window shows.
-inline constexpr const char* kSavePendingBanner =
-    "Save of current design is pending.       Hit <SPACEBAR> to cancel...";
-inline constexpr const char* kCompanionHint =
-    "Hit <SPACEBAR> while a design is being drawn to save for KaloDraw";
 
 // Everything between reading the settings and hiding the cursor, in order:
 // the look-changing switches, the footer's colours, which design types are

@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "engine/basic_types.h"
+#include "common/basic_types.h"
 
 namespace kalo {
 

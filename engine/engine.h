@@ -4,7 +4,7 @@
 #pragma once
 
 #include "engine/design_state.h"
-#include "engine/design_window.h"
+#include "common/design_window.h"
 
 namespace kalo {
 

@@ -3,6 +3,9 @@
 
 namespace kalo {
 
+const char* const kDesignTypeNames[kDesignTypeCount] = {"KaloSpiral", "KaloYarn",  "KaloStar",
+                                                        "KaloGons",   "KaloAngle", "KaloBoxes"};
+
 Single Draw(RandomSource& rnd, double n) {
   return static_cast<Single>(Int(static_cast<double>(rnd.Rnd()) * n) + 1);
 }

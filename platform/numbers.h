@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/basic_types.h"
+#include "common/basic_types.h"
 
 namespace kalo {
 

@@ -9,7 +9,7 @@
 #include <QObject>
 #include <functional>
 
-#include "engine/design_window.h"
+#include "common/design_window.h"
 
 namespace kalo {
 

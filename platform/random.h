@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/design_window.h"
+#include "common/design_window.h"
 
 namespace kalo {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/basic_types.h"
+#include "common/basic_types.h"
 
 namespace kalo {
 

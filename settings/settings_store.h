@@ -7,29 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "engine/basic_types.h"
+#include "common/settings_texts.h"
 
 namespace kalo {
 
 inline constexpr const char* kProfileSection = "Screen Saver.KaloShare";
-
-// Keys in the order in which they are always read and written.
-enum SettingKey : int {
-  kKaloSpiral, kKaloYarn, kKaloStar, kKaloGons, kKaloAngle, kKaloBoxes,
-  kDrawDelay, kBrightness, kMaxDrawWidth, kMaxLayers, kLinesDots,
-  kSolidMix, kBgColor, kRoundness, kShowAbout,
-  kSettingCount
-};
-
-extern const char* const kSettingNames[kSettingCount];
-extern const char* const kSettingDefaults[kSettingCount];
-
-// The fifteen texts as read (each at most seven characters).
-struct SettingsTexts {
-  std::array<std::string, kSettingCount> text;
-  const std::string& operator[](SettingKey k) const { return text[k]; }
-  std::string& operator[](SettingKey k) { return text[k]; }
-};
 
 // Interpretation of one read text.
 bool ReadsTrue(std::string_view text);          // first 4 chars upper-cased == "TRUE"

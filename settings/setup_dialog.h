@@ -9,7 +9,7 @@
 #include <string>
 
 #include "about/frm_about.h"
-#include "driver/run_state.h"
+#include "common/run_state.h"
 #include "settings/settings_store.h"
 
 class QCheckBox;

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "engine/design_window.h"
+#include "common/design_window.h"
 
 namespace kalo::test {
 

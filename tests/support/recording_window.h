@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/design_window.h"
+#include "common/design_window.h"
 
 namespace kalo::test {
 

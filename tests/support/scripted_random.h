@@ -6,7 +6,7 @@
 #include <deque>
 #include <initializer_list>
 
-#include "engine/design_window.h"
+#include "common/design_window.h"
 
 namespace kalo::test {
 

@@ -3,7 +3,7 @@
 // width. Which design types are enabled is left to the caller.
 #pragma once
 
-#include "driver/run_state.h"
+#include "common/run_state.h"
 #include "engine/design_state.h"
 #include "platform/numbers.h"
 #include "settings/settings_store.h"

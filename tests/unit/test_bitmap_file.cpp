@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/basic_types.h"
+#include "common/basic_types.h"
 #include "platform/bitmap_file.h"
 #include "platform/file_error.h"
 

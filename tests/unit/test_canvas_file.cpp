@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "display/canvas_file.h"
-#include "engine/basic_types.h"
+#include "common/basic_types.h"
 #include "platform/file_error.h"
 #include "platform/numbers.h"
 

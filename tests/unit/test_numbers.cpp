@@ -4,7 +4,7 @@
 #include <limits>
 #include <set>
 
-#include "engine/basic_types.h"
+#include "common/basic_types.h"
 #include "platform/numbers.h"
 #include "platform/random.h"
 

@@ -1,6 +1,4 @@
-#include "engine/basic_types.h"
-
-#include "engine/design_state.h"
+#include "common/basic_types.h"
 
 namespace kalo {
 
@@ -13,8 +11,5 @@ Long QBColor(int i) {
   };
   return kColours[i & 15];
 }
-
-const char* const kDesignTypeNames[kDesignTypeCount] = {"KaloSpiral", "KaloYarn",  "KaloStar",
-                                                        "KaloGons",   "KaloAngle", "KaloBoxes"};
 
 }  // namespace kalo

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/basic_types.h"
+#include "common/basic_types.h"
 
 namespace kalo {
 
@@ -17,6 +17,12 @@ enum class Control {
   Command5,  // the design type's name, centred on the design
   Label3,    // one-line footer along the bottom edge
 };
+
+// The banner captions of Command1.
+inline constexpr const char* kSavePendingBanner =
+    "Save of current design is pending.       Hit <SPACEBAR> to cancel...";
+inline constexpr const char* kCompanionHint =
+    "Hit <SPACEBAR> while a design is being drawn to save for KaloDraw";
 
 class DesignWindow {
  public:

@@ -2,10 +2,11 @@
 // input handlers read and write, and that the design loop tests.
 #pragma once
 
+#include <array>
 #include <string>
 
-#include "engine/basic_types.h"
-#include "settings/settings_store.h"
+#include "common/basic_types.h"
+#include "common/settings_texts.h"
 
 namespace kalo {
 
