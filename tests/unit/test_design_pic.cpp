@@ -8,9 +8,11 @@
 #include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "display/design_pic.h"
 #include "driver/startup_rules.h"
+#include "platform/input_grab.h"
 #include "platform/qt_pacer.h"
 
 namespace kalo {
@@ -126,6 +128,17 @@ TEST(DesignPicMouse, ClickEndsUnlessASaveIsPending) {
   EXPECT_EQ(w.ends, 1);
 }
 
+TEST(DesignPicMouse, WheelTurnIsAClick) {
+  for (bool pending : {false, true}) {
+    Window w;
+    w.run.SavePending = ToBoolean(pending);
+    QWheelEvent turn(QPointF(20, 200), QPointF(20, 200), {}, QPoint(0, -120), Qt::NoButton, {},
+                     Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&w.pic, &turn);
+    EXPECT_EQ(w.ends, pending ? 0 : 1);
+  }
+}
+
 TEST(DesignPicMouse, SmallMovesKeepRunningAndLargerOnesEnd) {
   Window w;
   w.MoveTo(200, 200);  // the first move only records where the pointer is
@@ -183,6 +196,33 @@ TEST(DesignPicPicture, ShowsTheImageInItsBackground) {
 
   w.pic.Cls();
   EXPECT_EQ(w.pic.grab().toImage().pixelColor(200, 100), QColor(255, 255, 255));
+}
+
+TEST(DesignPicPicture, ANewScreenSizeKeepsThePictureAndPlacesTheControls) {
+  for (const char* command_line : {"/s", "/s /z"}) {
+    Window w(command_line);
+    w.pic.SetBackColor(RGB(0, 0, 255));
+    w.pic.Line(100, 100, 300, 100, RGB(255, 0, 0));
+    w.run.SavePending = True;  // in companion mode the banner then stands centred
+    for (QSize size : {QSize(800, 600), QSize(320, 240)}) {
+      w.pic.setGeometry(QRect(QPoint(0, 0), size));
+      QCoreApplication::processEvents();
+      const Single sw = size.width(), sh = size.height();
+      ASSERT_EQ(w.pic.ScaleWidth(), sw);
+      ASSERT_EQ(w.pic.ScaleHeight(), sh);
+      EXPECT_EQ(Surface::ToColour(w.pic.surface().pixel(200, 100)), RGB(255, 0, 0));
+      EXPECT_EQ(Surface::ToColour(w.pic.surface().pixel(sw - 1, sh - 1)), RGB(0, 0, 255));
+      auto centre_x = [&](Control c) { return w.pic.Left(c) + w.pic.Width(c) / 2; };
+      auto centre_y = [&](Control c) { return w.pic.Top(c) + w.pic.Height(c) / 2; };
+      for (Control c : {Control::Label3, Control::Command1, Control::Command2})
+        EXPECT_NEAR(centre_x(c), sw / 2, 1) << command_line;
+      EXPECT_NEAR(centre_y(Control::Command2), sh / 2, 1);
+      EXPECT_EQ(w.pic.Top(Control::Label3) + w.pic.Height(Control::Label3), sh + 1);
+      const Single banner_top =
+          w.run.CompanionMode() ? (sh - w.pic.Height(Control::Command1)) / 2 : 5;
+      EXPECT_NEAR(w.pic.Top(Control::Command1), banner_top, 1);
+    }
+  }
 }
 
 TEST(DesignPicPicture, NothingIsDrawnOnceUnloaded) {
@@ -263,6 +303,44 @@ TEST(QtPacer, YieldsPushAtMostEveryFewMillisecondsButSleepsAlways) {
   p.pacer.Sleep(0);
   p.pacer.Sleep(0);
   EXPECT_EQ(p.pushes, before + 2);
+}
+
+// ---- Grabs ------------------------------------------------------------------
+
+TEST(InputGrab, RetriesWhatAnotherProgramHoldsForASecondThenRunsWithout) {
+  struct Row {
+    int keyboard_refusals, pointer_refusals;
+    bool keyboard_held, pointer_held;
+  };
+  for (const Row& row : {Row{0, 0, true, true}, Row{3, 1, true, true}, Row{0, 999, true, false}}) {
+    int refusals[2] = {row.keyboard_refusals, row.pointer_refusals};
+    int released[2] = {0, 0};
+    InputGrab grab([&](InputDevice d, bool take) {
+      const int i = static_cast<int>(d);
+      if (!take) return ++released[i] > 0;
+      return refusals[i]-- <= 0;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    grab.Take();
+    while (grab.retrying() && clock.elapsed() < 3000) QTest::qWait(10);
+    EXPECT_FALSE(grab.retrying());
+    EXPECT_EQ(grab.holds(InputDevice::kKeyboard), row.keyboard_held);
+    EXPECT_EQ(grab.holds(InputDevice::kPointer), row.pointer_held);
+    if (!row.pointer_held) {
+      EXPECT_GE(clock.elapsed(), InputGrab::kRetryForMs);
+    }
+
+    grab.Release();
+    EXPECT_EQ(released[0], row.keyboard_held ? 1 : 0);
+    EXPECT_EQ(released[1], row.pointer_held ? 1 : 0);
+    EXPECT_FALSE(grab.holds(InputDevice::kKeyboard) || grab.holds(InputDevice::kPointer));
+    // A release while the grab is still being tried stops the trying.
+    refusals[0] = refusals[1] = 999;
+    grab.Take();
+    grab.Release();
+    EXPECT_FALSE(grab.retrying());
+  }
 }
 
 }  // namespace
