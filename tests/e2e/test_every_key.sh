@@ -14,7 +14,7 @@ other_program() {
   xdotool windowraise "$OTHER" windowfocus --sync "$OTHER"
 }
 
-write_settings "DrawDelay=200"
+write_settings_for_type KaloStar DrawDelay=100
 xdotool mousemove 500 340
 for act in "key x" "click 4"; do
   start_saver /s

@@ -5,6 +5,12 @@
 command -v Xephyr >/dev/null || fail "missing tool: Xephyr"
 command -v xrandr >/dev/null || fail "missing tool: xrandr"
 
+XEPHYR_PID=""
+stop_xephyr() {
+  [ -z "$XEPHYR_PID" ] || { kill "$XEPHYR_PID" 2>/dev/null; wait "$XEPHYR_PID" 2>/dev/null; } || true
+}
+trap 'stop_xephyr; cleanup' EXIT
+
 # Starts Xephyr with the given options on a free display number and points
 # DISPLAY at it; the saver's windows and xdotool then live there.
 start_xephyr() {
@@ -14,7 +20,7 @@ start_xephyr() {
     [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
     Xephyr ":$number" "$@" -nolisten tcp -noreset >>"$E2E_TMP/xephyr.log" 2>&1 &
     pid=$!
-    E2E_PIDS+=("$pid")
+    XEPHYR_PID=$pid
     deadline=$(($(now_ms) + 10000))
     while kill -0 "$pid" 2>/dev/null; do
       if DISPLAY=":$number" xdotool getmouselocation >/dev/null 2>&1; then
