@@ -3,7 +3,10 @@
 #include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QGroupBox>
+#include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QWidget>
 #include <algorithm>
 #include <climits>
@@ -170,13 +173,29 @@ QSize Needed(const QWidget* control) {
 
 QRect FitWrappedCaptions(const QWidget* control, QRect design, const QStringList& captions) {
   const QFontMetrics fm = control->fontMetrics();
-  const QMargins m = control->contentsMargins();
+  // A button's style keeps its caption off the bevel, inside the control's
+  // own margins.
+  QMargins m = control->contentsMargins();
+  if (qobject_cast<const QPushButton*>(control)) {
+    QStyleOptionButton opt;
+    opt.initFrom(control);
+    opt.rect = QRect(0, 0, 200, 200);
+    const QRect inner =
+        control->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, control);
+    m = QMargins(std::max(m.left(), inner.left()), std::max(m.top(), inner.top()),
+                 std::max(m.right(), 199 - inner.right()),
+                 std::max(m.bottom(), 199 - inner.bottom()));
+  }
   const int across = m.left() + m.right();
   const int down = m.top() + m.bottom();
   int width = design.width();
   for (const QString& caption : captions) {
+    // A centred word may straddle a pixel more than its own width.
     for (const QString& word : caption.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-      width = std::max(width, fm.horizontalAdvance(word) + across);
+      width = std::max(width, fm.boundingRect(QRect(0, 0, INT_MAX / 4, INT_MAX / 4),
+                                              Qt::AlignLeft | Qt::AlignTop, word)
+                                      .width() +
+                                  1 + across);
   }
   int height = design.height();
   for (const QString& caption : captions) {
