@@ -45,7 +45,9 @@ for entry in kalosaver.desktop kalosaver-open.desktop screensavers/kalosaver.des
   ! grep -v ': hint: ' <<<"$out" | grep . || fail "$entry: $out"
 done
 out=$(appstreamcli validate --no-net "$root/share/metainfo/"*.xml 2>&1) || fail "metainfo: $out"
-! grep -E '^[EW]:' <<<"$out" || fail "metainfo: $out"
+! grep -E '^[EWI]:' <<<"$out" || fail "metainfo: $out"
+[ "$(xmllint --xpath 'string(//project_license)' "$root/share/metainfo/"*.xml)" = MIT ] &&
+  head -n 1 "$root/share/doc/kalosaver/LICENSE" | grep -qx 'MIT License' || fail "the licences differ"
 xmllint --noout "$root/share/xscreensaver/config/kalosaver.xml" "$root/share/mime/packages/kalosaver.xml" \
   "$root/share/icons/hicolor/scalable/apps/kalosaver.svg"
 
@@ -74,15 +76,15 @@ for ((i = 1; i <= $(xpath 'count(//number)'); i++)); do
   done
 done
 
-# The manual renders without a warning and documents exactly the switches and
-# options of --help.
+# The manual renders without a warning and gives each switch and option of
+# --help an entry of its own, and no other.
 man_page=$root/share/man/man6/kalosaver.6
-manual=$(MANWIDTH=100 LC_ALL=C.UTF-8 man --warnings -l "$man_page" 2>"$tmp/man.err")
+manual=$(MANWIDTH=100 LC_ALL=C.UTF-8 man --warnings=w -l "$man_page" 2>"$tmp/man.err")
 [ ! -s "$tmp/man.err" ] || fail "man: $(cat "$tmp/man.err")"
 help_words=$(grep -oE '^  (/[a-z]|-[a-z], --[a-z-]+|--[a-z-]+)' <<<"$help" | grep -oE '/[a-z]|-+[a-z-]+' |
   LC_ALL=C sort -u)
 for word in $help_words; do
-  grep -qE -- "(^|[^a-z-])$word([^a-z-]|$)" <<<"$manual" || fail "the manual does not document $word"
+  grep -qE -- "^ {7}(-[a-z], )?$word([ ,]|$)" <<<"$manual" || fail "the manual has no entry for $word"
 done
 for word in $(grep -oE -- '--[a-z][a-z-]*' <<<"$manual" | LC_ALL=C sort -u); do
   grep -qxF -- "$word" <<<"$help_words" || fail "the manual documents $word, which --help does not list"
