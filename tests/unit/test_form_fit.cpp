@@ -1,13 +1,9 @@
-// Every form fits its font: the settings dialog, the about dialog and the
-// saver window's controls, at 96, 120 and 192 dots an inch in the desktop's
-// default font. No two shown controls of one parent overlap, every control
-// lies inside its parent's contents (a frame's below its title), and every
-// caption fits inside its control.
-//
-// A higher resolution is given as a larger font: p points at d dots an inch
-// are as many pixels as p * d / 96 points at 96. The offscreen screen keeps
-// one device pixel a pixel, so each form really has more text to place,
-// rather than the same layout drawn larger.
+// Every form fits its font at 96, 120 and 192 dots an inch: no two shown
+// controls of one parent overlap, every control lies inside its parent's
+// contents (a frame's below its title), and every caption fits its control.
+// A higher resolution is given as a larger desktop font (p points at d dots
+// an inch are p * d / 96 points at 96), so each form really has more text to
+// place, rather than the same layout drawn larger.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -37,35 +33,31 @@ std::string Name(const QWidget* w) {
   return (name.isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : name).toStdString();
 }
 
-// Where a control's style draws its caption, and how.
-QRect CaptionRoom(const QWidget* w, int& flags) {
-  flags = Qt::TextShowMnemonic;
-  if (w->property("wordWrap").toBool()) flags |= Qt::TextWordWrap;
+// The caption of a control, where its style draws it and how.
+QString Caption(const QWidget* w, QRect& room, int& flags) {
+  flags = Qt::TextShowMnemonic | (w->property("wordWrap").toBool() ? Qt::TextWordWrap : 0);
   if (auto* label = qobject_cast<const QLabel*>(w)) {
     flags |= static_cast<int>(label->alignment());
-    return label->contentsRect();
+    room = label->contentsRect();
+    return label->text();
   }
+  auto* button = qobject_cast<const QAbstractButton*>(w);
+  if (!button) return {};
   QStyleOptionButton opt;
   opt.initFrom(w);
-  QStyle::SubElement room = QStyle::SE_PushButtonContents;
-  if (qobject_cast<const QCheckBox*>(w)) room = QStyle::SE_CheckBoxContents;
-  if (qobject_cast<const QRadioButton*>(w)) room = QStyle::SE_RadioButtonContents;
-  flags |=
-      room == QStyle::SE_PushButtonContents ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
-  return w->style()->subElementRect(room, &opt, w) & w->contentsRect();
-}
-
-QString CaptionOf(const QWidget* w) {
-  if (auto* label = qobject_cast<const QLabel*>(w)) return label->text();
-  if (auto* button = qobject_cast<const QAbstractButton*>(w)) return button->text();
-  return {};
+  QStyle::SubElement e = QStyle::SE_PushButtonContents;
+  if (qobject_cast<const QCheckBox*>(w)) e = QStyle::SE_CheckBoxContents;
+  if (qobject_cast<const QRadioButton*>(w)) e = QStyle::SE_RadioButtonContents;
+  flags |= e == QStyle::SE_PushButtonContents ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
+  room = w->style()->subElementRect(e, &opt, w) & w->contentsRect();
+  return button->text();
 }
 
 void ExpectCaptionFits(const QWidget* w, const std::string& where) {
-  const QString caption = CaptionOf(w);
-  if (caption.isEmpty()) return;
+  QRect room;
   int flags = 0;
-  const QRect room = CaptionRoom(w, flags);
+  const QString caption = Caption(w, room, flags);
+  if (caption.isEmpty()) return;
   const QRect text = w->fontMetrics().boundingRect(room, flags, caption);
   EXPECT_TRUE(room.contains(text))
       << where << Name(w) << ": \"" << caption.toStdString() << "\" needs " << text.width() << "x"
@@ -136,33 +128,28 @@ TEST(FormFit, NothingOverlapsOrIsCutOffAtAnyResolution) {
   ASSERT_TRUE(dir.isValid());
   const std::string profile = dir.filePath("CONTROL.INI").toStdString();
   const QFont desktop = QApplication::font();
-  const struct {
-    const char* form;
-    int dpi;
-  } rows[] = {
-      {"settings", 96}, {"settings", 120}, {"settings", 192}, {"about", 96},  {"about", 120},
-      {"about", 192},   {"saver", 96},     {"saver", 120},    {"saver", 192},
-  };
-  for (const auto& row : rows) {
-    QFont font = desktop;
-    font.setPointSizeF(desktop.pointSizeF() * row.dpi / 96);
-    QApplication::setFont(font);
-    const std::string where = std::string(row.form) + " at " + std::to_string(row.dpi) + ": ";
-    RunState run;
-    AboutMouseMemory mouse;
-    if (row.form == std::string("settings")) {
-      ExpectFits(std::make_unique<kalo::Setup>(run, profile).get(), where);
-    } else if (row.form == std::string("about")) {
-      ExpectFits(std::make_unique<FrmAbout>(run, mouse, [] {}).get(), where);
-    } else {
-      SaverWindow saver(row.dpi);
-      ExpectFits(&saver.pic, where);
-      // The banner's other caption and every design name fit as well.
-      saver.pic.SetCaption(Control::Command1, kCompanionHint);
-      ExpectCaptionFits(saver.pic.button(Control::Command1), where);
-      for (const char* name : kDesignTypeNames) {
-        saver.pic.SetCaption(Control::Command5, name);
-        ExpectCaptionFits(saver.pic.button(Control::Command5), where);
+  for (const std::string form : {"settings", "about", "saver"}) {
+    for (const int dpi : {96, 120, 192}) {
+      QFont font = desktop;
+      font.setPointSizeF(desktop.pointSizeF() * dpi / 96);
+      QApplication::setFont(font);
+      const std::string where = form + " at " + std::to_string(dpi) + ": ";
+      RunState run;
+      AboutMouseMemory mouse;
+      if (form == "settings") {
+        ExpectFits(std::make_unique<kalo::Setup>(run, profile).get(), where);
+      } else if (form == "about") {
+        ExpectFits(std::make_unique<FrmAbout>(run, mouse, [] {}).get(), where);
+      } else {
+        SaverWindow saver(dpi);
+        ExpectFits(&saver.pic, where);
+        // The banner's other caption and every design name fit as well.
+        saver.pic.SetCaption(Control::Command1, kCompanionHint);
+        ExpectCaptionFits(saver.pic.button(Control::Command1), where);
+        for (const char* name : kDesignTypeNames) {
+          saver.pic.SetCaption(Control::Command5, name);
+          ExpectCaptionFits(saver.pic.button(Control::Command5), where);
+        }
       }
     }
   }
