@@ -9,6 +9,7 @@
 #include "display/canvas_file.h"
 #include "display/design_export.h"
 #include "platform/file_error.h"
+#include "support/full_disk.h"
 #include "support/scripted_save_ui.h"
 
 namespace kalo {
@@ -270,6 +271,42 @@ TEST_F(DesignExportTest, HandOffToAnUnwritableFolderReportsOnceAndEndsCleanly) {
     EXPECT_EQ(log_.back(), "end") << answer;
     EXPECT_EQ(std::count(log_.begin(), log_.end(), "end"), 1) << answer;
   }
+}
+
+TEST_F(DesignExportTest, FullDiskKeepsEveryOldFileAndSaysWhy) {
+  test::FullDisk disk(root_ + "/disk");
+  const std::string folder = disk.folder();
+  for (const char* name : {"one.cvd", "kalosave.cvd", "loadaskr.que"})
+    WriteText(folder + "/" + name, std::string("old ") + name);
+  disk.Fill();
+  current_ = folder;
+  DesignExport exporter = Make();
+  ui_.yes_no = {true, true, false};
+  ui_.file_names = {folder + "/one.cvd"};
+  exporter.SaveData(1);
+  exporter.SaveDataForDrawPgm();  // Yes: the design cannot be handed over
+  exporter.SaveDataForDrawPgm();  // No: not even the answer
+  EXPECT_EQ(ui_.errors, std::vector<std::string>(3, FileErrorMessage(disk.error())));
+  for (const char* name : {"one.cvd", "kalosave.cvd", "loadaskr.que"})
+    EXPECT_EQ(ReadAll(folder + "/" + name), std::string("old ") + name);
+  EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
+TEST_F(DesignExportTest, HandOffReplacesPlantedLinksInsteadOfWritingThroughThem) {
+  WriteText(root_ + "/victim1", "someone else's file");
+  WriteText(root_ + "/victim2", "another file of theirs");
+  ASSERT_EQ(symlink((root_ + "/victim1").c_str(), (current_ + "/kalosave.cvd").c_str()), 0);
+  ASSERT_EQ(symlink("../victim2", (current_ + "/loadaskr.que").c_str()), 0);
+  DesignExport exporter = Make();
+  ui_.yes_no = {true};
+  exporter.SaveDataForDrawPgm();
+  EXPECT_TRUE(ui_.errors.empty());
+  EXPECT_EQ(ReadAll(root_ + "/victim1"), "someone else's file");
+  EXPECT_EQ(ReadAll(root_ + "/victim2"), "another file of theirs");
+  for (const char* name : {"kalosave.cvd", "loadaskr.que"})
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(current_ + "/" + name)).isSymLink()) << name;
+  EXPECT_EQ(ReadAll(current_ + "/kalosave.cvd"), CanvasFileText(design_.DesignRecord));
+  EXPECT_EQ(ReadAll(current_ + "/loadaskr.que"), "Load = YES\r\n");
 }
 
 }  // namespace
