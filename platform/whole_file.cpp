@@ -158,8 +158,9 @@ int WriteWholeFile(const std::string& path, std::string_view contents, LinkAtNam
   std::string temporary;
   if (const int error = CreateTemporary(folder.get(), name, fd, temporary)) return error;
   Fd file(fd);
-  // Whoever could read the old file can read the new one, and nobody more.
-  if (replacing && S_ISREG(old.st_mode)) ::fchmod(file.get(), old.st_mode & 07777);
+  // Whoever could read the old file can read the new one, and nobody more;
+  // set-user and set-group bits are not carried over to what we write.
+  if (replacing && S_ISREG(old.st_mode)) ::fchmod(file.get(), old.st_mode & 0777);
 
   int error = WriteAll(file.get(), contents);
   if (!error && ::fsync(file.get()) != 0) error = errno;
