@@ -97,21 +97,6 @@ void ApplyLinesOrDots(RunState& run, DesignState& s) {
 
 }  // namespace
 
-RunMode DecideRunMode(std::string_view command_line) {
-  if (Has(command_line, "/s")) return RunMode::kSaver;
-  if (Has(command_line, "/c")) return RunMode::kConfigure;
-  return RunMode::kNone;
-}
-
-std::string JoinArguments(int argc, const char* const* argv) {
-  std::string line;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) line += ' ';
-    if (argv[i]) line += argv[i];
-  }
-  return line;
-}
-
 Long ColourSwitchValue(std::string_view command_line) {
   const size_t at = command_line.find("/c");
   if (at == std::string_view::npos) return 0;

@@ -35,24 +35,6 @@ struct Startup {
   ScriptedRandom rnd;
 };
 
-TEST(RunMode, OnlyLowerCaseSwitchesCount) {
-  EXPECT_EQ(DecideRunMode("/s"), RunMode::kSaver);
-  EXPECT_EQ(DecideRunMode("/c /s"), RunMode::kSaver);
-  EXPECT_EQ(DecideRunMode("x/sy"), RunMode::kSaver);
-  EXPECT_EQ(DecideRunMode("/c"), RunMode::kConfigure);
-  EXPECT_EQ(DecideRunMode("/c:1234"), RunMode::kConfigure);
-  EXPECT_EQ(DecideRunMode("/S"), RunMode::kNone);
-  EXPECT_EQ(DecideRunMode("/C"), RunMode::kNone);
-  EXPECT_EQ(DecideRunMode("/p 4242"), RunMode::kNone);
-  EXPECT_EQ(DecideRunMode(""), RunMode::kNone);
-}
-
-TEST(RunMode, ArgumentsJoinWithSingleBlanks) {
-  const char* argv[] = {"kalosaver", "/s", "", "/c 255", "\xff\xfe"};
-  EXPECT_EQ(JoinArguments(5, argv), "/s  /c 255 \xff\xfe");
-  EXPECT_EQ(JoinArguments(1, argv), "");
-}
-
 TEST(ColourSwitch, NumberAfterTheFirstColourSwitch) {
   EXPECT_EQ(ColourSwitchValue("/s /c255"), 255);
   EXPECT_EQ(ColourSwitchValue("/s /c 65280 /c1"), 65280);
