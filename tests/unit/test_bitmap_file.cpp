@@ -86,14 +86,17 @@ TEST(BitmapFile, UnwritableFolderOrFullDiskGivesOneMessageAndKeepsTheOldFile) {
             FileErrorMessage(ENOTDIR));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"notafolder"});
 
-  test::FullDisk disk(dir.filePath("disk").toStdString());
-  const std::string path = disk.folder() + "/one.bmp";
+  const std::string path = dir.filePath("one.bmp").toStdString();
   test::WriteFile(path, "the bitmap saved before");
-  disk.Fill();
-  EXPECT_EQ(SaveBitmapFile(pixels, 2, 2, path), FileErrorMessage(disk.error()));
+  std::string error;
+  {
+    const test::FullDisk disk;
+    error = SaveBitmapFile(pixels, 2, 2, path);
+  }
+  EXPECT_EQ(error, FileErrorMessage(EFBIG));
   EXPECT_EQ(test::ReadFile(path), "the bitmap saved before");
-  EXPECT_EQ(QDir(QString::fromStdString(disk.folder())).entryList(QDir::Files | QDir::Hidden),
-            QStringList{"one.bmp"});
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"notafolder", "one.bmp"}));
 }
 
 }  // namespace

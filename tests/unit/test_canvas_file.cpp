@@ -11,7 +11,6 @@
 #include "display/canvas_file.h"
 #include "platform/file_error.h"
 #include "platform/numbers.h"
-#include "support/file_text.h"
 
 namespace kalo {
 namespace {
@@ -98,20 +97,6 @@ TEST(CanvasFile, WritingReplacesTheFileWholeAndLeavesNoTemporaryBehind) {
   EXPECT_EQ(WriteCanvasFile(path.toStdString(), kSpiralRecord), "");
   EXPECT_EQ(ReadAll(path), CanvasFileText(kSpiralRecord));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"one.cvd"});
-
-  // A link at the name: followed for a name the user picked, replaced where
-  // others may have planted it.
-  const QString link = dir.filePath("link.cvd"), target = dir.filePath("target.cvd");
-  for (LinkAtName links : {LinkAtName::kFollow, LinkAtName::kReplace}) {
-    QFile::remove(link);
-    test::WriteFile(target.toStdString(), "before");
-    ASSERT_TRUE(QFile::link("target.cvd", link));
-    EXPECT_EQ(WriteFileAtomically(link.toStdString(), "after", links), "");
-    const bool follow = links == LinkAtName::kFollow;
-    EXPECT_EQ(ReadAll(target), follow ? "after" : "before") << follow;
-    EXPECT_EQ(QFileInfo(link).isSymLink(), follow);
-    EXPECT_EQ(ReadAll(link), "after");
-  }
 }
 
 TEST(CanvasFile, UnwritableFolderGivesTheSystemErrorAndNoFile) {

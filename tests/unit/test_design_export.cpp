@@ -274,22 +274,20 @@ TEST_F(DesignExportTest, HandOffToAnUnwritableFolderReportsOnceAndEndsCleanly) {
 }
 
 TEST_F(DesignExportTest, FullDiskKeepsEveryOldFileAndSaysWhy) {
-  test::FullDisk disk(root_ + "/disk");
-  const std::string folder = disk.folder();
-  for (const char* name : {"one.cvd", "kalosave.cvd", "loadaskr.que"})
-    WriteText(folder + "/" + name, std::string("old ") + name);
-  disk.Fill();
-  current_ = folder;
+  const std::vector<std::string> names = {"one.cvd", "kalosave.cvd", "loadaskr.que"};
+  for (const std::string& name : names) WriteText(current_ + "/" + name, "old " + name);
   DesignExport exporter = Make();
   ui_.yes_no = {true, true, false};
-  ui_.file_names = {folder + "/one.cvd"};
-  exporter.SaveData(1);
-  exporter.SaveDataForDrawPgm();  // Yes: the design cannot be handed over
-  exporter.SaveDataForDrawPgm();  // No: not even the answer
-  EXPECT_EQ(ui_.errors, std::vector<std::string>(3, FileErrorMessage(disk.error())));
-  for (const char* name : {"one.cvd", "kalosave.cvd", "loadaskr.que"})
-    EXPECT_EQ(ReadAll(folder + "/" + name), std::string("old ") + name);
-  EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden).size(), 3);
+  ui_.file_names = {current_ + "/one.cvd"};
+  {
+    const test::FullDisk disk;
+    exporter.SaveData(1);
+    exporter.SaveDataForDrawPgm();  // Yes: the design cannot be handed over
+    exporter.SaveDataForDrawPgm();  // No: not even the answer
+  }
+  EXPECT_EQ(ui_.errors, std::vector<std::string>(3, FileErrorMessage(EFBIG)));
+  for (const std::string& name : names) EXPECT_EQ(ReadAll(current_ + "/" + name), "old " + name);
+  EXPECT_EQ(QDir(QString::fromStdString(current_)).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
 TEST_F(DesignExportTest, HandOffReplacesPlantedLinksInsteadOfWritingThroughThem) {

@@ -266,17 +266,18 @@ TEST_F(ProfileFileWrite, FullDiskOrALinkedProfile) {
   // A small profile fits in the writer's buffer, so only a check of every
   // byte on disk notices that none of it got there.
   const std::string old = "[Desktop]\nWallpaper=(None)\n\n[Screen Saver.Marquee]\nSpeed=3\n";
+  const std::string path = Path("CONTROL.INI");
+  WriteFile(path, old);
   std::string error;
+  bool written;
   {
-    test::FullDisk disk(Path("disk"));
-    const std::string path = disk.folder() + "/CONTROL.INI";
-    WriteFile(path, old);
-    disk.Fill();
-    EXPECT_FALSE(WriteProfileStrings(path, "S", Writes{{"A", "2"}}, &error));
-    EXPECT_NE(error.find(path + ": " + std::strerror(disk.error())), std::string::npos) << error;
-    EXPECT_EQ(ReadFile(path), old);
-    EXPECT_EQ(Entries("disk/files"), QStringList{"CONTROL.INI"});
+    const test::FullDisk disk;
+    written = WriteProfileStrings(path, "S", Writes{{"A", "2"}}, &error);
   }
+  EXPECT_FALSE(written);
+  EXPECT_NE(error.find(path + ": " + std::strerror(EFBIG)), std::string::npos) << error;
+  EXPECT_EQ(ReadFile(path), old);
+  EXPECT_EQ(Entries(""), QStringList{"CONTROL.INI"});
 
   // A profile linked from elsewhere stays linked; the file it points to is
   // the one written.
