@@ -136,9 +136,8 @@ void DesignExport::SaveDataForDrawPgm() {
 
   // The design is complete on disk before the answer that announces it
   // appears; when it cannot be written, no "YES" announces a design that is
-  // not there.
-  // Others may write in the companion's folder: a link planted under either
-  // name is replaced, never written through.
+  // not there. Others may write in the companion's folder, so a link planted
+  // under either name is replaced, never written through.
   std::string error;
   if (load)
     error = WriteCanvasFile(JoinPath(current_folder_, kHandOffCanvas), design_.DesignRecord,

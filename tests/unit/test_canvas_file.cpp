@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common/basic_types.h"
 #include "display/canvas_file.h"
+#include "common/basic_types.h"
 #include "platform/file_error.h"
 #include "platform/numbers.h"
 
