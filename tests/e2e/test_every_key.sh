@@ -18,7 +18,7 @@ ends_on() {
   [ "$EXIT_STATUS" -eq 0 ] || fail "'$*' ended the saver with status $EXIT_STATUS"
 }
 
-write_settings_for_type KaloStar DrawDelay=100 MaxLayers=2 ShowAbout=FALSE
+write_settings_for_type KaloStar DrawDelay=100
 xdotool mousemove 500 340
 for act in "key x" "click 4"; do
   start_saver /s
@@ -30,6 +30,8 @@ for act in "key x" "click 4"; do
   kill "$OTHER_PID"
 done
 
+# A design that is soon finished, so that its save is soon offered.
+write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE
 start_saver /s
 wait_for_window 10000 >/dev/null || fail "no saver window"
 wait_for_drawing 5000 50
