@@ -81,13 +81,16 @@ void EveryMonitor::Cover() {
 void EveryMonitor::Unload() {
   covering_ = false;
   disconnect(qGuiApp, nullptr, this, nullptr);
-  covers_.clear();
+  // The input that ends the saver may have come to a cover whose handler is
+  // still running, so the covers are only hidden here and go with this.
+  for (const auto& c : covers_) c->hide();
   pic_.Unload();
 }
 
 std::vector<MonitorCover*> EveryMonitor::covers() const {
   std::vector<MonitorCover*> shown;
-  for (const auto& c : covers_) shown.push_back(c.get());
+  if (covering_)
+    for (const auto& c : covers_) shown.push_back(c.get());
   return shown;
 }
 

@@ -51,7 +51,7 @@ class EveryMonitor final : public QObject, public DesignWindow {
   void Cover();
   // Takes the covers down for good, with the design window.
   void Unload();
-  // The covers now shown, one a monitor.
+  // The covers shown until Unload, one a monitor.
   std::vector<MonitorCover*> covers() const;
 
   // DesignWindow: everything is the design window's; a new background colour

@@ -42,7 +42,7 @@ TEST(EveryMonitor, DesignsOnThePrimaryAPlainCoverInTheBackgroundElsewhere) {
     EXPECT_EQ(RGB(shown.red(), shown.green(), shown.blue()), colour);
   }
   d.window.Unload();
-  EXPECT_TRUE(d.window.covers().empty());
+  EXPECT_TRUE(cover.isHidden());
   EXPECT_TRUE(d.pic.unloaded());
 }
 
