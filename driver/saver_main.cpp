@@ -12,6 +12,7 @@
 #include "display/design_pic.h"
 #include "display/qt_save_ui.h"
 #include "driver/command_line.h"
+#include "driver/render_canvas.h"
 #include "driver/saver_process.h"
 #include "driver/startup_rules.h"
 #include "platform/bitmap_file.h"
@@ -174,6 +175,9 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
       return 0;
     case RunMode::kNone:
       return 0;
+    case RunMode::kRender:
+      // Images are drawn without a window: no display is needed.
+      return RenderCanvas(inv);
     default:
       break;
   }
