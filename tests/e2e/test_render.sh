@@ -1,7 +1,8 @@
 # A design the saver saved comes back from its canvas file: --render draws
 # it into an image pixel for pixel like the bitmap saved with it, with or
-# without a display, and a damaged file is refused with the line and field
-# at fault and no image.
+# without a display, and --open draws it on the screen stroke by stroke until
+# a key ends it. A damaged file is refused with the line and field at fault,
+# and nothing is drawn.
 source "$(dirname "$0")/lib.sh"
 
 art="$E2E_TMP/art"
@@ -82,4 +83,33 @@ expect_refusal "the image would replace the canvas file" --render "$art/kept.png
 cmp -s "$art/one.cvd" "$art/kept.png" || fail "the canvas file was overwritten"
 expect_refusal "$art/none/x.png: Error 2: No such file or directory" \
   --render "$art/one.cvd" -o "$art/none/x.png"
+
+# --open: the screen becomes the saved picture and stays so; any key ends it,
+# the space bar too.
+start_saver --open "$art/one.cvd" --draw-delay 0
+wait_for_named_window "^one.cvd - KaloSaver$" 10000 >/dev/null || fail "no window for --open"
+deadline=$(($(now_ms) + 20000))
+until screenshot && [ "$(compare -metric AE "$art/one.bmp" "$E2E_TMP/screen.png" null: 2>&1)" = 0 ]; do
+  (($(now_ms) < deadline)) || fail "--open never showed the saved picture"
+  sleep 0.2
+done
+stays_alive "$SAVER_PID" 500 || fail "--open ended by itself"
+xdotool key space
+wait_exit "$SAVER_PID" 3000
+[ "$EXIT_STATUS" = 0 ] || fail "--open ended with status $EXIT_STATUS"
+# At the slowest pace the first strokes show long before the last.
+start_saver --open "$art/one.cvd" --draw-delay 999
+wait_for_drawing 20000 1
+[ "$(compare -metric AE "$art/one.bmp" "$E2E_TMP/screen.png" null: 2>&1)" != 0 ] ||
+  fail "--draw-delay 999 showed the whole picture at once"
+xdotool click 1
+wait_exit "$SAVER_PID" 3000
+# A damaged file: said on stderr, and in a message box where there is a screen.
+start_saver --open "$art/bad.cvd"
+box=$(wait_for_named_window "^KaloSaver$" 10000) || fail "no message box for a damaged file"
+keys_to_window "$box" Return
+wait_exit "$SAVER_PID" 3000
+[ "$EXIT_STATUS" = 1 ] || fail "--open of a damaged file ended with status $EXIT_STATUS"
+grep -qF "bad.cvd: line 6, field 2: design type 9" "$E2E_TMP/saver.log" || fail "nothing on stderr"
+(unset DISPLAY WAYLAND_DISPLAY && expect_refusal "line 6, field 2" --open "$art/bad.cvd")
 echo "PASS"
