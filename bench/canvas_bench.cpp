@@ -18,6 +18,7 @@
 #include "driver/render_canvas.h"
 #include "platform/image_window.h"
 #include "platform/random.h"
+#include "support/saved_design.h"
 #include "support/startup_defaults.h"
 
 namespace kalo {
@@ -35,25 +36,6 @@ class NoPauses final : public Pacer {
   void Sleep(Long) override {}
 };
 
-// Keeps the record of every design, as the canvas file would hold it.
-class Records final : public SaverServices {
- public:
-  explicit Records(const DesignState& s) : s_(s) {}
-  void SaveData(Integer dformat) override {
-    if (dformat == 1) files.push_back(CanvasFileText(s_.DesignRecord));
-  }
-  void SaveDataForDrawPgm() override {}
-  void ShowAboutModal() override {}
-  void ShowAboutBriefly() override {}
-  void UnloadAbout() override {}
-  void HideCursor() override {}
-  void RestoreCursor() override {}
-  std::vector<std::string> files;
-
- private:
-  const DesignState& s_;
-};
-
 std::vector<std::string> SavedDesigns(int count) {
   Surface surface(1920, 1080);
   ImageWindow win(surface);
@@ -63,14 +45,16 @@ std::vector<std::string> SavedDesigns(int count) {
   RunState run;
   test::SetStartupDefaults(s, run, 1920);
   run.DesignEnabled.fill(True);
-  Records records(s);
-  LoopContext ctx{{s, win, pacer, rnd}, run, records};
+  test::SavedDesign saved(surface, s);
+  LoopContext ctx{{s, win, pacer, rnd}, run, saved};
   DesignLoop loop(ctx);
   for (int i = 0; i < count; ++i) {
     run.SavePending = True;
     loop.RunOneDesign();
   }
-  return records.files;
+  std::vector<std::string> files;
+  for (const std::string& record : saved.records) files.push_back(CanvasFileText(record));
+  return files;
 }
 
 struct Timed {

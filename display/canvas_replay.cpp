@@ -27,8 +27,8 @@ Single RecordedStretch(Single recorded, const DesignWindow& win) {
 }
 
 // A window that draws nothing but adds up what each stroke would cost the
-// surface: the pixels of its band, clipped as the surface clips it.
-class WorkMeter final : public DesignWindow {
+// surface: the pixels of its band within the image, and a little more.
+class WorkMeter final : public WindowWithoutControls {
  public:
   struct TooMuch {};
 
@@ -36,7 +36,7 @@ class WorkMeter final : public DesignWindow {
 
   void Line(Single x1, Single y1, Single x2, Single y2, Long) override {
     const double r = width_ >= 2 ? width_ / 2.0 : 0.5;
-    const double length = ClippedLength(x1, y1, x2, y2, r + 1);
+    const double length = VisibleLength(x1, y1, x2, y2, r + 1);
     Add(length < 0 ? 0 : (length + 2 * r) * std::max(1, static_cast<int>(width_)));
   }
   void PSet(Single, Single, Long) override { Add(static_cast<double>(width_) * width_); }
@@ -56,16 +56,6 @@ class WorkMeter final : public DesignWindow {
   void Refresh() override {}
   Single ScaleWidth() const override { return static_cast<Single>(w_); }
   Single ScaleHeight() const override { return static_cast<Single>(h_); }
-  void SetCaption(Control, const std::string&) override {}
-  std::string Caption(Control) const override { return ""; }
-  void SetVisible(Control, bool) override {}
-  bool IsVisible(Control) const override { return false; }
-  void Move(Control, Single, Single) override {}
-  Single Left(Control) const override { return 0; }
-  Single Top(Control) const override { return 0; }
-  Single Width(Control) const override { return 0; }
-  Single Height(Control) const override { return 0; }
-  void SetColours(Control, Long, Long) override {}
 
  private:
   static constexpr double kStrokeCost = 40;
@@ -75,29 +65,16 @@ class WorkMeter final : public DesignWindow {
     if (work_ > limit_) throw TooMuch{};
   }
 
-  // The length of the part of the segment within the image grown by `margin`
-  // on every side; -1 when no part of it is.
-  double ClippedLength(double x1, double y1, double x2, double y2, double margin) const {
-    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2))
-      return -1;
-    double t0 = 0, t1 = 1;
-    const double dx = x2 - x1, dy = y2 - y1;
-    auto edge = [&](double p, double q) {
-      if (p == 0) return q >= 0;
-      const double t = q / p;
-      if (p < 0) {
-        if (t > t1) return false;
-        t0 = std::max(t0, t);
-      } else {
-        if (t < t0) return false;
-        t1 = std::min(t1, t);
-      }
-      return true;
-    };
-    if (!edge(-dx, x1 + margin) || !edge(dx, w_ + margin - x1) || !edge(-dy, y1 + margin) ||
-        !edge(dy, h_ + margin - y1))
-      return -1;
-    return (t1 - t0) * std::hypot(dx, dy);
+  // The diagonal of the part of the segment's bounding box that lies within
+  // the image grown by `margin`: never less than what the surface walks of
+  // the segment after clipping it; -1 when none of it is there.
+  double VisibleLength(double x1, double y1, double x2, double y2, double margin) const {
+    const double across =
+        std::min(std::max(x1, x2), w_ + margin) - std::max(std::min(x1, x2), -margin);
+    const double down =
+        std::min(std::max(y1, y2), h_ + margin) - std::max(std::min(y1, y2), -margin);
+    if (!(across >= 0 && down >= 0)) return -1;
+    return std::hypot(across, down);
   }
 
   int w_, h_;

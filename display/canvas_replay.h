@@ -28,7 +28,7 @@ void DrawCanvas(EngineContext& e, const CanvasDesign& design);
 // The most a canvas file may ask of the surface, in pixels touched (each
 // stroke and each step counted as a few dozen more, for what they cost
 // besides): some twenty seconds of drawing. The heaviest designs the saver
-// makes, with its widest pens, need a fifth of that at the largest image size.
+// makes, with its widest pens, need a third of that at the largest image size.
 inline constexpr double kCanvasWorkLimit = 1e10;
 
 // The whole design drawn at once into `surface`, centred, with no pauses:

@@ -8,7 +8,23 @@
 
 namespace kalo {
 
-class ImageWindow final : public DesignWindow {
+// A window without controls: nothing is shown over its designs, and nothing
+// takes room there.
+class WindowWithoutControls : public DesignWindow {
+ public:
+  void SetCaption(Control, const std::string&) override {}
+  std::string Caption(Control) const override { return ""; }
+  void SetVisible(Control, bool) override {}
+  bool IsVisible(Control) const override { return false; }
+  void Move(Control, Single, Single) override {}
+  Single Left(Control) const override { return 0; }
+  Single Top(Control) const override { return 0; }
+  Single Width(Control) const override { return 0; }
+  Single Height(Control) const override { return 0; }
+  void SetColours(Control, Long, Long) override {}
+};
+
+class ImageWindow final : public WindowWithoutControls {
  public:
   explicit ImageWindow(Surface& surface) : surface_(surface) {}
 
@@ -35,18 +51,6 @@ class ImageWindow final : public DesignWindow {
   void Refresh() override {}
   Single ScaleWidth() const override { return static_cast<Single>(surface_.width()); }
   Single ScaleHeight() const override { return static_cast<Single>(surface_.height()); }
-
-  // An image has no controls: nothing is shown and nothing takes room.
-  void SetCaption(Control, const std::string&) override {}
-  std::string Caption(Control) const override { return ""; }
-  void SetVisible(Control, bool) override {}
-  bool IsVisible(Control) const override { return false; }
-  void Move(Control, Single, Single) override {}
-  Single Left(Control) const override { return 0; }
-  Single Top(Control) const override { return 0; }
-  Single Width(Control) const override { return 0; }
-  Single Height(Control) const override { return 0; }
-  void SetColours(Control, Long, Long) override {}
 
  private:
   Surface& surface_;

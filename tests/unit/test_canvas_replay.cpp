@@ -8,37 +8,11 @@
 #include "platform/image_window.h"
 #include "platform/random.h"
 #include "support/fake_pacer.h"
+#include "support/saved_design.h"
 #include "support/startup_defaults.h"
 
 namespace kalo {
 namespace {
-
-// Keeps what a save would keep of a finished design: the picture and the
-// record with its background in front.
-class SavedDesign final : public SaverServices {
- public:
-  SavedDesign(const Surface& surface, const DesignState& s) : surface_(surface), s_(s) {}
-  void SaveData(Integer dformat) override {
-    if (dformat == 0) {
-      picture.assign(surface_.bits(), surface_.bits() + surface_.width() * surface_.height());
-    } else {
-      record = s_.DesignRecord;
-    }
-  }
-  void SaveDataForDrawPgm() override {}
-  void ShowAboutModal() override {}
-  void ShowAboutBriefly() override {}
-  void UnloadAbout() override {}
-  void HideCursor() override {}
-  void RestoreCursor() override {}
-
-  std::vector<uint32_t> picture;
-  std::string record;
-
- private:
-  const Surface& surface_;
-  const DesignState& s_;
-};
 
 // The saver draws designs of one type, with every setting at its default, and
 // each saved design that stands alone in the middle of the screen is drawn
@@ -58,7 +32,7 @@ TEST(CanvasReplay, ADesignDrawnAloneComesBackPixelForPixelForEveryType) {
       test::SetStartupDefaults(s, run, kW);
       run.DesignEnabled.fill(False);
       run.DesignEnabled[type] = True;
-      SavedDesign saved(surface, s);
+      test::SavedDesign saved(surface, s);
       LoopContext ctx{{s, win, pacer, rnd}, run, saved};
       DesignLoop loop(ctx);
       run.SavePending = True;
@@ -69,13 +43,13 @@ TEST(CanvasReplay, ADesignDrawnAloneComesBackPixelForPixelForEveryType) {
       if (IsTrue(loop.locals().ClusterPicture)) continue;
       if (type >= KaloGons && s.HalfWidth != s.CenterX) continue;
       if (s.XStretch != 1 && s.XStretch != static_cast<Single>(kW) / kH) continue;
-      const CanvasRead read = ParseCanvasText(CanvasFileText(saved.record));
+      const CanvasRead read = ParseCanvasText(CanvasFileText(saved.records.back()));
       ASSERT_TRUE(read.ok()) << read.error;
       Surface again(kW, kH);
       DrawCanvasImage(read.design, again);
       EXPECT_TRUE(std::equal(saved.picture.begin(), saved.picture.end(), again.bits()))
           << kDesignTypeNames[type] << ", seed " << seed << ":\n"
-          << saved.record;
+          << saved.records.back();
       ++compared;
       stretched += s.XStretch != 1;
     }
