@@ -12,6 +12,8 @@
 #include "display/design_pic.h"
 #include "display/qt_save_ui.h"
 #include "driver/command_line.h"
+#include "driver/open_canvas.h"
+#include "driver/render_canvas.h"
 #include "driver/saver_process.h"
 #include "driver/startup_rules.h"
 #include "platform/bitmap_file.h"
@@ -174,10 +176,18 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
       return 0;
     case RunMode::kNone:
       return 0;
+    case RunMode::kRender:
+      // Images are drawn without a window: no display is needed.
+      return RenderCanvas(inv);
     default:
       break;
   }
+  // A canvas file to open is read first: what is wrong with it is said even
+  // where no display is.
+  std::optional<CanvasRead> canvas;
+  if (inv.mode == RunMode::kOpen) canvas = ReadCanvasToOpen(inv);
   if (!DisplayAvailable()) {
+    if (canvas && !canvas->ok()) return 1;
     std::fputs("kalosaver: no display could be opened (is DISPLAY or WAYLAND_DISPLAY set?)\n",
                stderr);
     return 1;
@@ -218,6 +228,9 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
     case RunMode::kSaver:
       ApplySettingOptions(inv, saver.run.Settings);
       return RunSaver(saver, hooks);
+    case RunMode::kOpen:
+      ApplySettingOptions(inv, saver.run.Settings);
+      return OpenCanvas(saver, inv, *canvas);
     case RunMode::kConfigure: {
       // The program lives as long as the settings dialog: OK and Cancel both
       // end it.
