@@ -12,6 +12,7 @@
 #include "display/design_pic.h"
 #include "display/qt_save_ui.h"
 #include "driver/command_line.h"
+#include "driver/hosted_saver.h"
 #include "driver/saver_process.h"
 #include "driver/startup_rules.h"
 #include "platform/bitmap_file.h"
@@ -162,6 +163,7 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
   // The run mode is settled before anything opens the display, so that
   // command lines that end at once never need one.
   const Invocation inv = ParseCommandLine(argc, argv);
+  HostWindow host;
   switch (inv.mode) {
     case RunMode::kError:
       std::fprintf(stderr, "kalosaver: %s\n", inv.error.c_str());
@@ -174,6 +176,15 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
       return 0;
     case RunMode::kNone:
       return 0;
+    case RunMode::kHosted:
+      host = ChooseHostWindow(inv, std::getenv("XSCREENSAVER_WINDOW"));
+      if (!host.error.empty()) {
+        std::fprintf(stderr, "kalosaver: %s\n", host.error.c_str());
+        return 2;
+      }
+      // Hosts hand over X windows, whatever the session would rather use.
+      setenv("QT_QPA_PLATFORM", "xcb", 1);
+      break;
     default:
       break;
   }
@@ -209,6 +220,9 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
     case RunMode::kSaver:
       ApplySettingOptions(inv, saver.run.Settings);
       return RunSaver(saver, hooks);
+    case RunMode::kHosted:
+      ApplySettingOptions(inv, saver.run.Settings);
+      return RunHosted(saver, host.id, hooks.hosted);
     case RunMode::kConfigure: {
       // The program lives as long as the settings dialog: OK and Cancel both
       // end it.
