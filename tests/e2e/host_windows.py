@@ -6,8 +6,8 @@
 Opens one top-level window per GEOMETRY ("640x480+0+0") holding one black
 child window that fills it, the kind of window a host gives its saver: its
 background is painted by the X server, never by this program. When all are
-shown, writes one line per window to IDS_FILE: the child's id and the
-top-level's id, in decimal. Then takes commands, one a line, on stdin:
+shown, writes one line per window to IDS_FILE: the child's id and the id of
+its top-level window (the child of the root), in decimal. Then takes commands, one a line, on stdin:
 
     destroy N        destroys the child of window N (counted from 0)
     resize N WxH     resizes window N and its child
@@ -33,15 +33,35 @@ xlib.XChangeProperty.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong
 xlib.XSetWindowBackground.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong]
 xlib.XClearWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
 xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+xlib.XQueryTree.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.POINTER(ctypes.c_ulong)] * 2 + [
+    ctypes.POINTER(ctypes.c_void_p), ctypes.POINTER(ctypes.c_uint)]
+xlib.XFree.argtypes = [ctypes.c_void_p]
 display = xlib.XOpenDisplay(None)
 if not display:
     sys.exit("host_windows.py: no X display")
+
+
+
+def outermost(window):
+    """The ancestor of `window` that is a child of the root: where the
+    virtual root mark goes."""
+    while True:
+        root_id, parent = ctypes.c_ulong(), ctypes.c_ulong()
+        children, count = ctypes.c_void_p(), ctypes.c_uint()
+        xlib.XQueryTree(display, window, ctypes.byref(root_id), ctypes.byref(parent),
+                        ctypes.byref(children), ctypes.byref(count))
+        if children:
+            xlib.XFree(children)
+        if parent.value == root_id.value:
+            return window
+        window = parent.value
+
 
 root = tkinter.Tk()
 root.withdraw()
 hosts = []  # (top-level, child frame)
 for geometry in sys.argv[2:]:
-    top = tkinter.Toplevel(root)
+    top = tkinter.Toplevel(root, background="black")
     top.geometry(geometry)
     size = geometry.split("+")[0]
     width, height = (int(v) for v in size.split("x"))
@@ -60,7 +80,7 @@ root.update()
 
 with open(sys.argv[1] + ".part", "w") as out:
     for top, frame in hosts:
-        out.write(f"{frame.winfo_id()} {int(top.wm_frame(), 16)}\n")
+        out.write(f"{frame.winfo_id()} {outermost(frame.winfo_id())}\n")
 # Renamed into place, so a reader never sees half the lines.
 os.replace(sys.argv[1] + ".part", sys.argv[1])
 
@@ -86,7 +106,7 @@ def command(_file, _mask):
     elif words[0] == "vroot":
         atom = xlib.XInternAtom(display, b"__SWM_VROOT", 0)
         value = (ctypes.c_ulong * 1)(frame.winfo_id())
-        xlib.XChangeProperty(display, int(top.wm_frame(), 16), atom, XA_WINDOW, 32,
+        xlib.XChangeProperty(display, outermost(frame.winfo_id()), atom, XA_WINDOW, 32,
                              PROP_MODE_REPLACE, value, 1)
     xlib.XSync(display, 0)
     root.update()
