@@ -1,7 +1,5 @@
 #include "display/canvas_file.h"
 
-#include <QIODevice>
-
 #include "platform/file_error.h"
 
 namespace kalo {
@@ -39,15 +37,15 @@ std::string CanvasFileText(std::string_view design_record) {
   return text;
 }
 
-std::string WriteFileAtomically(const std::string& path, std::string_view contents) {
-  return WriteWholeFile(path, [contents](QIODevice& file) {
-    return file.write(contents.data(), static_cast<qint64>(contents.size())) ==
-           static_cast<qint64>(contents.size());
-  });
+std::string WriteFileAtomically(const std::string& path, std::string_view contents,
+                                LinkAtName links) {
+  const int error = WriteWholeFile(path, contents, links);
+  return error ? FileErrorMessage(error) : "";
 }
 
-std::string WriteCanvasFile(const std::string& path, std::string_view design_record) {
-  return WriteFileAtomically(path, CanvasFileText(design_record));
+std::string WriteCanvasFile(const std::string& path, std::string_view design_record,
+                            LinkAtName links) {
+  return WriteFileAtomically(path, CanvasFileText(design_record), links);
 }
 
 }  // namespace kalo

@@ -194,6 +194,15 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
     return 1;
   }
 
+  // Without a runtime folder Qt warns on the terminal; the saver's own
+  // private folder serves it instead, so a saver started from a bare
+  // environment (cron, a host that passes only DISPLAY) prints nothing.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (!runtime || !*runtime) {
+    const std::string folder = PrivateLockFolder(LockPlaces::FromEnvironment());
+    if (!folder.empty()) setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+  }
+
   // Qt gets none of our arguments: its own options ("-display", "-platform")
   // would otherwise be acted on, or end the program, before ours are read.
   int qt_argc = 1;
