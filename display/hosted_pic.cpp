@@ -24,6 +24,17 @@ struct FreeDeleter {
 template <class T>
 using Reply = std::unique_ptr<T, FreeDeleter<T>>;
 
+// The reply to a request, or null; an error (a window gone meanwhile) comes
+// back here rather than as an event for Qt to report.
+template <class T, class Cookie>
+Reply<T> Answer(T* (*reply)(xcb_connection_t*, Cookie, xcb_generic_error_t**), xcb_connection_t* c,
+                Cookie cookie) {
+  xcb_generic_error_t* error = nullptr;
+  Reply<T> r(reply(c, cookie, &error));
+  std::free(error);
+  return r;
+}
+
 PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
   return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
           std::min(a.bottom, b.bottom)};
@@ -93,11 +104,10 @@ xcb_window_t HostedPic::VirtualRoot(xcb_window_t root) const {
   // Window managers that draw their own desktop mark it on one of the root's
   // children; savers draw there, or the desktop would hide them.
   static const char kName[] = "__SWM_VROOT";
-  Reply<xcb_intern_atom_reply_t> atom(
-      xcb_intern_atom_reply(conn_, xcb_intern_atom(conn_, 1, sizeof kName - 1, kName), nullptr));
+  const auto atom =
+      Answer(xcb_intern_atom_reply, conn_, xcb_intern_atom(conn_, 1, sizeof kName - 1, kName));
   if (!atom || atom->atom == XCB_ATOM_NONE) return root;
-  Reply<xcb_query_tree_reply_t> tree(
-      xcb_query_tree_reply(conn_, xcb_query_tree(conn_, root), nullptr));
+  const auto tree = Answer(xcb_query_tree_reply, conn_, xcb_query_tree(conn_, root));
   if (!tree) return root;
   const xcb_window_t* children = xcb_query_tree_children(tree.get());
   const int count = xcb_query_tree_children_length(tree.get());
@@ -107,7 +117,7 @@ xcb_window_t HostedPic::VirtualRoot(xcb_window_t root) const {
     asked.push_back(xcb_get_property(conn_, 0, children[i], atom->atom, XCB_ATOM_WINDOW, 0, 1));
   xcb_window_t found = root;
   for (xcb_get_property_cookie_t cookie : asked) {
-    Reply<xcb_get_property_reply_t> p(xcb_get_property_reply(conn_, cookie, nullptr));
+    const auto p = Answer(xcb_get_property_reply, conn_, cookie);
     if (found == root && p && p->type == XCB_ATOM_WINDOW && p->format == 32 &&
         xcb_get_property_value_length(p.get()) >= 4)
       found = *static_cast<const xcb_window_t*>(xcb_get_property_value(p.get()));
@@ -128,10 +138,8 @@ std::string HostedPic::Attach(uint32_t id) {
   window_ = id ? id : VirtualRoot(default_root);
   is_root_ = window_ == default_root;
 
-  xcb_generic_error_t* error = nullptr;
-  Reply<xcb_get_window_attributes_reply_t> attributes(
-      xcb_get_window_attributes_reply(conn_, xcb_get_window_attributes(conn_, window_), &error));
-  std::free(error);
+  const auto attributes =
+      Answer(xcb_get_window_attributes_reply, conn_, xcb_get_window_attributes(conn_, window_));
   if (!attributes) return Describe("does not exist");
   if (attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY)
     return Describe("takes input only and cannot be drawn in");
@@ -140,12 +148,12 @@ std::string HostedPic::Attach(uint32_t id) {
   // only one client may have them, and they are the host's.
   own_mask_ = attributes->your_event_mask;
   const uint32_t mask = own_mask_ | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE;
-  error = xcb_request_check(
-      conn_, xcb_change_window_attributes_checked(conn_, window_, XCB_CW_EVENT_MASK, &mask));
-  Reply<xcb_generic_error_t> select_error(error);
-  Reply<xcb_get_geometry_reply_t> geometry(
-      xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, window_), nullptr));
-  if (select_error || !geometry) return Describe("does not exist");
+  const Reply<xcb_generic_error_t> select_error(xcb_request_check(
+      conn_, xcb_change_window_attributes_checked(conn_, window_, XCB_CW_EVENT_MASK, &mask)));
+  if (select_error) return Describe("does not exist");
+  selected_ = true;
+  const auto geometry = Answer(xcb_get_geometry_reply, conn_, xcb_get_geometry(conn_, window_));
+  if (!geometry) return Describe("does not exist");
 
   const xcb_screen_t* screen = ScreenWithRoot(setup, geometry->root);
   const xcb_visualtype_t* visual = screen ? FindVisual(screen, attributes->visual) : nullptr;
@@ -321,7 +329,7 @@ void HostedPic::Unload() {
   unloaded_ = true;
   if (!conn_) return;
   if (QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
-  if (!gone_) {
+  if (selected_ && !gone_) {
     xcb_change_window_attributes(conn_, window_, XCB_CW_EVENT_MASK, &own_mask_);
     // The desktop's own background comes back where the designs were.
     if (is_root_) xcb_clear_area(conn_, 1, window_, 0, 0, 0, 0);

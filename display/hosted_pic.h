@@ -108,6 +108,7 @@ class HostedPic final : public DesignWindow, public QAbstractNativeEventFilter {
   xcb_window_t window_ = 0;
   bool is_root_ = false;   // the screen's own root: drawn on and then given back
   uint32_t own_mask_ = 0;  // what this program had asked of the window before
+  bool selected_ = false;  // our events are asked for, to be given back
   xcb_gcontext_t gc_ = 0;
   uint8_t depth_ = 24;
   int window_width_ = 1, window_height_ = 1;

@@ -20,6 +20,11 @@ start_hosts 800x600+100+100
 screenshot
 cp "$E2E_TMP/screen.png" "$E2E_TMP/before.png"
 host_do vroot 0
+deadline=$(($(now_ms) + 5000))
+until xprop -id "${HOST_TOPS[0]}" __SWM_VROOT | grep -q "window id"; do
+  (($(now_ms) < deadline)) || fail "the host never marked its virtual root"
+  sleep 0.05
+done
 write_settings "DrawDelay=0"
 start_saver -root
 wait_drawn_in 10000 ${V//,/ } 500
