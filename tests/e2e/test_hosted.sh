@@ -1,8 +1,8 @@
 # Inside a screen-saver host: savers draw only in the windows they are given,
 # several at once, a small window as a shrunk preview; keys, the mouse and a
-# stop and continue end none of them; SIGTERM ends them all at once; a window
-# that grows is followed, and one that is destroyed ends its saver. With only
-# the variables MATE passes, a saver prints nothing.
+# stop and continue end none of them; SIGTERM, SIGINT and SIGHUP end them at
+# once; a window that grows is followed, and one that is destroyed ends its
+# saver. With only the variables MATE passes, a saver prints nothing.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/hosted_lib.sh"
 
@@ -47,11 +47,14 @@ n=$(changed_outside "$E2E_TMP/before.png" "$E2E_TMP/screen.png" "$A" "$B" "$P")
 n=$(($(drawn_in 480 540 320 20) + $(drawn_in 480 760 320 20)))
 [ "$n" = 0 ] || fail "$n pixels drawn in the preview's margins"
 
-kill -TERM "$saver_a" "$saver_b" "$saver_p"
+# Hosts send SIGTERM; a terminal sends SIGINT, or SIGHUP when it closes.
+kill -TERM "$saver_a"
+kill -INT "$saver_b"
+kill -HUP "$saver_p"
 wait_all_gone 1000 "$saver_a" "$saver_b" "$saver_p"
-echo "SIGTERM to exit of three savers: $GONE_MS ms"
+echo "SIGTERM, SIGINT and SIGHUP to exit of three savers: $GONE_MS ms"
 for pid in "$saver_a" "$saver_b" "$saver_p"; do
-  wait "$pid" || fail "saver $pid ended with status $? after SIGTERM"
+  wait "$pid" || fail "saver $pid ended with status $? after the signal"
 done
 [ ! -s "$E2E_TMP/quiet.log" ] || fail "a saver given only DISPLAY, HOME, PATH and" \
   "XSCREENSAVER_WINDOW printed: $(head -c 300 "$E2E_TMP/quiet.log")"
