@@ -10,23 +10,6 @@
 
 namespace kalo {
 
-namespace {
-
-// A host owns the input, so nobody can mark a design, answer a question or
-// dismiss a dialog: nothing is saved or asked, and the pointer is the host's.
-class HostedServices final : public SaverServices {
- public:
-  void SaveData(Integer) override {}
-  void SaveDataForDrawPgm() override {}
-  void ShowAboutModal() override {}
-  void ShowAboutBriefly() override {}
-  void UnloadAbout() override {}
-  void HideCursor() override {}
-  void RestoreCursor() override {}
-};
-
-}  // namespace
-
 int RunHosted(SaverProcess& saver, uint32_t window, const HostedRunHooks& hooks) {
   HostedPic pic([] { EndSaver(); });
   const std::string error = pic.Attach(window);
@@ -44,7 +27,7 @@ int RunHosted(SaverProcess& saver, uint32_t window, const HostedRunHooks& hooks)
   QtPacer qt_pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
   Pacer* pacer = hooks.pacer ? hooks.pacer(pic, qt_pacer) : nullptr;
   if (!pacer) pacer = &qt_pacer;
-  HostedServices services;
+  QuietServices services;
   RunDesigns(
       saver, pic, *pacer, services,
       [&] {
