@@ -13,6 +13,8 @@
 #include "display/qt_save_ui.h"
 #include "driver/command_line.h"
 #include "driver/hosted_saver.h"
+#include "driver/open_canvas.h"
+#include "driver/render_canvas.h"
 #include "driver/saver_process.h"
 #include "driver/startup_rules.h"
 #include "platform/bitmap_file.h"
@@ -185,10 +187,18 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
       // Hosts hand over X windows, whatever the session would rather use.
       setenv("QT_QPA_PLATFORM", "xcb", 1);
       break;
+    case RunMode::kRender:
+      // Images are drawn without a window: no display is needed.
+      return RenderCanvas(inv);
     default:
       break;
   }
+  // A canvas file to open is read first: what is wrong with it is said even
+  // where no display is.
+  std::optional<CanvasRead> canvas;
+  if (inv.mode == RunMode::kOpen) canvas = ReadCanvasToOpen(inv);
   if (!DisplayAvailable()) {
+    if (canvas && !canvas->ok()) return 1;
     std::fputs("kalosaver: no display could be opened (is DISPLAY or WAYLAND_DISPLAY set?)\n",
                stderr);
     return 1;
@@ -232,6 +242,9 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
     case RunMode::kHosted:
       ApplySettingOptions(inv, saver.run.Settings);
       return RunHosted(saver, host.id, hooks.hosted);
+    case RunMode::kOpen:
+      ApplySettingOptions(inv, saver.run.Settings);
+      return OpenCanvas(saver, inv, *canvas);
     case RunMode::kConfigure: {
       // The program lives as long as the settings dialog: OK and Cancel both
       // end it.

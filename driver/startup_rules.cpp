@@ -123,6 +123,9 @@ void FinishStartup(RunState& run, DesignState& s, DesignWindow& win) {
   s.DesignRecord.clear();
   if (run.CompanionMode()) {
     win.Cls();
+    // The companion has its own hint at the top; the bitmap hint would
+    // promise a save this mode never offers, right where the banner goes.
+    win.SetVisible(Control::Command2, false);
     win.SetCaption(Control::Command1, kCompanionHint);
     win.SetVisible(Control::Command1, true);
     win.Refresh();

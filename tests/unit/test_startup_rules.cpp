@@ -26,6 +26,7 @@ struct Startup {
     win.SetSize(Control::Command1, 507, 28);
     win.SetSize(Control::Command2, 257, 49);
     win.SetSize(Control::Label3, 400, 17);
+    win.SetVisible(Control::Command2, true);  // as the window is created
   }
   void Prepare() { PrepareSaver(run, s, win, rnd); }
 
@@ -210,6 +211,7 @@ TEST(Layout, ControlsAndFirstDesignDefaults) {
   EXPECT_FLOAT_EQ(st.win.Left(Control::Command1), (1280 - 507) / 2.0f);
   EXPECT_FLOAT_EQ(st.win.Top(Control::Command1), 5);
   EXPECT_FALSE(st.win.IsVisible(Control::Command1));
+  EXPECT_TRUE(st.win.IsVisible(Control::Command2));  // the hint during the first design
   EXPECT_FLOAT_EQ(st.s.HalfWidth, 640);
   EXPECT_TRUE(IsTrue(st.s.SpiralInside));
   EXPECT_FALSE(IsTrue(st.s.SpiralOutside));
@@ -223,12 +225,13 @@ TEST(Layout, ControlsAndFirstDesignDefaults) {
   EXPECT_EQ(st.rnd.draws(), 1);  // the default roundness "Both" draws once, nothing else does
 }
 
-TEST(Layout, CompanionModeShowsItsHint) {
+TEST(Layout, CompanionModeShowsItsHintAndNoOther) {
   Startup st("/s /z");
   st.Prepare();
   FinishStartup(st.run, st.s, st.win);
   EXPECT_TRUE(st.win.IsVisible(Control::Command1));
   EXPECT_EQ(st.win.Caption(Control::Command1), kCompanionHint);
+  EXPECT_FALSE(st.win.IsVisible(Control::Command2));
   EXPECT_EQ(st.win.clears, 1);
   EXPECT_EQ(st.win.refreshes, 1);
 }
