@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(qt6-base-dev qt6-qpa-plugins libxcb1-dev pkg-config locales cmake ninja-build g++ libgtest-dev libbenchmark-dev
-          xvfb xdotool imagemagick x11-utils fonts-dejavu-core
+          xvfb xdotool imagemagick x11-utils fonts-dejavu-core python3-tk xscreensaver
           desktop-file-utils appstream libxml2-utils man-db groff-base shared-mime-info libglib2.0-bin
           dpkg-dev file)
 missing=()
