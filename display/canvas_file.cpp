@@ -4,20 +4,8 @@
 
 namespace kalo {
 
-namespace {
-
-// The companion refuses files without these exact lines.
-constexpr const char* kCommentLines[] = {
-    "%%% PLEASE DO NOT EDIT OR CHANGE THIS KaloDraw DATA FILE!",
-    "%%% This file is in a VERY PARTICULAR FORMAT.  'KaloDraw'",
-    "%%% WILL CRASH if it attempts to load an altered data file!",
-    "%%% This file was generated from KaloDraw DESIGN PROCESSOR.",
-};
-
-}  // namespace
-
 std::vector<std::string> CanvasLines(std::string_view design_record) {
-  std::vector<std::string> lines(std::begin(kCommentLines), std::end(kCommentLines));
+  std::vector<std::string> lines(std::begin(kCanvasCommentLines), std::end(kCanvasCommentLines));
   lines.push_back(std::string(CanvasStamp) + "c");
   while (!design_record.empty()) {
     size_t slash = design_record.find('/');

@@ -16,6 +16,15 @@ namespace kalo {
 // them on line 5.
 inline constexpr std::string_view CanvasStamp = "KALOSAVERCANVAS1";
 
+// The four lines every canvas file opens with; the companion refuses files
+// without them.
+inline constexpr std::string_view kCanvasCommentLines[] = {
+    "%%% PLEASE DO NOT EDIT OR CHANGE THIS KaloDraw DATA FILE!",
+    "%%% This file is in a VERY PARTICULAR FORMAT.  'KaloDraw'",
+    "%%% WILL CRASH if it attempts to load an altered data file!",
+    "%%% This file was generated from KaloDraw DESIGN PROCESSOR.",
+};
+
 // The lines of a canvas file for a design record, without line ends: the
 // comment lines, the stamp with its "c", then the record cut after every "/"
 // (a tail without a closing "/" stays a line of its own).

@@ -563,6 +563,10 @@ std::string UsageText() {
       "without switches. The file does not record the switches, which change the\n"
       "reach of twisting polygons and angle spirals, nor the place and size of the\n"
       "small designs of a cluster picture: those are drawn in the middle, as if alone.\n"
+      "Nor does it record the shorter reach that one in six polygon, angle and box\n"
+      "designs get at random (they are drawn at full reach), a random squeeze beyond\n"
+      "seven digits (a few pixels may differ), or the turns of an outer spiral whose\n"
+      "circles were shrunk to fit: such designs come back close, not exact.\n"
       "\nSettings: $XDG_CONFIG_HOME/kalosaver/CONTROL.INI, or\n"
       "~/.config/kalosaver/CONTROL.INI, section [Screen Saver.KaloShare];\n"
       "kalosaver /c edits them.\n";

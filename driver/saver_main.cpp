@@ -13,6 +13,9 @@
 #include "display/every_monitor.h"
 #include "display/qt_save_ui.h"
 #include "driver/command_line.h"
+#include "driver/hosted_saver.h"
+#include "driver/open_canvas.h"
+#include "driver/render_canvas.h"
 #include "driver/saver_process.h"
 #include "driver/startup_rules.h"
 #include "platform/bitmap_file.h"
@@ -187,6 +190,7 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
   // The run mode is settled before anything opens the display, so that
   // command lines that end at once never need one.
   const Invocation inv = ParseCommandLine(argc, argv);
+  HostWindow host;
   switch (inv.mode) {
     case RunMode::kError:
       std::fprintf(stderr, "kalosaver: %s\n", inv.error.c_str());
@@ -199,10 +203,27 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
       return 0;
     case RunMode::kNone:
       return 0;
+    case RunMode::kHosted:
+      host = ChooseHostWindow(inv, std::getenv("XSCREENSAVER_WINDOW"));
+      if (!host.error.empty()) {
+        std::fprintf(stderr, "kalosaver: %s\n", host.error.c_str());
+        return 2;
+      }
+      // Hosts hand over X windows, whatever the session would rather use.
+      setenv("QT_QPA_PLATFORM", "xcb", 1);
+      break;
+    case RunMode::kRender:
+      // Images are drawn without a window: no display is needed.
+      return RenderCanvas(inv);
     default:
       break;
   }
+  // A canvas file to open is read first: what is wrong with it is said even
+  // where no display is.
+  std::optional<CanvasRead> canvas;
+  if (inv.mode == RunMode::kOpen) canvas = ReadCanvasToOpen(inv);
   if (!DisplayAvailable()) {
+    if (canvas && !canvas->ok()) return 1;
     std::fputs("kalosaver: no display could be opened (is DISPLAY or WAYLAND_DISPLAY set?)\n",
                stderr);
     return 1;
@@ -243,6 +264,12 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
     case RunMode::kSaver:
       ApplySettingOptions(inv, saver.run.Settings);
       return RunSaver(saver, hooks);
+    case RunMode::kHosted:
+      ApplySettingOptions(inv, saver.run.Settings);
+      return RunHosted(saver, host.id, hooks.hosted);
+    case RunMode::kOpen:
+      ApplySettingOptions(inv, saver.run.Settings);
+      return OpenCanvas(saver, inv, *canvas);
     case RunMode::kConfigure: {
       // The program lives as long as the settings dialog: OK and Cancel both
       // end it.
