@@ -31,6 +31,13 @@ class CaptionButton final : public QPushButton {
   void paintEvent(QPaintEvent* event) override;
 };
 
+// The last pointer position one window saw, which its next move is measured
+// against.
+struct PointerMemory {
+  Integer x = 0;
+  Integer y = 0;
+};
+
 // Plain counts of what the window drew and showed, for measuring the saver;
 // keeping them costs an integer increment a stroke.
 struct ScreenFigures {
@@ -48,8 +55,9 @@ class DesignPic final : public QWidget, public DesignWindow {
   DesignPic(RunState& run, std::function<void()> end_saver, QWidget* parent = nullptr);
   ~DesignPic() override;
 
-  // Covers `screen` (the primary screen when null); the image takes the
-  // screen's size in device pixels, cleared to the background colour.
+  // Covers `screen` (the primary screen when null) and keeps covering it when
+  // its size changes. The image takes the screen's size in device pixels;
+  // what is drawn keeps its place, and the controls move to theirs.
   void CoverScreen(QScreen* screen = nullptr);
   // Hands the part of the image changed since the last push to the screen.
   void PushChanges();
@@ -65,8 +73,8 @@ class DesignPic final : public QWidget, public DesignWindow {
   const Surface& surface() const { return surface_; }
   // Window units are device pixels: this many per logical pixel.
   qreal scale() const { return scale_; }
-  Integer LastMouseX() const { return last_mouse_x_; }
-  Integer LastMouseY() const { return last_mouse_y_; }
+  Integer LastMouseX() const { return mouse_.x; }
+  Integer LastMouseY() const { return mouse_.y; }
   QPushButton* button(Control c) const;
   QLabel* footer() const { return label3_; }
   const ScreenFigures& figures() const { return figures_; }
@@ -77,6 +85,9 @@ class DesignPic final : public QWidget, public DesignWindow {
   void Command2_KeyDown(int key_code);
   void Form_MouseDown();
   void Form_MouseMove(Single x, Single y);
+  // A move over another of the saver's windows, in that window's pixels and
+  // measured against its own memory: it ends the saver by the same rule.
+  void MouseMoveOn(PointerMemory& memory, Single x, Single y);
 
   // DesignWindow.
   void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override;
@@ -114,11 +125,13 @@ class DesignPic final : public QWidget, public DesignWindow {
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   QWidget* control(Control c) const;
   void FitImage();
+  void PlaceControls();
   void EndSaver();
 
   RunState& run_;
@@ -130,8 +143,8 @@ class DesignPic final : public QWidget, public DesignWindow {
   Long back_colour_ = 0;
   Integer draw_width_ = 1;
   Integer draw_mode_ = 13;
-  Integer last_mouse_x_ = 0;
-  Integer last_mouse_y_ = 0;
+  PointerMemory mouse_;
+  QMetaObject::Connection follow_screen_;
   bool unloaded_ = false;
   ScreenFigures figures_;
   // When the image's changes last went to the screen, so that refreshes in

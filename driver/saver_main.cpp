@@ -10,6 +10,7 @@
 #include "about/frm_about.h"
 #include "display/design_export.h"
 #include "display/design_pic.h"
+#include "display/every_monitor.h"
 #include "display/qt_save_ui.h"
 #include "driver/command_line.h"
 #include "driver/hosted_saver.h"
@@ -20,6 +21,7 @@
 #include "platform/bitmap_file.h"
 #include "platform/display_check.h"
 #include "platform/end_signals.h"
+#include "platform/input_grab.h"
 #include "platform/instance_lock.h"
 #include "platform/qt_pacer.h"
 #include "settings/settings_store.h"
@@ -39,13 +41,18 @@ struct SaverScope {
 // What the design loop asks of the saver beyond drawing. Each call comes from
 // the loop itself, outside Qt's event dispatch, so it may leave the loop
 // with SaverEnded once an input handler inside a dialog has ended the saver.
+//
+// The pointer is shown exactly while the user is asked something, and then
+// keyboard and pointer are given back to the desktop, so that the questions,
+// the file dialog and the about dialog work like any other window.
 class SaverHost final : public SaverServices {
  public:
-  SaverHost(SaverProcess& saver, DesignPic& pic)
+  SaverHost(SaverProcess& saver, DesignPic& pic, InputGrab& grab)
       : saver_(saver),
         pic_(pic),
+        grab_(grab),
         ui_(&pic),
-        export_(saver.run, saver.design, ui_, Hooks(pic),
+        export_(saver.run, saver.design, ui_, Hooks(saver, pic, grab),
                 QCoreApplication::applicationDirPath().toStdString(),
                 QDir::currentPath().toStdString()) {}
 
@@ -80,15 +87,24 @@ class SaverHost final : public SaverServices {
     CloseAbout();
     LeaveIfEnded();
   }
-  void HideCursor() override { kalo::HideCursor(); }
-  void RestoreCursor() override { kalo::RestoreCursor(); }
+  void HideCursor() override { Hide(saver_, grab_); }
+  void RestoreCursor() override { Show(grab_); }
 
  private:
-  static ExportHooks Hooks(DesignPic& pic) {
+  static void Hide(const SaverProcess& saver, InputGrab& grab) {
+    kalo::HideCursor();
+    if (!saver.ended) grab.Take();
+  }
+  static void Show(InputGrab& grab) {
+    grab.Release();
+    kalo::RestoreCursor();
+  }
+
+  static ExportHooks Hooks(SaverProcess& saver, DesignPic& pic, InputGrab& grab) {
     ExportHooks hooks;
     hooks.HideCommand1 = [&pic] { pic.SetVisible(Control::Command1, false); };
-    hooks.RestoreCursor = [] { kalo::RestoreCursor(); };
-    hooks.HideCursor = [] { kalo::HideCursor(); };
+    hooks.RestoreCursor = [&grab] { Show(grab); };
+    hooks.HideCursor = [&saver, &grab] { Hide(saver, grab); };
     hooks.SaveBitmap = [&pic](const std::string& path) {
       return SaveBitmapFile(pic.surface(), path);
     };
@@ -118,6 +134,7 @@ class SaverHost final : public SaverServices {
 
   SaverProcess& saver_;
   DesignPic& pic_;
+  InputGrab& grab_;
   QtSaveUi ui_;
   DesignExport export_;
 };
@@ -125,12 +142,17 @@ class SaverHost final : public SaverServices {
 int RunSaver(SaverProcess& saver, const SaverRunHooks& hooks) {
   RunState& run = saver.run;
   DesignPic pic(run, [] { EndSaver(); });
-  saver.unload = [&saver, &pic] {
+  // The designs are drawn on the primary monitor and the others are covered;
+  // the loop sees one window either way.
+  EveryMonitor window(pic);
+  InputGrab grab(&pic);
+  saver.unload = [&saver, &window, &grab] {
     if (saver.about) saver.about->reject();
-    pic.Unload();
+    grab.Release();
+    window.Unload();
   };
   pic.CoverScreen();
-  PrepareSaver(run, saver.design, pic, saver.rnd);
+  PrepareSaver(run, saver.design, window, saver.rnd);
 
   HideCursor();
   // Full-screen state on top of the screen's geometry, so that a window
@@ -139,14 +161,17 @@ int RunSaver(SaverProcess& saver, const SaverRunHooks& hooks) {
   pic.raise();
   pic.activateWindow();
   pic.setFocus();
-  FinishStartup(run, saver.design, pic);
+  window.Cover();
+  // Keys reach the saver even when another program keeps the focus.
+  grab.Take();
+  FinishStartup(run, saver.design, window);
 
   QtPacer qt_pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
   Pacer* pacer = hooks.pacer ? hooks.pacer(pic, qt_pacer) : nullptr;
   if (!pacer) pacer = &qt_pacer;
-  SaverHost host(saver, pic);
+  SaverHost host(saver, pic, grab);
   RunDesigns(
-      saver, pic, *pacer, host,
+      saver, window, *pacer, host,
       [&] {
         if (hooks.started) hooks.started(pic, qt_pacer);
       },
