@@ -17,6 +17,7 @@
 #include "driver/open_canvas.h"
 #include "driver/render_canvas.h"
 #include "driver/saver_process.h"
+#include "driver/saver_windows.h"
 #include "driver/startup_rules.h"
 #include "platform/bitmap_file.h"
 #include "platform/display_check.h"
@@ -141,44 +142,24 @@ class SaverHost final : public SaverServices {
 
 int RunSaver(SaverProcess& saver, const SaverRunHooks& hooks) {
   RunState& run = saver.run;
-  DesignPic pic(run, [] { EndSaver(); });
-  // The designs are drawn on the primary monitor and the others are covered;
-  // the loop sees one window either way.
-  EveryMonitor window(pic);
-  InputGrab grab(&pic);
-  saver.unload = [&saver, &window, &grab] {
-    if (saver.about) saver.about->reject();
-    grab.Release();
-    window.Unload();
-  };
-  pic.CoverScreen();
-  PrepareSaver(run, saver.design, window, saver.rnd);
-
-  HideCursor();
-  // Full-screen state on top of the screen's geometry, so that a window
-  // manager keeps its panels beneath the saver.
-  pic.showFullScreen();
-  pic.raise();
-  pic.activateWindow();
-  pic.setFocus();
-  window.Cover();
-  // Keys reach the saver even when another program keeps the focus.
-  grab.Take();
-  FinishStartup(run, saver.design, window);
+  SaverWindows windows(saver);
+  DesignPic& pic = windows.pic();
+  PrepareSaver(run, saver.design, windows.window(), saver.rnd);
+  windows.Show();
+  FinishStartup(run, saver.design, windows.window());
 
   QtPacer qt_pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
   Pacer* pacer = hooks.pacer ? hooks.pacer(pic, qt_pacer) : nullptr;
   if (!pacer) pacer = &qt_pacer;
-  SaverHost host(saver, pic, grab);
+  SaverHost host(saver, pic, windows.grab());
   RunDesigns(
-      saver, window, *pacer, host,
+      saver, windows.window(), *pacer, host,
       [&] {
         if (hooks.started) hooks.started(pic, qt_pacer);
       },
       [&] {
         if (hooks.finished) hooks.finished(pic, qt_pacer);
       });
-  saver.unload = nullptr;
   return 0;
 }
 
