@@ -67,14 +67,13 @@ void CaptionButton::paintEvent(QPaintEvent*) {
 
 DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      SurfaceWindow(469, 302),
       run_(run),
       end_saver_(std::move(end_saver)),
-      surface_(469, 302),
       command1_(new CaptionButton(this)),
       command2_(new CaptionButton(this)),
       command5_(new CaptionButton(this)),
       label3_(new QLabel(this)) {
-  push_clock_.start();
   setWindowTitle("SCRNSAVE: KaloSaver");
   // The image covers every pixel, so Qt need not paint a background first.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -82,7 +81,6 @@ DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* pa
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);
   resize(469, 302);
-  surface_.Clear(back_colour_);
 
   // Each button is as large as the form draws it, or as its captions need in
   // the desktop's font.
@@ -146,7 +144,7 @@ void DesignPic::FitImage() {
   const std::vector<uint32_t> kept(surface_.bits(),
                                    surface_.bits() + static_cast<size_t>(old_w) * old_h);
   surface_.Resize(w, h);
-  surface_.Clear(back_colour_);
+  surface_.Clear(BackColor());
   const int keep_w = std::min(w, old_w);
   for (int y = 0; y < std::min(h, old_h); ++y)
     std::copy_n(kept.data() + static_cast<size_t>(y) * old_w, keep_w,
@@ -169,7 +167,7 @@ void DesignPic::PlaceControls() {
 void DesignPic::PushChanges() {
   const PixelRect r = surface_.TakeDirty();
   if (r.empty() || unloaded_) return;
-  last_push_ns_ = push_clock_.nsecsElapsed();
+  NotePush();
   const int left = static_cast<int>(std::floor(r.left / scale_));
   const int top = static_cast<int>(std::floor(r.top / scale_));
   const int right = static_cast<int>(std::ceil(r.right / scale_));
@@ -326,48 +324,6 @@ void DesignPic::paintEvent(QPaintEvent* event) {
 void DesignPic::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   FitImage();
-}
-
-void DesignPic::Line(Single x1, Single y1, Single x2, Single y2, Long colour) {
-  if (unloaded_) return;
-  ++figures_.strokes;
-  surface_.Line(x1, y1, x2, y2, colour);
-}
-
-void DesignPic::PSet(Single x, Single y, Long colour) {
-  if (unloaded_) return;
-  ++figures_.strokes;
-  surface_.PSet(x, y, colour);
-}
-
-void DesignPic::SetDrawWidth(Integer width) {
-  draw_width_ = width;
-  surface_.SetDrawWidth(width);
-}
-
-void DesignPic::SetDrawMode(Integer mode) {
-  draw_mode_ = mode;
-  surface_.SetDrawMode(mode);
-}
-
-void DesignPic::SetBackColor(Long colour) {
-  back_colour_ = colour;
-  Cls();
-}
-
-void DesignPic::Cls() {
-  if (!unloaded_) surface_.Clear(back_colour_);
-}
-
-void DesignPic::Refresh() {
-  // A refresh right after a push would only add a repaint: the changes then
-  // wait for the pacer's next push, at most one push interval away, and a
-  // sleep always pushes before it waits.
-  if (last_push_ns_ >= 0 &&
-      push_clock_.nsecsElapsed() - last_push_ns_ < QtPacer::kPushIntervalMs * 1000000) {
-    return;
-  }
-  RefreshNow();
 }
 
 void DesignPic::RefreshNow() {

@@ -69,8 +69,8 @@ const xcb_visualtype_t* FindVisual(const xcb_screen_t* screen, xcb_visualid_t id
 
 }  // namespace
 
-HostedPic::HostedPic(std::function<void()> gone) : gone_callback_(std::move(gone)), surface_(1, 1) {
-  push_clock_.start();
+HostedPic::HostedPic(std::function<void()> gone)
+    : SurfaceWindow(1, 1), gone_callback_(std::move(gone)) {
   // The controls as the full-screen window lays them out before start-up
   // moves them; here they are only remembered, never shown.
   auto set = [this](Control c, const char* caption, bool visible, int l, int t, int w, int h) {
@@ -244,7 +244,7 @@ void HostedPic::FillMargins(const PixelRect& area) {
                        static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height())});
   }
   if (fills.empty()) return;
-  const uint32_t colour = packer_->Value(Surface::ToPixel(back_colour_));
+  const uint32_t colour = packer_->Value(Surface::ToPixel(BackColor()));
   xcb_change_gc(conn_, gc_, XCB_GC_FOREGROUND, &colour);
   xcb_poly_fill_rectangle(conn_, window_, gc_, static_cast<uint32_t>(fills.size()), fills.data());
 }
@@ -309,7 +309,7 @@ void HostedPic::PushChanges() {
   }
   Show(view_.scaled ? scaler_.Covering(r) : r);
   xcb_flush(conn_);
-  last_push_ns_ = push_clock_.nsecsElapsed();
+  NotePush();
   ++figures_.pushes;
   figures_.pixels_pushed += static_cast<long long>(r.width()) * r.height();
   if (figures_.strokes > 0 &&
@@ -382,44 +382,9 @@ bool HostedPic::nativeEventFilter(const QByteArray& type, void* message, qintptr
 
 // ---- Drawing ----------------------------------------------------------------
 
-void HostedPic::Line(Single x1, Single y1, Single x2, Single y2, Long colour) {
-  if (unloaded_) return;
-  ++figures_.strokes;
-  surface_.Line(x1, y1, x2, y2, colour);
-}
-
-void HostedPic::PSet(Single x, Single y, Long colour) {
-  if (unloaded_) return;
-  ++figures_.strokes;
-  surface_.PSet(x, y, colour);
-}
-
-void HostedPic::SetDrawWidth(Integer width) {
-  draw_width_ = width;
-  surface_.SetDrawWidth(width);
-}
-
-void HostedPic::SetDrawMode(Integer mode) {
-  draw_mode_ = mode;
-  surface_.SetDrawMode(mode);
-}
-
 void HostedPic::SetBackColor(Long colour) {
-  back_colour_ = colour;
   margins_stale_ = true;
-  Cls();
-}
-
-void HostedPic::Cls() {
-  if (!unloaded_) surface_.Clear(back_colour_);
-}
-
-void HostedPic::Refresh() {
-  // As on the full screen: a refresh right after a push waits for the next.
-  if (last_push_ns_ >= 0 &&
-      push_clock_.nsecsElapsed() - last_push_ns_ < QtPacer::kPushIntervalMs * 1000000)
-    return;
-  PushChanges();
+  SurfaceWindow::SetBackColor(colour);
 }
 
 // ---- Controls, as plain state -------------------------------------------------

@@ -9,7 +9,6 @@
 #include <xcb/xcb.h>
 
 #include <QAbstractNativeEventFilter>
-#include <QElapsedTimer>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -18,13 +17,13 @@
 #include <vector>
 
 #include "common/design_window.h"
-#include "display/design_pic.h"
 #include "display/host_view.h"
+#include "display/surface_window.h"
 #include "platform/surface.h"
 
 namespace kalo {
 
-class HostedPic final : public DesignWindow, public QAbstractNativeEventFilter {
+class HostedPic final : public SurfaceWindow, public QAbstractNativeEventFilter {
  public:
   // `gone` runs once when the host's window is destroyed.
   explicit HostedPic(std::function<void()> gone);
@@ -44,27 +43,12 @@ class HostedPic final : public DesignWindow, public QAbstractNativeEventFilter {
 
   uint32_t window() const { return window_; }
   const HostView& view() const { return view_; }
-  Surface& surface() { return surface_; }
-  const Surface& surface() const { return surface_; }
-  const ScreenFigures& figures() const { return figures_; }
   // Called after every push, for measuring the saver.
   void SetPushWatcher(std::function<void()> watcher) { push_watcher_ = std::move(watcher); }
 
-  // DesignWindow.
-  void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override;
-  void PSet(Single x, Single y, Long colour) override;
-  Long ForeColor() const override { return fore_colour_; }
-  void SetForeColor(Long colour) override { fore_colour_ = colour; }
-  Integer DrawWidth() const override { return draw_width_; }
-  void SetDrawWidth(Integer width) override;
-  Integer DrawMode() const override { return draw_mode_; }
-  void SetDrawMode(Integer mode) override;
-  Long BackColor() const override { return back_colour_; }
+  // DesignWindow: a new background is the preview's margins' too; the
+  // controls are plain state.
   void SetBackColor(Long colour) override;
-  void Cls() override;
-  void Refresh() override;
-  Single ScaleWidth() const override { return static_cast<Single>(surface_.width()); }
-  Single ScaleHeight() const override { return static_cast<Single>(surface_.height()); }
   void SetCaption(Control c, const std::string& text) override;
   std::string Caption(Control c) const override;
   void SetVisible(Control c, bool visible) override;
@@ -80,6 +64,8 @@ class HostedPic final : public DesignWindow, public QAbstractNativeEventFilter {
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
 
  private:
+  void RefreshNow() override { PushChanges(); }
+
   struct ControlState {
     std::string caption;
     bool visible = true;
@@ -116,24 +102,14 @@ class HostedPic final : public DesignWindow, public QAbstractNativeEventFilter {
   std::optional<PixelPacker> packer_;
   HostView view_;
   Downscaler scaler_;
-  Surface surface_;
   std::vector<uint32_t> scaled_;  // a preview's shrunk pixels, before packing
   std::vector<uint8_t> packed_;   // pixels in the window's layout
   PixelRect exposed_;             // window area to show again, gathered from exposures
   bool margins_stale_ = false;    // a preview's margins still show an old background
-  bool unloaded_ = false;
   bool gone_ = false;
 
-  Long fore_colour_ = 0;
-  Long back_colour_ = 0;
-  Integer draw_width_ = 1;
-  Integer draw_mode_ = 13;
   std::array<ControlState, 4> controls_;
-
-  ScreenFigures figures_;
   std::function<void()> push_watcher_;
-  QElapsedTimer push_clock_;
-  qint64 last_push_ns_ = -1;
 };
 
 }  // namespace kalo
