@@ -23,7 +23,7 @@ xdotool mousemove 500 340
 for act in "key x" "click 4"; do
   start_saver /s
   wait_for_window 10000 >/dev/null || fail "no saver window"
-  wait_for_drawing 5000 50
+  wait_for_drawing 20000 50
   other_program
   # shellcheck disable=SC2086
   ends_on $act
@@ -34,7 +34,7 @@ done
 write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE
 start_saver /s
 wait_for_window 10000 >/dev/null || fail "no saver window"
-wait_for_drawing 5000 50
+wait_for_drawing 20000 50
 xdotool key space
 for title in "Save as WINDOWS Bitmap file[?]" "KaloDraw Canvas data file save query"; do
   question=$(wait_for_named_window "^$title$" 60000) || fail "no question '$title'"
