@@ -21,6 +21,7 @@ WL=$E2E_TMP/wl
 mkdir -p "$WL/home" "$WL/runtime" "$WL/bin" "$WL/work" "$WL/shots"
 PROGRAM=$WL/bin/kalosaver
 cp "$KALOSAVER" "$PROGRAM"
+cp "$(dirname "$0")/wl_pointer.py" "$WL/bin/"
 export XDG_CONFIG_HOME=$WL/config
 mkdir -p "$XDG_CONFIG_HOME/kalosaver"
 cat >"$WL/sway.conf" <<EOF
@@ -69,7 +70,8 @@ wait_until() {
 }
 
 # Outputs without a screen, drawn in software, and no input devices but the
-# virtual ones below.
+# virtual ones below. A full-screen window that sway hands to an output as it
+# is, unredrawn, would never reach the screenshots: sway draws every frame.
 start_as_user env WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=2 WLR_RENDERER=pixman \
   WLR_LIBINPUT_NO_DEVICES=1 sway -D noscanout -c "$WL/sway.conf"
 found_sockets() {
@@ -81,8 +83,8 @@ wait_until 10000 found_sockets || fail "sway never came up: $(tail -n 5 "$E2E_TM
 # A desktop always has a keyboard; one stays plugged in, so that the saver
 # learns which of its windows holds it.
 start_as_user wtype -s 3600000
-# The mouse, moved by lines written to it; plugged in from the first move.
-coproc POINTER { exec_as_user python3 "$(dirname "$0")/wl_pointer.py" 2>&1; }
+# The mouse, plugged in while the test runs, moved by lines written to it.
+coproc POINTER { exec_as_user python3 "$WL/bin/wl_pointer.py" 2>&1; }
 E2E_PIDS+=("$POINTER_PID")
 # Moves the pointer to ($1, $2) of the desktop, whose size changes with its
 # outputs.
