@@ -4,40 +4,25 @@
 
 namespace kalo {
 
-SurfaceWindow::SurfaceWindow(int width, int height) : surface_(width, height) {
+SurfaceWindow::SurfaceWindow(int width, int height) : OwnedImage(width, height), SurfacePen(image) {
   push_clock_.start();
-  surface_.Clear(back_colour_);
+  surface_.Clear(BackColor());
 }
 
 void SurfaceWindow::Line(Single x1, Single y1, Single x2, Single y2, Long colour) {
   if (unloaded_) return;
   ++figures_.strokes;
-  surface_.Line(x1, y1, x2, y2, colour);
+  SurfacePen::Line(x1, y1, x2, y2, colour);
 }
 
 void SurfaceWindow::PSet(Single x, Single y, Long colour) {
   if (unloaded_) return;
   ++figures_.strokes;
-  surface_.PSet(x, y, colour);
-}
-
-void SurfaceWindow::SetDrawWidth(Integer width) {
-  draw_width_ = width;
-  surface_.SetDrawWidth(width);
-}
-
-void SurfaceWindow::SetDrawMode(Integer mode) {
-  draw_mode_ = mode;
-  surface_.SetDrawMode(mode);
-}
-
-void SurfaceWindow::SetBackColor(Long colour) {
-  back_colour_ = colour;
-  Cls();
+  SurfacePen::PSet(x, y, colour);
 }
 
 void SurfaceWindow::Cls() {
-  if (!unloaded_) surface_.Clear(back_colour_);
+  if (!unloaded_) SurfacePen::Cls();
 }
 
 void SurfaceWindow::Refresh() {

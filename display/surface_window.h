@@ -1,14 +1,14 @@
-// The drawing half of every saver window: the persistent image the designs
-// are drawn into, the pen they are drawn with, and when the image's changes
-// go out. Where the image is shown -- a window of our own, or a window a
-// screen-saver host gives us -- is the business of the class that shows it.
+// The drawing half of every saver window on a screen: the persistent image
+// the designs are drawn into, the pen they are drawn with, and when the
+// image's changes go out. Where the image is shown -- a window of our own, or
+// a window a screen-saver host gives us -- is the business of the class that
+// shows it.
 #pragma once
 
 #include <QElapsedTimer>
 #include <chrono>
 
-#include "common/design_window.h"
-#include "platform/surface.h"
+#include "platform/image_window.h"
 
 namespace kalo {
 
@@ -22,33 +22,27 @@ struct ScreenFigures {
   std::chrono::steady_clock::time_point first_stroke_shown{};
 };
 
-class SurfaceWindow : public DesignWindow {
+// The image a window owns, made before the pen that draws into it.
+struct OwnedImage {
+  OwnedImage(int width, int height) : image(width, height) {}
+  Surface image;
+};
+
+class SurfaceWindow : private OwnedImage, public SurfacePen {
  public:
   Surface& surface() { return surface_; }
   const Surface& surface() const { return surface_; }
   const ScreenFigures& figures() const { return figures_; }
   bool unloaded() const { return unloaded_; }
 
-  // DesignWindow: strokes and the pen. After unloading nothing is drawn.
+  // After unloading nothing is drawn.
   void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override;
   void PSet(Single x, Single y, Long colour) override;
-  Long ForeColor() const override { return fore_colour_; }
-  void SetForeColor(Long colour) override { fore_colour_ = colour; }
-  Integer DrawWidth() const override { return draw_width_; }
-  void SetDrawWidth(Integer width) override;
-  Integer DrawMode() const override { return draw_mode_; }
-  void SetDrawMode(Integer mode) override;
-  Long BackColor() const override { return back_colour_; }
-  // A new background colour clears the image to it, as the background
-  // switches expect of a freshly created window.
-  void SetBackColor(Long colour) override;
   void Cls() override;
   // A refresh right after a push would only add a repaint: the changes then
   // wait for the pacer's next push, at most one push interval away, and a
   // sleep always pushes before it waits.
   void Refresh() override;
-  Single ScaleWidth() const override { return static_cast<Single>(surface_.width()); }
-  Single ScaleHeight() const override { return static_cast<Single>(surface_.height()); }
 
  protected:
   SurfaceWindow(int width, int height);
@@ -58,15 +52,10 @@ class SurfaceWindow : public DesignWindow {
   // Notes that the image's changes have just gone out.
   void NotePush() { last_push_ns_ = push_clock_.nsecsElapsed(); }
 
-  Surface surface_;
   ScreenFigures figures_;
   bool unloaded_ = false;
 
  private:
-  Long fore_colour_ = 0;
-  Long back_colour_ = 0;
-  Integer draw_width_ = 1;
-  Integer draw_mode_ = 13;
   // When the image's changes last went out, so that refreshes in quick
   // succession share one push.
   QElapsedTimer push_clock_;

@@ -27,6 +27,7 @@ int RunHosted(SaverProcess& saver, uint32_t window, const HostedRunHooks& hooks)
   QtPacer qt_pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
   Pacer* pacer = hooks.pacer ? hooks.pacer(pic, qt_pacer) : nullptr;
   if (!pacer) pacer = &qt_pacer;
+  // The host owns the input: nobody can mark a design or answer a question.
   QuietServices services;
   RunDesigns(
       saver, pic, *pacer, services,

@@ -15,19 +15,6 @@ class Pacer;
 class QtPacer;
 struct SaverProcess;
 
-// A host owns the input, so nobody can mark a design, answer a question or
-// dismiss a dialog: nothing is saved or asked, and the pointer is the host's.
-class QuietServices final : public SaverServices {
- public:
-  void SaveData(Integer) override {}
-  void SaveDataForDrawPgm() override {}
-  void ShowAboutModal() override {}
-  void ShowAboutBriefly() override {}
-  void UnloadAbout() override {}
-  void HideCursor() override {}
-  void RestoreCursor() override {}
-};
-
 // Lets a program that measures the saver watch a hosted run, as the hooks of
 // a full-screen run do.
 struct HostedRunHooks {
