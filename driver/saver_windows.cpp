@@ -1,13 +1,29 @@
 #include "driver/saver_windows.h"
 
+#include <QApplication>
+#include <QDialog>
+
 #include "driver/saver_main.h"
 
 namespace kalo {
 
+namespace {
+
+// A question or dialog still open when the end comes (a signal from the
+// session) goes too, as if cancelled, rather than keep the saver alive; the
+// about dialog is one of them.
+void CloseOpenDialogs() {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) dialog->reject();
+  }
+}
+
+}  // namespace
+
 SaverWindows::SaverWindows(SaverProcess& saver)
     : saver_(saver), pic_(saver.run, [] { EndSaver(); }), window_(pic_), grab_(&pic_) {
   saver_.unload = [this] {
-    if (saver_.about) saver_.about->reject();
+    CloseOpenDialogs();
     grab_.Release();
     window_.Unload();
   };

@@ -94,6 +94,18 @@ cmp -s "$no/loadaskr.que" <(printf 'Load = NO\r\n') ||
   fail "loadaskr.que after No holds: $(od -c "$no/loadaskr.que" | head -n 2)"
 cmp -s "$no/kalosave.cvd" "$E2E_TMP/earlier.cvd" || fail "No changed the existing kalosave.cvd"
 
+# A signal from the session while the question is up ends the saver at once,
+# the question with it; the companion is told not to load the design.
+write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE
+term="$E2E_TMP/term"
+mkdir -p "$term"
+start_and_mark "$term" 500
+wait_for_question
+kill -TERM "$SAVER_PID"
+wait_exit "$SAVER_PID" 1000
+[ "$EXIT_STATUS" -eq 0 ] || fail "SIGTERM during the question ended with status $EXIT_STATUS"
+cmp -s "$term/loadaskr.que" <(printf 'Load = NO\r\n') || fail "no Load = NO after SIGTERM"
+
 # A second press takes the mark back: the hint returns to the top, any other
 # key ends the saver again, and nothing is written. Slow strokes keep the
 # design from ending between the two presses.
