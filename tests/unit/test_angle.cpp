@@ -141,16 +141,25 @@ TEST_F(AngleTest, SegmentsOutOfReachAreSkippedButStillPaced) {
   s.AngleTurn = 270;  // first segment heads left
   EXPECT_FALSE(FirstSegmentDrawn(0, 0));
 
-  // The far limit holds at 16384 exactly, for either end and either sign.
-  EXPECT_FALSE(FirstSegmentDrawn(16384, 100));
-  EXPECT_TRUE(FirstSegmentDrawn(16383.5f, 100));
-  EXPECT_FALSE(FirstSegmentDrawn(100, -16384));
-  EXPECT_TRUE(FirstSegmentDrawn(100, -16383.5f));
-  EXPECT_FALSE(FirstSegmentDrawn(-16382.5f, 100));  // ends at -16384.5
-  s.AngleTurn = 90;                                 // first segment heads right
-  EXPECT_FALSE(FirstSegmentDrawn(16382.5f, 100));   // ends at 16384.5
-  EXPECT_TRUE(FirstSegmentDrawn(16381.5f, 100));
-  EXPECT_FALSE(FirstSegmentDrawn(100, 16384));
+  // The far limit holds at 16384 exactly, for each coordinate of either end
+  // and either sign; the heading keeps the other coordinates inside.
+  struct Far {
+    Single turn, x, y;
+    bool drawn;
+  };
+  for (const Far& f : {
+           Far{270, 16384, 100, false}, Far{270, 16383.5f, 100, true},    // left
+           Far{90, -16384, 100, false}, Far{90, -16383.5f, 100, true},    // right
+           Far{315, 100, 16384, false}, Far{315, 100, 16383.5f, true},    // up and left
+           Far{135, 100, -16384, false}, Far{135, 100, -16383.5f, true},  // down and right
+           Far{90, 16382.5f, 100, false}, Far{90, 16381.5f, 100, true},   // ends 16384.5, 16383.5
+           Far{270, -16382.5f, 100, false}, Far{270, -16381.5f, 100, true},
+           Far{135, 100, 16383, false}, Far{135, 100, 16382, true},    // ends 1.41 lower
+           Far{315, 100, -16383, false}, Far{315, 100, -16382, true},  // ends 1.41 higher
+       }) {
+    s.AngleTurn = f.turn;
+    EXPECT_EQ(FirstSegmentDrawn(f.x, f.y), f.drawn) << f.turn << " from " << f.x << ", " << f.y;
+  }
 
   // A spiral far larger than any window never hands the window a huge
   // coordinate, though every one of its segments is paced.

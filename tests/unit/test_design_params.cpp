@@ -207,7 +207,7 @@ TEST(GonsSetUp, SecondDrawsFavourSmallValuesAndClampIntoRange) {
        1,
        30,
        5},
-      {{0.999f, 0.999f, 0.999f, 0.999f, 0.999f, 0.999f, 0.0f}, 30, 359, 100, 0},
+      {{0.999f, 0.999f, 0.999f, 0.5f, 0.999f, 0.999f, 0.0f}, 30, 180, 100, 0},
   };
   for (const Row& r : rows) {
     ScriptedRandom rnd;
@@ -246,6 +246,11 @@ TEST(AngleSetUp, AHalfTurnIsNudgedAwayFromThePreviousTurn) {
   PickDesignParams(s, small);
   EXPECT_EQ(s.AngleTurn, 15);
   EXPECT_EQ(s.AngleGrowth, 3);
+  // Draw(35) = 35 becomes 49, and Draw(49) = 49 is held at 35.
+  ScriptedRandom large{0.3f, 0.999f, 0.999f};
+  PickDesignParams(s, large);
+  EXPECT_EQ(s.AngleTurn, 108);
+  EXPECT_EQ(s.AngleGrowth, 35);
 }
 
 TEST(BoxesSetUp, TwistStaysWithinOneBoxSpacingAndSixteenFlagsAreDrawn) {
