@@ -69,50 +69,22 @@ TEST(SpiralSetUp, EachTryDrawsThreeRadiiUntilAllThreeRulesHoldThenTwoCoins) {
     std::vector<Single> coins;
     Single fixed, roll, pen, revolutions;
     Boolean inside, outside;
-    const char* why;
   };
   const Row rows[] = {
-      {{100, 60, 40, 100, 40, 30},
-       {0.2f, 0.4f},
-       100,
-       40,
-       30,
-       2,
-       True,
-       False,
-       "too close, then taken; no coin won: the inner curve anyway"},
-      {{100, 50, 25, 150, 30, 40},
-       {},
-       100,
-       50,
-       25,
-       1,
-       True,
-       False,
-       "exactly half apart, pen exactly half the rolling radius"},
-      {{100, 40, 19, 100, 40, 20},
-       {0.499f, 0.5f},
-       100,
-       40,
-       20,
-       2,
-       False,
-       True,
-       "a pen just under half the rolling radius"},
-      {{21, 10, 30, 22, 10, 30},
-       {0.5f, 0.499f},
-       22,
-       10,
-       30,
-       5,
-       True,
-       False,
-       "ten turns are too many; 22 and 10 close after five"},
-      {{3, 10, 2, 150, 30, 40}, {}, 5, 10, 5, 2, True, False, "fixed and pen radius raised to 5"},
-      {{20, 4, 3, 150, 30, 40}, {}, 20, 5, 5, 1, True, False, "rolling radius raised to 5"},
+      // Too close, then taken; no coin won: the inner curve anyway.
+      {{100, 60, 40, 100, 40, 30}, {0.2f, 0.4f}, 100, 40, 30, 2, True, False},
+      // Exactly half apart, the pen exactly half the rolling radius.
+      {{100, 50, 25, 150, 30, 40}, {}, 100, 50, 25, 1, True, False},
+      // A pen just under half the rolling radius.
+      {{100, 40, 19, 100, 40, 20}, {0.499f, 0.5f}, 100, 40, 20, 2, False, True},
+      // Ten turns are too many; 22 and 10 close after five.
+      {{21, 10, 30, 22, 10, 30}, {0.5f, 0.499f}, 22, 10, 30, 5, True, False},
+      // Radii drawn below 5 are raised to 5.
+      {{3, 10, 2, 150, 30, 40}, {}, 5, 10, 5, 2, True, False},
+      {{20, 4, 3, 150, 30, 40}, {}, 20, 5, 5, 1, True, False},
   };
   for (const Row& r : rows) {
-    SCOPED_TRACE(r.why);
+    SCOPED_TRACE(testing::Message() << "first try " << r.radii[0] << ", " << r.radii[1]);
     ScriptedRandom rnd;
     for (int v : r.radii) rnd.Push(Gives(v, 216));
     for (Single v : r.coins) rnd.Push(v);
@@ -189,37 +161,34 @@ TEST(RadiusDraws, YarnAndStarRadiiNeverFallBelowTheLargestRadius) {
 }
 
 TEST(GonsSetUp, SecondDrawsFavourSmallValuesAndClampIntoRange) {
+  // Each value is Draw(n) and then Draw(of that); the rows give both results.
   struct Row {
-    std::vector<Single> draws;
-    Single sides, twist, growth;
-    Integer style;
+    int sides[2], twist[2], growth[2];
+    Single styleDraw;
+    Single wantSides, wantTwist, wantGrowth;
+    Integer wantStyle;
   };
   const Row rows[] = {
-      {{Gives(20, 30), Gives(2, 20), Gives(200, 359), Gives(50, 200), Gives(60, 100), Gives(4, 60),
-        0.99f},
-       3,
-       50,
-       10,
-       6},
-      {{Gives(20, 30), Gives(7, 20), Gives(90, 359), Gives(1, 90), Gives(60, 100), Gives(30, 60),
-        0.857f},
-       7,
-       1,
-       30,
-       5},
-      {{0.999f, 0.999f, 0.999f, 0.5f, 0.999f, 0.999f, 0.0f}, 30, 180, 100, 0},
+      {{20, 2}, {200, 50}, {60, 4}, 0.99f, 3, 50, 10, 6},
+      {{20, 7}, {90, 1}, {60, 30}, 0.857f, 7, 1, 30, 5},
+      {{30, 30}, {359, 180}, {100, 100}, 0.0f, 30, 180, 100, 0},
   };
   for (const Row& r : rows) {
-    ScriptedRandom rnd;
-    for (Single v : r.draws) rnd.Push(v);
+    ScriptedRandom rnd{Gives(r.sides[0], 30),
+                       Gives(r.sides[1], r.sides[0]),
+                       Gives(r.twist[0], 359),
+                       Gives(r.twist[1], r.twist[0]),
+                       Gives(r.growth[0], 100),
+                       Gives(r.growth[1], r.growth[0]),
+                       r.styleDraw};
     DesignState s;
     s.DesignType = KaloGons;
     PickDesignParams(s, rnd);
     EXPECT_EQ(rnd.draws(), 7);
-    EXPECT_EQ(s.GonSides, r.sides);
-    EXPECT_EQ(s.GonTwist, r.twist);
-    EXPECT_EQ(s.GonGrowth, r.growth);
-    EXPECT_EQ(s.GonStyle, r.style);
+    EXPECT_EQ(s.GonSides, r.wantSides);
+    EXPECT_EQ(s.GonTwist, r.wantTwist);
+    EXPECT_EQ(s.GonGrowth, r.wantGrowth);
+    EXPECT_EQ(s.GonStyle, r.wantStyle);
   }
 }
 
