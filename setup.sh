@@ -4,8 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(qt6-base-dev qt6-qpa-plugins cmake ninja-build g++ libgtest-dev libbenchmark-dev
-          xvfb xdotool imagemagick x11-utils fonts-dejavu-core)
+packages=(qt6-base-dev qt6-qpa-plugins libxcb1-dev pkg-config cmake ninja-build g++ libgtest-dev libbenchmark-dev
+          xvfb xdotool imagemagick x11-utils fonts-dejavu-core
+          desktop-file-utils appstream libxml2-utils man-db groff-base shared-mime-info libglib2.0-bin
+          dpkg-dev file)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -12,11 +12,12 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <utility>
 
+#include "platform/form_layout.h"
 #include "platform/numbers.h"
-#include "platform/twips.h"
 
 namespace kalo {
 
@@ -30,13 +31,15 @@ constexpr int kMargin = 90;  // where the rule starts: text keeps the same dista
 // caption of Check1 is a sentence, and the platform's check box would clip it.
 class WrappingCheckBox : public QCheckBox {
  public:
-  using QCheckBox::QCheckBox;
+  explicit WrappingCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {
+    setProperty("wordWrap", true);
+  }
 
   // The height the caption needs at the given width.
   int HeightFor(int width) const {
-    const QString wrapped = Wrapped(width);
-    const int lines = static_cast<int>(wrapped.count(QLatin1Char('\n'))) + 1;
-    return std::max(lines * fontMetrics().lineSpacing() + 2,
+    const QRect caption = fontMetrics().boundingRect(CaptionRect(QRect(0, 0, width, INT_MAX / 4)),
+                                                     kCaptionFlags, text());
+    return std::max(caption.height() + 2,
                     style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, this));
   }
 
@@ -45,51 +48,60 @@ class WrappingCheckBox : public QCheckBox {
     QStylePainter p(this);
     QStyleOptionButton opt;
     initStyleOption(&opt);
-    opt.text = Wrapped(width());
+    opt.text.clear();
     p.drawControl(QStyle::CE_CheckBox, opt);
+    p.drawItemText(CaptionRect(rect()), kCaptionFlags, palette(), isEnabled(), text(),
+                   QPalette::WindowText);
   }
   // The whole box answers the mouse, not only the first line of the caption.
   bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
  private:
-  QString Wrapped(int width) const {
-    const int room = width - style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, this) -
-                     style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, this) - 4;
-    const QFontMetrics fm = fontMetrics();
-    QString out;
-    QString line;
-    for (const QString& word : text().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-      const QString candidate = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-      if (!line.isEmpty() && fm.horizontalAdvance(candidate) > room) {
-        out += line + QLatin1Char('\n');
-        line = word;
-      } else {
-        line = candidate;
-      }
-    }
-    return out + line;
+  static constexpr int kCaptionFlags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap;
+
+  // Where the style puts the caption of a check box of the given size.
+  QRect CaptionRect(const QRect& box) const {
+    QStyleOptionButton opt;
+    initStyleOption(&opt);
+    opt.rect = box;
+    return style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, this);
   }
 };
 
-// Places a centred label at its designed box. Where the platform's font is
-// wider than the box, the box grows evenly on both sides, so the text stays
-// centred where it was meant to be, and wraps once it would pass the margins.
-void PlaceCentred(QLabel* label, QRect box) {
-  const int widest = Px(kFormWidth) - 2 * Px(kMargin);
-  const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 4;
+// The double rule above the bottom row: a grey line with a lighter one under
+// it, like an etched groove.
+class EtchedRule : public QWidget {
+ public:
+  using QWidget::QWidget;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.setPen(QColor(128, 128, 128));
+    p.drawLine(0, 0, width() - 1, 0);
+    p.setPen(QColor(192, 192, 192));
+    p.drawLine(1, height() - 1, width() - 1, height() - 1);
+  }
+};
+
+// A centred label at its designed box. Where the font is wider than the box,
+// the box grows evenly on both sides, so the text stays centred where it was
+// meant to be, and wraps once it would pass the form's margins.
+Placement Centred(QLabel* label, QRect box, int formWidth, int margin) {
+  label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  const int widest = formWidth - 2 * margin;
+  const int needed = label->sizeHint().width();
   if (needed > box.width()) {
     const int width = std::min(needed, widest);
-    int left = box.center().x() - width / 2;
-    left = std::clamp(left, Px(kMargin), Px(kFormWidth) - Px(kMargin) - width);
-    box.setLeft(left);
-    box.setWidth(width);
-    if (needed > widest) {
-      label->setWordWrap(true);
-      box.setHeight(std::max(box.height(), label->heightForWidth(width)));
-    }
+    const int left = std::clamp(box.center().x() - width / 2, margin, formWidth - margin - width);
+    box = QRect(left, box.top(), width, box.height());
   }
-  label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  label->setGeometry(box);
+  QSize need(box.width(), label->sizeHint().height());
+  if (needed > widest) {
+    label->setWordWrap(true);
+    need.setHeight(label->heightForWidth(box.width()));
+  }
+  return {label, box, need};
 }
 
 }  // namespace
@@ -102,49 +114,50 @@ FrmAbout::FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()>
       endSaver_(std::move(endSaver)) {
   setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(QStringLiteral("KaloSaver"));
-  setFixedSize(Px(kFormWidth), Px(kFormHeight));
   // Movement over the bare form must reach the handler without a button held.
   setMouseTracking(true);
-  // The form is laid out for an eight-point dialog font; larger desktop
-  // fonts would spill out of the fixed positions.
-  QFont dialogFont = font();
-  dialogFont.setPointSizeF(8);
-  setFont(dialogFont);
 
+  // The title lines stand out from the dialog's font as much as the form
+  // drew them: bold, 9.75 points against 8.
   QFont titleFont = font();
   titleFont.setBold(true);
-  titleFont.setPointSizeF(9.75);
+  titleFont.setPointSizeF(font().pointSizeF() * 9.75 / 8);
 
   Label3_ = new QLabel(QStringLiteral("The Most Fascinating ScreenSaver"), this);
   Label3_->setObjectName(QStringLiteral("Label3"));
   Label3_->setFont(titleFont);
-  PlaceCentred(Label3_, TwipsRect(1065, 405, 3765, 240));
-
   Label2_ = new QLabel(QStringLiteral("In The World!"), this);
   Label2_->setObjectName(QStringLiteral("Label2"));
   Label2_->setFont(titleFont);
-  PlaceCentred(Label2_, TwipsRect(1410, 645, 2955, 240));
-
   Label1_ = new QLabel(
       QStringLiteral("Save designs from this screen saver and load them into 'KaloDraw'"), this);
   Label1_->setObjectName(QStringLiteral("Label1"));
-  PlaceCentred(Label1_, TwipsRect(615, 1770, 4740, 240));
-
+  auto* rule = new EtchedRule(this);
+  rule->setObjectName(QStringLiteral("Rule"));
   auto* check = new WrappingCheckBox(
       QStringLiteral("Show this form occasionally when 'KaloSaver' is running"), this);
   Check1_ = check;
   Check1_->setObjectName(QStringLiteral("Check1"));
-  QRect checkBox = TwipsRect(2745, 2880, 2415, 435);
-  checkBox.setHeight(std::min(std::max(checkBox.height(), check->HeightFor(checkBox.width())),
-                              Px(kFormHeight) - checkBox.top()));
-  Check1_->setGeometry(checkBox);
   Check1_->setChecked(true);
-
   cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
   cmdOK_->setObjectName(QStringLiteral("cmdOK"));
-  cmdOK_->setGeometry(TwipsRect(975, 2940, 1260, 345));
   cmdOK_->setDefault(true);
   connect(cmdOK_, &QPushButton::clicked, this, &FrmAbout::cmdOK_Click);
+
+  // The form drawn in twips, fitted to its font.
+  const FormUnits u(font());
+  const int formWidth = u.X(kFormWidth);
+  const int margin = u.X(kMargin);
+  const QRect checkBox = u.Rect(2745, 2880, 2415, 435);
+  const QSize grown = Reflow({
+      Centred(Label3_, u.Rect(1065, 405, 3765, 240), formWidth, margin),
+      Centred(Label2_, u.Rect(1410, 645, 2955, 240), formWidth, margin),
+      Centred(Label1_, u.Rect(615, 1770, 4740, 240), formWidth, margin),
+      {rule, u.Rect(90, 2625, 5565, 45), {}},
+      {Check1_, checkBox, {checkBox.width(), check->HeightFor(checkBox.width())}},
+      {cmdOK_, u.Rect(975, 2940, 1260, 345), Needed(cmdOK_)},
+  });
+  setFixedSize(formWidth + grown.width(), u.Y(kFormHeight) + grown.height());
 
   setTabOrder(cmdOK_, Check1_);
   cmdOK_->setFocus();
@@ -218,17 +231,6 @@ void FrmAbout::Form_MouseMove(double x, double y) {
   }
   mouse_.LastMouseX = CInt(x);
   mouse_.LastMouseY = CInt(y);
-}
-
-void FrmAbout::paintEvent(QPaintEvent* event) {
-  QDialog::paintEvent(event);
-  // The double rule above the bottom row: a grey line with a lighter one
-  // under it, like an etched groove.
-  QPainter p(this);
-  p.setPen(QColor(128, 128, 128));
-  p.drawLine(Px(90), Px(2625), Px(5654), Px(2625));
-  p.setPen(QColor(192, 192, 192));
-  p.drawLine(Px(105), Px(2655), Px(5654), Px(2655));
 }
 
 }  // namespace kalo

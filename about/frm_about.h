@@ -50,7 +50,6 @@ class FrmAbout : public QDialog {
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
-  void paintEvent(QPaintEvent* event) override;
 
  private:
   // The program runs as the saver when its command line holds "/s" (case

@@ -1,25 +1,11 @@
 #include "display/canvas_file.h"
 
-#include <QIODevice>
-
 #include "platform/file_error.h"
 
 namespace kalo {
 
-namespace {
-
-// The companion refuses files without these exact lines.
-constexpr const char* kCommentLines[] = {
-    "%%% PLEASE DO NOT EDIT OR CHANGE THIS KaloDraw DATA FILE!",
-    "%%% This file is in a VERY PARTICULAR FORMAT.  'KaloDraw'",
-    "%%% WILL CRASH if it attempts to load an altered data file!",
-    "%%% This file was generated from KaloDraw DESIGN PROCESSOR.",
-};
-
-}  // namespace
-
 std::vector<std::string> CanvasLines(std::string_view design_record) {
-  std::vector<std::string> lines(std::begin(kCommentLines), std::end(kCommentLines));
+  std::vector<std::string> lines(std::begin(kCanvasCommentLines), std::end(kCanvasCommentLines));
   lines.push_back(std::string(CanvasStamp) + "c");
   while (!design_record.empty()) {
     size_t slash = design_record.find('/');
@@ -39,15 +25,15 @@ std::string CanvasFileText(std::string_view design_record) {
   return text;
 }
 
-std::string WriteFileAtomically(const std::string& path, std::string_view contents) {
-  return WriteWholeFile(path, [contents](QIODevice& file) {
-    return file.write(contents.data(), static_cast<qint64>(contents.size())) ==
-           static_cast<qint64>(contents.size());
-  });
+std::string WriteFileAtomically(const std::string& path, std::string_view contents,
+                                LinkAtName links) {
+  const int error = WriteWholeFile(path, contents, links);
+  return error ? FileErrorMessage(error) : "";
 }
 
-std::string WriteCanvasFile(const std::string& path, std::string_view design_record) {
-  return WriteFileAtomically(path, CanvasFileText(design_record));
+std::string WriteCanvasFile(const std::string& path, std::string_view design_record,
+                            LinkAtName links) {
+  return WriteFileAtomically(path, CanvasFileText(design_record), links);
 }
 
 }  // namespace kalo

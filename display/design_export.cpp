@@ -136,13 +136,15 @@ void DesignExport::SaveDataForDrawPgm() {
 
   // The design is complete on disk before the answer that announces it
   // appears; when it cannot be written, no "YES" announces a design that is
-  // not there.
+  // not there. Others may write in the companion's folder, so a link planted
+  // under either name is replaced, never written through.
   std::string error;
   if (load)
-    error = WriteCanvasFile(JoinPath(current_folder_, kHandOffCanvas), design_.DesignRecord);
+    error = WriteCanvasFile(JoinPath(current_folder_, kHandOffCanvas), design_.DesignRecord,
+                            LinkAtName::kReplace);
   if (error.empty())
     error = WriteFileAtomically(JoinPath(current_folder_, kHandOffAnswer),
-                                load ? "Load = YES\r\n" : "Load = NO\r\n");
+                                load ? "Load = YES\r\n" : "Load = NO\r\n", LinkAtName::kReplace);
   if (!error.empty()) {
     hooks_.RestoreCursor();
     ui_.ShowError(error);

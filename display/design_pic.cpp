@@ -13,6 +13,8 @@
 #include <cmath>
 #include <utility>
 
+#include "engine/design_state.h"
+#include "platform/form_layout.h"
 #include "platform/numbers.h"
 #include "platform/qt_pacer.h"
 #include "platform/surface_image.h"
@@ -45,6 +47,9 @@ CaptionButton::CaptionButton(QWidget* parent) : QPushButton(parent) {
   setAttribute(Qt::WA_TransparentForMouseEvents);
   setFocusPolicy(Qt::NoFocus);
   setAutoDefault(false);
+  // The caption keeps clear of the bevel.
+  setContentsMargins(4, 2, 4, 2);
+  setProperty("wordWrap", true);
 }
 
 void CaptionButton::paintEvent(QPaintEvent*) {
@@ -54,7 +59,7 @@ void CaptionButton::paintEvent(QPaintEvent*) {
   option.text.clear();
   painter.drawControl(QStyle::CE_PushButtonBevel, option);
   painter.setPen(palette().color(QPalette::ButtonText));
-  painter.drawText(rect().adjusted(4, 2, -4, -2), Qt::AlignCenter | Qt::TextWordWrap, text());
+  painter.drawText(contentsRect(), Qt::AlignCenter | Qt::TextWordWrap, text());
 }
 
 DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* parent)
@@ -76,21 +81,36 @@ DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* pa
   resize(469, 302);
   surface_.Clear(back_colour_);
 
+  // Each button is as large as the form draws it, or as its captions need in
+  // the desktop's font.
   command1_->setText("Save of current design is pending.  Hit the  <SPACEBAR> to cancel...");
-  command1_->setGeometry(TwipsRect(-855, 2010, 7605, 420));
+  command1_->setGeometry(
+      FitWrappedCaptions(command1_, TwipsRect(-855, 2010, 7605, 420),
+                         {command1_->text(), kSavePendingBanner, kCompanionHint}));
   command1_->hide();
+  // A click on the banner is taken and does nothing; moves over it are
+  // measured as over the window.
+  command1_->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+  command1_->setMouseTracking(true);
+  command1_->installEventFilter(this);
   command2_->setText(
       "Hit the  <SPACEBAR>  while a design is being drawn to save it as a Wallpaper/Bitmap "
       "(.bmp) file.");
-  command2_->setGeometry(TwipsRect(1065, 510, 3855, 735));
+  command2_->setGeometry(
+      FitWrappedCaptions(command2_, TwipsRect(1065, 510, 3855, 735), {command2_->text()}));
   command2_->installEventFilter(this);
   command5_->setText("KaloSpiral");
-  command5_->setGeometry(TwipsRect(2280, 2880, 1215, 375));
+  QStringList names;
+  for (const char* name : kDesignTypeNames) names << QString::fromLatin1(name);
+  command5_->setGeometry(FitWrappedCaptions(command5_, TwipsRect(2280, 2880, 1215, 375), names));
   command5_->hide();
   label3_->setAttribute(Qt::WA_TransparentForMouseEvents);
   label3_->setText(kFooterText);
   label3_->setAutoFillBackground(true);
   label3_->setAlignment(Qt::AlignCenter);
+  // The footer hangs one pixel below the screen's edge; that pixel is margin,
+  // so no descender is cut.
+  label3_->setContentsMargins(0, 0, 0, 1);
   label3_->adjustSize();
   label3_->move((width() - label3_->width()) / 2, height() - label3_->height() + 1);
 }
@@ -201,6 +221,24 @@ bool DesignPic::eventFilter(QObject* watched, QEvent* event) {
   if (watched == command2_ && event->type() == QEvent::KeyPress) {
     if (!unloaded_) Command2_KeyDown(static_cast<QKeyEvent*>(event)->key());
     return true;
+  }
+  if (watched == command1_) {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+        return true;  // Command1_Click: nothing
+      case QEvent::MouseMove:
+        if (!unloaded_) {
+          const QPointF at =
+              command1_->mapTo(this, static_cast<QMouseEvent*>(event)->position()) * scale_;
+          Form_MouseMove(static_cast<Single>(at.x()), static_cast<Single>(at.y()));
+        }
+        return true;
+      default:
+        break;
+    }
   }
   return QWidget::eventFilter(watched, event);
 }

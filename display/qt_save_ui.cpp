@@ -2,12 +2,45 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+
+#include "platform/window_title.h"
 
 namespace kalo {
 
+namespace {
+
+// A save dialog that takes only names in a folder that exists: the write
+// could only fail, and the missing folder would be offered again next time.
+// It stays open with a message, as a file dialog does for a file that is not
+// there when opening.
+class SaveFileDialog : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+  void accept() override {
+    const QStringList chosen = selectedFiles();
+    if (!chosen.isEmpty()) {
+      const QFileInfo file(chosen.first());
+      const QString folder = file.absolutePath();
+      // A folder chosen as a whole is opened by the dialog itself.
+      if (!file.isDir() && !QFileInfo(folder).isDir()) {
+        QMessageBox::warning(this, ShownTitle(windowTitle()),
+                             QStringLiteral("%1\nThis folder does not exist.\n"
+                                            "Check the folder's name and try again.")
+                                 .arg(QDir::toNativeSeparators(folder)));
+        return;
+      }
+    }
+    QFileDialog::accept();
+  }
+};
+
+}  // namespace
+
 bool QtSaveUi::AskYesNo(const std::string& prompt, const std::string& title) {
-  QMessageBox box(QMessageBox::Question, QString::fromStdString(title),
+  QMessageBox box(QMessageBox::Question, ShownTitle(QString::fromStdString(title)),
                   QString::fromStdString(prompt), QMessageBox::Yes | QMessageBox::No, parent_);
   // Enter answers Yes, as the user expects when asked to keep a design.
   box.setDefaultButton(QMessageBox::Yes);
@@ -15,8 +48,8 @@ bool QtSaveUi::AskYesNo(const std::string& prompt, const std::string& title) {
 }
 
 void QtSaveUi::ShowError(const std::string& text) {
-  QMessageBox box(QMessageBox::Warning, QString(), QString::fromStdString(text), QMessageBox::Ok,
-                  parent_);
+  QMessageBox box(QMessageBox::Warning, ShownTitle(QString()), QString::fromStdString(text),
+                  QMessageBox::Ok, parent_);
   box.exec();
 }
 
@@ -35,7 +68,7 @@ QStringList NameFiltersFromList(const std::string& filter) {
 }
 
 std::optional<std::string> QtSaveUi::AskSaveFileName(const SaveFileRequest& request) {
-  QFileDialog dialog(parent_);
+  SaveFileDialog dialog(parent_);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDirectory(QString::fromStdString(request.folder));

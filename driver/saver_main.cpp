@@ -2,20 +2,25 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QPointer>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "about/frm_about.h"
 #include "display/design_export.h"
 #include "display/design_pic.h"
 #include "display/qt_save_ui.h"
-#include "driver/design_loop.h"
+#include "driver/command_line.h"
+#include "driver/open_canvas.h"
+#include "driver/render_canvas.h"
+#include "driver/saver_process.h"
 #include "driver/startup_rules.h"
 #include "platform/bitmap_file.h"
-#include "platform/cursor_count.h"
+#include "platform/display_check.h"
+#include "platform/end_signals.h"
 #include "platform/instance_lock.h"
 #include "platform/qt_pacer.h"
-#include "platform/random.h"
 #include "settings/settings_store.h"
 #include "settings/setup_dialog.h"
 
@@ -23,24 +28,10 @@ namespace kalo {
 
 namespace {
 
-// Everything one saver process holds, alive for the whole of Main.
-struct Saver {
-  RunMode mode = RunMode::kNone;
-  RunState run;
-  DesignState design;
-  SystemRandom rnd;  // seeded from the time of day
-  CursorCount cursor;
-  std::unique_ptr<DesignPic> pic;
-  // The about dialog while it is shown; a child of the saver window.
-  QPointer<FrmAbout> about;
-  AboutMouseMemory about_mouse;
-  bool ended = false;
-};
-
-Saver* g_saver = nullptr;
+SaverProcess* g_saver = nullptr;
 
 struct SaverScope {
-  explicit SaverScope(Saver& s) { g_saver = &s; }
+  explicit SaverScope(SaverProcess& s) { g_saver = &s; }
   ~SaverScope() { g_saver = nullptr; }
 };
 
@@ -49,21 +40,22 @@ struct SaverScope {
 // with SaverEnded once an input handler inside a dialog has ended the saver.
 class SaverHost final : public SaverServices {
  public:
-  explicit SaverHost(Saver& saver)
+  SaverHost(SaverProcess& saver, DesignPic& pic)
       : saver_(saver),
-        ui_(saver.pic.get()),
-        export_(saver.run, saver.design, ui_, Hooks(*saver.pic),
+        pic_(pic),
+        ui_(&pic),
+        export_(saver.run, saver.design, ui_, Hooks(pic),
                 QCoreApplication::applicationDirPath().toStdString(),
                 QDir::currentPath().toStdString()) {}
 
   void SaveData(Integer dformat) override {
     // The user is asked about the picture: it must be on the screen in full.
-    saver_.pic->RefreshNow();
+    pic_.RefreshNow();
     export_.SaveData(dformat);
     LeaveIfEnded();
   }
   void SaveDataForDrawPgm() override {
-    saver_.pic->RefreshNow();
+    pic_.RefreshNow();
     export_.SaveDataForDrawPgm();
     // The hand-off ends the saver; not one more stroke after it.
     LeaveIfEnded();
@@ -106,7 +98,7 @@ class SaverHost final : public SaverServices {
   FrmAbout* OpenAbout() {
     CloseAbout();
     saver_.about = new FrmAbout(
-        saver_.run, saver_.about_mouse, [] { EndSaver(); }, saver_.pic.get());
+        saver_.run, saver_.about_mouse, [] { EndSaver(); }, &pic_);
     return saver_.about;
   }
 
@@ -114,8 +106,8 @@ class SaverHost final : public SaverServices {
     delete saver_.about.data();
     // Keys belong to the saver window again.
     if (!saver_.ended) {
-      saver_.pic->activateWindow();
-      saver_.pic->setFocus();
+      pic_.activateWindow();
+      pic_.setFocus();
     }
   }
 
@@ -123,15 +115,19 @@ class SaverHost final : public SaverServices {
     if (saver_.ended) throw SaverEnded{};
   }
 
-  Saver& saver_;
+  SaverProcess& saver_;
+  DesignPic& pic_;
   QtSaveUi ui_;
   DesignExport export_;
 };
 
-int RunSaver(Saver& saver, const SaverRunHooks& hooks) {
+int RunSaver(SaverProcess& saver, const SaverRunHooks& hooks) {
   RunState& run = saver.run;
-  saver.pic = std::make_unique<DesignPic>(run, [] { EndSaver(); });
-  DesignPic& pic = *saver.pic;
+  DesignPic pic(run, [] { EndSaver(); });
+  saver.unload = [&saver, &pic] {
+    if (saver.about) saver.about->reject();
+    pic.Unload();
+  };
   pic.CoverScreen();
   PrepareSaver(run, saver.design, pic, saver.rnd);
 
@@ -147,14 +143,16 @@ int RunSaver(Saver& saver, const SaverRunHooks& hooks) {
   QtPacer qt_pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
   Pacer* pacer = hooks.pacer ? hooks.pacer(pic, qt_pacer) : nullptr;
   if (!pacer) pacer = &qt_pacer;
-  SaverHost host(saver);
-  LoopContext ctx{EngineContext{saver.design, pic, *pacer, saver.rnd}, run, host};
-  try {
-    if (hooks.started) hooks.started(pic, qt_pacer);
-    RunDesignLoop(ctx);
-  } catch (const SaverEnded&) {
-  }
-  if (hooks.finished) hooks.finished(pic, qt_pacer);
+  SaverHost host(saver, pic);
+  RunDesigns(
+      saver, pic, *pacer, host,
+      [&] {
+        if (hooks.started) hooks.started(pic, qt_pacer);
+      },
+      [&] {
+        if (hooks.finished) hooks.finished(pic, qt_pacer);
+      });
+  saver.unload = nullptr;
   return 0;
 }
 
@@ -163,46 +161,109 @@ int RunSaver(Saver& saver, const SaverRunHooks& hooks) {
 int Main(int argc, char** argv) { return Main(argc, argv, SaverRunHooks{}); }
 
 int Main(int argc, char** argv, const SaverRunHooks& hooks) {
-  // The command line as one string, taken before Qt looks at the arguments.
-  const std::string command_line = JoinArguments(argc, argv);
-  int qt_argc = argc;
-  QApplication app(qt_argc, argv);
+  // The run mode is settled before anything opens the display, so that
+  // command lines that end at once never need one.
+  const Invocation inv = ParseCommandLine(argc, argv);
+  switch (inv.mode) {
+    case RunMode::kError:
+      std::fprintf(stderr, "kalosaver: %s\n", inv.error.c_str());
+      return 2;
+    case RunMode::kHelp:
+      std::fputs(UsageText().c_str(), stdout);
+      return 0;
+    case RunMode::kVersion:
+      std::fputs(VersionText().c_str(), stdout);
+      return 0;
+    case RunMode::kNone:
+      return 0;
+    case RunMode::kRender:
+      // Images are drawn without a window: no display is needed.
+      return RenderCanvas(inv);
+    default:
+      break;
+  }
+  // A canvas file to open is read first: what is wrong with it is said even
+  // where no display is.
+  std::optional<CanvasRead> canvas;
+  if (inv.mode == RunMode::kOpen) canvas = ReadCanvasToOpen(inv);
+  if (!DisplayAvailable()) {
+    if (canvas && !canvas->ok()) return 1;
+    std::fputs("kalosaver: no display could be opened (is DISPLAY or WAYLAND_DISPLAY set?)\n",
+               stderr);
+    return 1;
+  }
+
+  // Without a runtime folder Qt warns on the terminal; the saver's own
+  // private folder serves it instead, so a saver started from a bare
+  // environment (cron, a host that passes only DISPLAY) prints nothing.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (!runtime || !*runtime) {
+    const std::string folder = PrivateLockFolder(LockPlaces::FromEnvironment());
+    if (!folder.empty()) setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+  }
+
+  // Qt gets none of our arguments: its own options ("-display", "-platform")
+  // would otherwise be acted on, or end the program, before ours are read.
+  int qt_argc = 1;
+  char* qt_argv[] = {argv[0], nullptr};
+  QApplication app(qt_argc, qt_argv);
   QApplication::setApplicationName("kalosaver");
 
-  Saver saver;
+  SaverProcess saver;
   SaverScope scope(saver);
+  saver.mode = inv.mode;
   saver.run.StartingUp = True;
-  InstanceLock lock;
-  if (!lock.TryLock()) return 0;
+  std::optional<InstanceLock> lock;
+  if (inv.mode == RunMode::kSaver || inv.mode == RunMode::kConfigure) {
+    lock.emplace();
+    if (!lock->TryLock()) return 0;
+  }
 
   saver.design.SwitchesGiven = False;
-  saver.run.CommandLine = command_line;
+  saver.run.CommandLine = inv.command_line;
   saver.run.Settings = ReadSettings(ProfilePath());
-  saver.mode = DecideRunMode(command_line);
+  EndSignals end_signals([] { EndSaver(); });
 
   switch (saver.mode) {
     case RunMode::kSaver:
+      ApplySettingOptions(inv, saver.run.Settings);
       return RunSaver(saver, hooks);
+    case RunMode::kOpen:
+      ApplySettingOptions(inv, saver.run.Settings);
+      return OpenCanvas(saver, inv, *canvas);
     case RunMode::kConfigure: {
       // The program lives as long as the settings dialog: OK and Cancel both
       // end it.
       Setup setup(saver.run, ProfilePath());
+      saver.unload = [&setup] { setup.hide(); };
       QObject::connect(&setup, &QDialog::finished, [] { EndSaver(); });
       setup.show();
       app.exec();
+      saver.unload = nullptr;
       return 0;
     }
-    case RunMode::kNone:
+    default:
       return 0;
   }
-  return 0;
+}
+
+SaverProcess* CurrentSaver() { return g_saver; }
+
+void RunDesigns(SaverProcess& saver, DesignWindow& win, Pacer& pacer, SaverServices& services,
+                const std::function<void()>& started, const std::function<void()>& finished) {
+  LoopContext ctx{EngineContext{saver.design, win, pacer, saver.rnd}, saver.run, services};
+  try {
+    if (started) started();
+    RunDesignLoop(ctx);
+  } catch (const SaverEnded&) {
+  }
+  if (finished) finished();
 }
 
 void EndSaver() {
-  Saver* saver = g_saver;
+  SaverProcess* saver = g_saver;
   if (!saver || saver->ended) return;
-  if (saver->about) saver->about->reject();
-  if (saver->pic) saver->pic->Unload();
+  if (saver->unload) saver->unload();
   RestoreCursor();
   saver->ended = true;
   if (saver->mode == RunMode::kConfigure) QCoreApplication::quit();

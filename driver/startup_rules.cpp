@@ -97,21 +97,6 @@ void ApplyLinesOrDots(RunState& run, DesignState& s) {
 
 }  // namespace
 
-RunMode DecideRunMode(std::string_view command_line) {
-  if (Has(command_line, "/s")) return RunMode::kSaver;
-  if (Has(command_line, "/c")) return RunMode::kConfigure;
-  return RunMode::kNone;
-}
-
-std::string JoinArguments(int argc, const char* const* argv) {
-  std::string line;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) line += ' ';
-    if (argv[i]) line += argv[i];
-  }
-  return line;
-}
-
 Long ColourSwitchValue(std::string_view command_line) {
   const size_t at = command_line.find("/c");
   if (at == std::string_view::npos) return 0;
@@ -138,6 +123,9 @@ void FinishStartup(RunState& run, DesignState& s, DesignWindow& win) {
   s.DesignRecord.clear();
   if (run.CompanionMode()) {
     win.Cls();
+    // The companion has its own hint at the top; the bitmap hint would
+    // promise a save this mode never offers, right where the banner goes.
+    win.SetVisible(Control::Command2, false);
     win.SetCaption(Control::Command1, kCompanionHint);
     win.SetVisible(Control::Command1, true);
     win.Refresh();

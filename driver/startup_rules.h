@@ -14,20 +14,6 @@
 
 namespace kalo {
 
-enum class RunMode {
-  kNone,       // preview requests, no arguments, anything unknown: end at once
-  kConfigure,  // the settings dialog
-  kSaver,      // full screen designs
-};
-
-// "/s" anywhere runs the saver; otherwise "/c" configures; otherwise nothing.
-// The search is case-sensitive, as screen-saver hosts write the switches.
-RunMode DecideRunMode(std::string_view command_line);
-
-// The program's arguments joined by single blanks: the command line as one
-// string, whatever bytes the arguments hold.
-std::string JoinArguments(int argc, const char* const* argv);
-
 // The colour number written right after the first "/c", rounded and taken
 // into the range of colours, so that a huge or negative number still gives a
 // colour rather than an overflow. No number gives black.

@@ -1,10 +1,13 @@
 #include "platform/bitmap_file.h"
 
-#include <QIODevice>
+#include <QBuffer>
+#include <QByteArray>
 #include <QImage>
 #include <cerrno>
+#include <string_view>
 
 #include "platform/file_error.h"
+#include "platform/whole_file.h"
 
 namespace kalo {
 
@@ -16,7 +19,15 @@ std::string SaveBitmapFile(const uint32_t* pixels, int width, int height, const 
                     static_cast<qsizetype>(width) * 4, QImage::Format_RGB32);
   const QImage rgb = view.convertToFormat(QImage::Format_RGB888);
 
-  return WriteWholeFile(path, [&rgb](QIODevice& file) { return rgb.save(&file, "BMP"); });
+  // Encoded in memory first, so that the file writer alone decides whether
+  // every byte reached the disk.
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (rgb.isNull() || !rgb.save(&buffer, "BMP")) return FileErrorMessage(ENOMEM);
+  const int error =
+      WriteWholeFile(path, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  return error ? FileErrorMessage(error) : "";
 }
 
 }  // namespace kalo

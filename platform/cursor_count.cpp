@@ -2,8 +2,25 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QPixmap>
 
 namespace kalo {
+
+namespace {
+
+// The shape that hides the pointer. Wayland compositors never hear of the
+// blank shape itself (no cursor surface is sent for it), so there a wholly
+// transparent picture stands in; X servers honour the blank shape.
+QCursor HiddenPointer() {
+  if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+    QPixmap clear(16, 16);
+    clear.fill(Qt::transparent);
+    return QCursor(clear);
+  }
+  return QCursor(Qt::BlankCursor);
+}
+
+}  // namespace
 
 CursorCount::CursorCount(int start) : count_(start) { Apply(); }
 
@@ -22,7 +39,7 @@ void CursorCount::Apply() {
   const bool hide = count_ < 0;
   if (hide == blanked_) return;
   if (hide)
-    QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
+    QGuiApplication::setOverrideCursor(HiddenPointer());
   else
     QGuiApplication::restoreOverrideCursor();
   blanked_ = hide;

@@ -4,13 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QFile>
-#include <QSaveFile>
-#include <QString>
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/whole_file.h"
 
 namespace kalo {
 namespace {
@@ -321,15 +320,8 @@ bool WriteProfileStrings(const std::string& path, std::string_view section,
     if (ec) return fail("the folder " + folder.string() + " cannot be made (" + ec.message() + ")");
   }
 
-  QSaveFile file(QFile::decodeName(path.c_str()));
-  if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString().toStdString());
-  // Until commit() the old file is untouched; an abandoned QSaveFile throws
-  // its temporary copy away.
-  if (file.write(text.data(), static_cast<qint64>(text.size())) !=
-      static_cast<qint64>(text.size())) {
-    return fail(file.errorString().toStdString());
-  }
-  if (!file.commit()) return fail(file.errorString().toStdString());
+  // A linked profile stays linked: the file it points to is the one replaced.
+  if (const int err = WriteWholeFile(path, text, LinkAtName::kFollow)) return fail(ErrnoText(err));
   return true;
 }
 

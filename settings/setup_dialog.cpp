@@ -16,8 +16,9 @@
 #include <charconv>
 #include <utility>
 
+#include "platform/form_layout.h"
 #include "platform/numbers.h"
-#include "platform/twips.h"
+#include "platform/window_title.h"
 
 namespace kalo {
 
@@ -49,78 +50,41 @@ std::string StoredNumberText(double v) {
   return v >= 0 ? " " + s : s;
 }
 
-QCheckBox* MakeCheck(const char* name, const QString& caption, QWidget* parent, QRect at) {
-  auto* c = new QCheckBox(caption, parent);
+// A control's caption is its own; the form places and sizes it later.
+template <typename Control>
+Control* Named(Control* c, const char* name) {
   c->setObjectName(QLatin1String(name));
-  at.setWidth(std::max(at.width(), c->sizeHint().width()));
-  c->setGeometry(at);
   return c;
 }
 
-QGroupBox* MakeFrame(const char* name, const QString& title, QWidget* parent, QRect at) {
-  auto* frame = new QGroupBox(title, parent);
-  frame->setObjectName(QLatin1String(name));
-  frame->setGeometry(at);
-  return frame;
-}
-
-QRadioButton* MakeOption(const char* name, const QString& caption, QWidget* frame, QRect at) {
-  auto* o = new QRadioButton(caption, frame);
-  o->setObjectName(QLatin1String(name));
-  // Never narrower than its caption, which the platform's font may widen.
-  at.setWidth(std::max(at.width(), o->sizeHint().width()));
-  o->setGeometry(at);
-  return o;
-}
-
-// The labels under a slider share its width; each aligns its text to its own
-// end of the slider, the value label to the middle.
-QLabel* MakeLabel(const QString& caption, QWidget* frame, Qt::Alignment align) {
-  auto* l = new QLabel(caption, frame);
-  l->setGeometry(TwipsRect(195, 465, 1305, 195));
-  l->setAlignment(align | Qt::AlignVCenter);
-  return l;
-}
-
-// A slider frame: the scroll bar at its fixed place and the row of labels
-// under it (left label, centred value label, right label).
-struct SliderFrame {
-  QGroupBox* frame;
-  QScrollBar* bar;
-  QLabel* left;
-  QLabel* value;
-  QLabel* right;
-};
-
-SliderFrame MakeSliderFrame(QWidget* form, const char* frameName, const QString& title, QRect at,
-                            const char* barName, int min, int max, int large, int initial,
-                            const QString& leftText, const QString& rightText) {
-  SliderFrame f;
-  f.frame = MakeFrame(frameName, title, form, at);
-  f.bar = new QScrollBar(Qt::Horizontal, f.frame);
-  f.bar->setObjectName(QLatin1String(barName));
-  f.bar->setGeometry(TwipsRect(195, 225, 1305, 225));
-  f.bar->setRange(min, max);
-  f.bar->setSingleStep(1);
-  f.bar->setPageStep(large);
-  f.bar->setValue(initial);
-  // The value label follows a click or a release of the thumb, not a drag.
-  f.bar->setTracking(false);
-  f.bar->setFocusPolicy(Qt::StrongFocus);
-  f.left = MakeLabel(leftText, f.frame, Qt::AlignLeft);
-  f.value = MakeLabel(QString(), f.frame, Qt::AlignHCenter);
-  f.right = MakeLabel(rightText, f.frame, Qt::AlignRight);
-  return f;
-}
-
 // One piece of the line that ties the Brightness frame to "Solid Only".
-// Positions in pixels.
-void MakeConnector(QWidget* parent, int x1, int x2, int y) {
+QFrame* MakeConnector(QWidget* parent) {
   auto* line = new QFrame(parent);
   line->setFrameShape(QFrame::HLine);
   line->setFrameShadow(QFrame::Plain);
   line->setLineWidth(2);
-  line->setGeometry(x1, y - 1, std::max(x2 - x1, 0), 3);
+  return line;
+}
+
+// How wide a frame must be to show `title` whole.
+int TitleRoom(QGroupBox* frame, const QString& title) {
+  const QString shown = frame->title();
+  frame->setTitle(title);
+  const int width = frame->minimumSizeHint().width();
+  frame->setTitle(shown);
+  return width;
+}
+
+// How wide a label must be to show the widest of `captions`.
+int WidestCaption(QLabel* label, const QStringList& captions) {
+  const QString shown = label->text();
+  int width = 0;
+  for (const QString& caption : captions) {
+    label->setText(caption);
+    width = std::max(width, label->sizeHint().width());
+  }
+  label->setText(shown);
+  return width;
 }
 
 }  // namespace
@@ -131,115 +95,128 @@ Setup::Setup(RunState& run, std::string profilePath, QWidget* parent)
       profilePath_(std::move(profilePath)) {
   setObjectName(QStringLiteral("Setup"));
   setWindowTitle(QStringLiteral("KaloSaver Settings"));
-  setFixedSize(Px(kFormWidth), Px(kFormHeight));
-  // The form is laid out for an eight-point dialog font; larger desktop
-  // fonts would spill out of the fixed positions.
-  QFont dialogFont = font();
-  dialogFont.setPointSizeF(8);
-  setFont(dialogFont);
   BuildControls();
   Form_Load();
 }
 
+Setup::~Setup() = default;
+
+QGroupBox* Setup::AddFrame(const char* name, const QString& title, QRect twips) {
+  auto* frame = Named(new QGroupBox(title, this), name);
+  drawn_.push_back({frame, twips});
+  return frame;
+}
+
+template <typename Control>
+Control* Setup::Add(Control* control, const char* name, QRect twips) {
+  drawn_.push_back({Named(control, name), twips});
+  return control;
+}
+
+Setup::SliderRow Setup::AddSlider(QGroupBox* frame, const char* barName, int min, int max,
+                                  int large, int initial, const QString& leftText,
+                                  const QString& rightText, bool showsValue) {
+  SliderRow row;
+  row.bar = Named(new QScrollBar(Qt::Horizontal, frame), barName);
+  row.bar->setRange(min, max);
+  row.bar->setSingleStep(1);
+  row.bar->setPageStep(large);
+  row.bar->setValue(initial);
+  // The value label follows a click or a release of the thumb, not a drag.
+  row.bar->setTracking(false);
+  row.bar->setFocusPolicy(Qt::StrongFocus);
+  row.left = new QLabel(leftText, frame);
+  row.left->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  row.right = new QLabel(rightText, frame);
+  row.right->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  if (showsValue) {
+    row.value = new QLabel(frame);
+    row.value->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+    row.widestValue = WidestCaption(row.value, {Bracketed(min), Bracketed(max)});
+  }
+  sliders_.push_back(row);
+  return row;
+}
+
 void Setup::BuildControls() {
-  // Design types.
-  auto* frame1 =
-      MakeFrame("Frame1", QStringLiteral("Design Types"), this, TwipsRect(165, 150, 1440, 2385));
+  // Design types; the check boxes are drawn on the form, inside the frame.
+  QGroupBox* frame1 = AddFrame("Frame1", QStringLiteral("Design Types"), {165, 150, 1440, 2385});
   static const char* const kCheckNames[kDesignTypeCount] = {"Check1", "Check2", "Check3",
                                                             "Check4", "Check5", "Check6"};
   static const int kCheckTops[kDesignTypeCount] = {480, 795, 1110, 1395, 1725, 2055};
   for (int i = 0; i < kDesignTypeCount; ++i) {
-    // Placed on the form, inside the frame.
-    Check_[i] = MakeCheck(kCheckNames[i], QLatin1String(kSettingNames[i]), frame1,
-                          TwipsRect(315 - 165, kCheckTops[i] - 150, 1200, 255));
+    Check_[i] = Add(new QCheckBox(QLatin1String(kSettingNames[i]), frame1), kCheckNames[i],
+                    {315 - 165, kCheckTops[i] - 150, 1200, 255});
   }
 
-  // Roundness.
-  auto* frame9 =
-      MakeFrame("Frame9", QStringLiteral("Roundness"), this, TwipsRect(165, 2715, 1440, 1035));
+  QGroupBox* frame9 = AddFrame("Frame9", QStringLiteral("Roundness"), {165, 2715, 1440, 1035});
   Option_[11] =
-      MakeOption("Option11", QStringLiteral("Circular"), frame9, TwipsRect(135, 240, 1215, 255));
-  Option_[10] =
-      MakeOption("Option10", QStringLiteral("Fit Screen"), frame9, TwipsRect(135, 480, 1215, 255));
+      Add(new QRadioButton(QStringLiteral("Circular"), frame9), "Option11", {135, 240, 1215, 255});
+  Option_[10] = Add(new QRadioButton(QStringLiteral("Fit Screen"), frame9), "Option10",
+                    {135, 480, 1215, 255});
   Option_[9] =
-      MakeOption("Option9", QStringLiteral("Random"), frame9, TwipsRect(135, 720, 1215, 255));
+      Add(new QRadioButton(QStringLiteral("Random"), frame9), "Option9", {135, 720, 1215, 255});
 
-  // Draw style.
-  auto* frame6 =
-      MakeFrame("Frame6", QStringLiteral("Draw Style"), this, TwipsRect(1980, 150, 1575, 1065));
-  Option_[1] = MakeOption("Option1", QStringLiteral("Lines && Dots"), frame6,
-                          TwipsRect(120, 225, 1395, 255));
+  QGroupBox* frame6 = AddFrame("Frame6", QStringLiteral("Draw Style"), {1980, 150, 1575, 1065});
+  Option_[1] = Add(new QRadioButton(QStringLiteral("Lines && Dots"), frame6), "Option1",
+                   {120, 225, 1395, 255});
   Option_[2] =
-      MakeOption("Option2", QStringLiteral("Lines Only"), frame6, TwipsRect(120, 465, 1395, 255));
+      Add(new QRadioButton(QStringLiteral("Lines Only"), frame6), "Option2", {120, 465, 1395, 255});
   Option_[3] =
-      MakeOption("Option3", QStringLiteral("Dots Only"), frame6, TwipsRect(120, 705, 1395, 255));
+      Add(new QRadioButton(QStringLiteral("Dots Only"), frame6), "Option3", {120, 705, 1395, 255});
 
   // Draw mode; "Solid Only" ends where the connector to Brightness begins.
-  auto* frame7 =
-      MakeFrame("Frame7", QStringLiteral("Draw Mode"), this, TwipsRect(1980, 1395, 1575, 1095));
-  Option_[4] =
-      MakeOption("Option4", QStringLiteral("Solid && Mix"), frame7, TwipsRect(135, 225, 1380, 255));
-  Option_[5] =
-      MakeOption("Option5", QStringLiteral("Solid Only"), frame7, TwipsRect(135, 480, 1020, 255));
+  Frame7_ = AddFrame("Frame7", QStringLiteral("Draw Mode"), {1980, 1395, 1575, 1095});
+  Option_[4] = Add(new QRadioButton(QStringLiteral("Solid && Mix"), Frame7_), "Option4",
+                   {135, 225, 1380, 255});
+  Option_[5] = Add(new QRadioButton(QStringLiteral("Solid Only"), Frame7_), "Option5",
+                   {135, 480, 1020, 255});
   Option_[6] =
-      MakeOption("Option6", QStringLiteral("Mix Only"), frame7, TwipsRect(135, 735, 1380, 255));
-  // The connector starts where "Solid Only" ends, even when the platform's
-  // font makes the button's caption longer than its designed width.
-  const int solidEnd = Option_[5]->x() + Option_[5]->sizeHint().width() + 2;
-  MakeConnector(frame7, std::max(Px(1155), solidEnd), Px(1545), Px(600));
+      Add(new QRadioButton(QStringLiteral("Mix Only"), Frame7_), "Option6", {135, 735, 1380, 255});
+  connectorInFrame_ = MakeConnector(Frame7_);
 
-  // Background colour.
-  auto* frame8 = MakeFrame("Frame8", QStringLiteral("Background Color"), this,
-                           TwipsRect(1980, 2715, 1575, 750));
+  QGroupBox* frame8 =
+      AddFrame("Frame8", QStringLiteral("Background Color"), {1980, 2715, 1575, 750});
   Option_[7] =
-      MakeOption("Option7", QStringLiteral("Black"), frame8, TwipsRect(135, 210, 1380, 255));
+      Add(new QRadioButton(QStringLiteral("Black"), frame8), "Option7", {135, 210, 1380, 255});
   Option_[8] =
-      MakeOption("Option8", QStringLiteral("Random"), frame8, TwipsRect(135, 450, 1380, 255));
+      Add(new QRadioButton(QStringLiteral("Random"), frame8), "Option8", {135, 450, 1380, 255});
 
   // The four sliders, with the values they hold before the profile is read.
-  const SliderFrame width = MakeSliderFrame(this, "Frame4", QStringLiteral("Max. Pen Width"),
-                                            TwipsRect(3945, 135, 1665, 735), "HScroll3", 3, 128, 5,
-                                            80, QStringLiteral("Thin"), QStringLiteral("Thick"));
+  QGroupBox* frame4 = AddFrame("Frame4", QStringLiteral("Max. Pen Width"), {3945, 135, 1665, 735});
+  const SliderRow width = AddSlider(frame4, "HScroll3", 3, 128, 5, 80, QStringLiteral("Thin"),
+                                    QStringLiteral("Thick"), true);
   HScroll3_ = width.bar;
-  Label12_ = width.value;
-  Label12_->setObjectName(QStringLiteral("Label12"));
+  Label12_ = Named(width.value, "Label12");
 
-  const SliderFrame layers = MakeSliderFrame(this, "Frame5", QStringLiteral("Max. Design Layers"),
-                                             TwipsRect(3945, 1005, 1665, 735), "HScroll4", 1, 24, 5,
-                                             24, QStringLiteral("1"), QStringLiteral("24"));
+  QGroupBox* frame5 =
+      AddFrame("Frame5", QStringLiteral("Max. Design Layers"), {3945, 1005, 1665, 735});
+  const SliderRow layers =
+      AddSlider(frame5, "HScroll4", 1, 24, 5, 24, QStringLiteral("1"), QStringLiteral("24"), true);
   HScroll4_ = layers.bar;
-  Label9_ = layers.value;
-  Label9_->setObjectName(QStringLiteral("Label9"));
+  Label9_ = Named(layers.value, "Label9");
 
-  const SliderFrame bright = MakeSliderFrame(this, "Frame3", QStringLiteral("Brightness"),
-                                             TwipsRect(3945, 1890, 1665, 735), "HScroll2", 100, 255,
-                                             5, 255, QStringLiteral("Low"), QStringLiteral("High"));
-  Frame3_ = bright.frame;
+  // The frame's caption carries this slider's value.
+  Frame3_ = AddFrame("Frame3", QStringLiteral("Brightness"), {3945, 1890, 1665, 735});
+  const SliderRow bright = AddSlider(Frame3_, "HScroll2", 100, 255, 5, 255, QStringLiteral("Low"),
+                                     QStringLiteral("High"), false);
   HScroll2_ = bright.bar;
-  Label4_ = bright.left;
-  Label4_->setObjectName(QStringLiteral("Label4"));
-  Label3_ = bright.right;
-  Label3_->setObjectName(QStringLiteral("Label3"));
-  bright.value->hide();  // the frame caption carries this slider's value
+  Label4_ = Named(bright.left, "Label4");
+  Label3_ = Named(bright.right, "Label3");
 
-  const SliderFrame speed = MakeSliderFrame(this, "Frame2", QStringLiteral("Draw Speed"),
-                                            TwipsRect(3945, 2730, 1665, 735), "HScroll1", 1, 1000,
-                                            10, 25, QStringLiteral("Slow"), QStringLiteral("Fast"));
+  QGroupBox* frame2 = AddFrame("Frame2", QStringLiteral("Draw Speed"), {3945, 2730, 1665, 735});
+  const SliderRow speed = AddSlider(frame2, "HScroll1", 1, 1000, 10, 25, QStringLiteral("Slow"),
+                                    QStringLiteral("Fast"), true);
   HScroll1_ = speed.bar;
-  Label11_ = speed.value;
-  Label11_->setObjectName(QStringLiteral("Label11"));
+  Label11_ = Named(speed.value, "Label11");
 
-  MakeConnector(this, Px(3540), Px(3960), Px(1995));
+  connectorOnForm_ = MakeConnector(this);
 
-  cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
-  cmdOK_->setObjectName(QStringLiteral("cmdOK"));
-  cmdOK_->setGeometry(TwipsRect(1965, 3915, 1020, 330));
-  cmdCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-  cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
-  cmdCancel_->setGeometry(TwipsRect(3270, 3915, 1020, 330));
-  cmdAbout_ = new QPushButton(QStringLiteral("About"), this);
-  cmdAbout_->setObjectName(QStringLiteral("cmdAbout"));
-  cmdAbout_->setGeometry(TwipsRect(4590, 3915, 1020, 330));
+  cmdOK_ = Add(new QPushButton(QStringLiteral("OK"), this), "cmdOK", {1965, 3915, 1020, 330});
+  cmdCancel_ =
+      Add(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel", {3270, 3915, 1020, 330});
+  cmdAbout_ =
+      Add(new QPushButton(QStringLiteral("About"), this), "cmdAbout", {4590, 3915, 1020, 330});
 
   // The form's design-time selection, which equals the defaults; the
   // Brightness group starts enabled.
@@ -274,12 +251,71 @@ void Setup::BuildControls() {
   cmdOK_->setFocus();
 }
 
-void Setup::Form_Load() {
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QRect s = screen->geometry();
-    move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
+void Setup::PlaceSliderRow(const SliderRow& s, const FormUnits& units,
+                           std::vector<Placement>& inside) const {
+  // The bar and the row of labels under it share one width: wide enough for
+  // the end labels and, centred between them, the widest value.
+  QRect bar = units.Rect(195, 225, 1305, 225);
+  QRect row = units.Rect(195, 465, 1305, 195);
+  const int left = Needed(s.left).width();
+  const int right = Needed(s.right).width();
+  const int gap = 2 * s.left->fontMetrics().horizontalAdvance(QLatin1Char(' '));
+  const int needed =
+      s.value ? 2 * std::max(left, right) + s.widestValue + 2 * gap : left + right + gap;
+  row.setWidth(std::max(row.width(), needed));
+  bar.setWidth(row.width());
+  inside.push_back({s.bar, bar, Needed(s.bar)});
+  inside.push_back({s.left, QRect(row.left(), row.top(), left, row.height()), Needed(s.left)});
+  inside.push_back(
+      {s.right, QRect(row.right() + 1 - right, row.top(), right, row.height()), Needed(s.right)});
+  if (s.value) {
+    const QRect value(row.left() + (row.width() - s.widestValue) / 2, row.top(), s.widestValue,
+                      row.height());
+    inside.push_back({s.value, value, QSize(s.widestValue, Needed(s.value).height())});
   }
+}
 
+void Setup::LayOut() {
+  const FormUnits units(font());
+  auto placed = [&](QWidget* w, const QRect& t) {
+    return Placement{w, units.Rect(t.x(), t.y(), t.width(), t.height()), Needed(w)};
+  };
+  std::vector<Placement> onForm;
+  for (const auto& [w, twips] : drawn_) {
+    auto* frame = qobject_cast<QGroupBox*>(w);
+    if (w->parentWidget() != this) continue;
+    if (!frame) {
+      onForm.push_back(placed(w, twips));
+      continue;
+    }
+    std::vector<Placement> inside;
+    for (const auto& [c, t] : drawn_) {
+      if (c->parentWidget() == frame) inside.push_back(placed(c, t));
+    }
+    for (const SliderRow& s : sliders_) {
+      if (s.bar->parentWidget() == frame) PlaceSliderRow(s, units, inside);
+    }
+    Placement p = FrameWithContents(frame, placed(frame, twips).design, inside, units);
+    // The brightness caption changes with the slider.
+    if (frame == Frame3_)
+      p.need.setWidth(
+          std::max(p.need.width(), TitleRoom(frame, QStringLiteral(" Brightness = 255"))));
+    onForm.push_back(p);
+  }
+  const QSize grown = Reflow(onForm);
+  setFixedSize(units.X(kFormWidth) + grown.width(), units.Y(kFormHeight) + grown.height());
+
+  // The connector runs from the end of "Solid Only" to its frame's edge, and
+  // on from there to the Brightness frame, level with the button's middle.
+  const QRect solid = Option_[5]->geometry();
+  const int y = solid.center().y();
+  const int end = Frame7_->contentsRect().right();
+  connectorInFrame_->setGeometry(solid.right() + 1, y - 1, std::max(0, end - solid.right()), 3);
+  const int from = Frame7_->geometry().right() + 1;
+  connectorOnForm_->setGeometry(from, Frame7_->y() + y - 1, std::max(0, Frame3_->x() - from), 3);
+}
+
+void Setup::Form_Load() {
   const SettingsTexts t = ReadSettings(profilePath_);
 
   for (int i = 0; i < kDesignTypeCount; ++i) {
@@ -340,6 +376,14 @@ void Setup::Form_Load() {
   if (roundness == "CI") Option_[11]->setChecked(true);
 
   run_.ShowAboutFlag = ToBoolean(ReadsTrue(t[kShowAbout]));
+
+  // The form takes its size from the captions it now shows, so it is laid
+  // out and centred last; nothing is on the screen before that.
+  LayOut();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect s = screen->geometry();
+    move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
+  }
   update();
 }
 
@@ -400,7 +444,7 @@ void Setup::cmdOK_Click() {
     // settings were kept.
     const QString why =
         result.error.empty() ? QStringLiteral("The settings could not be saved.") : Q(result.error);
-    QMessageBox::warning(this, QString(), why);
+    QMessageBox::warning(this, ShownTitle(QString()), why);
   }
   accept();
 }

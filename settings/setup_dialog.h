@@ -5,14 +5,18 @@
 #pragma once
 
 #include <QDialog>
+#include <QRect>
 #include <array>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "about/frm_about.h"
 #include "common/run_state.h"
 #include "settings/settings_store.h"
 
 class QCheckBox;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -21,6 +25,9 @@ class QScrollBar;
 
 namespace kalo {
 
+class FormUnits;
+struct Placement;
+
 class Setup : public QDialog {
   Q_OBJECT
 
@@ -28,6 +35,7 @@ class Setup : public QDialog {
   // Construction is the form's load: the profile at profilePath is read and
   // every control filled from it; ShowAboutFlag is set from ShowAbout.
   Setup(RunState& run, std::string profilePath, QWidget* parent = nullptr);
+  ~Setup() override;
 
   // The texts OK writes, formed from the controls and ShowAboutFlag.
   SettingsTexts TextsFromControls() const;
@@ -40,7 +48,26 @@ class Setup : public QDialog {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // A slider frame's bar and the labels under it, which are laid out together.
+  struct SliderRow {
+    QScrollBar* bar = nullptr;
+    QLabel* left = nullptr;
+    QLabel* value = nullptr;  // none where the frame's caption carries the value
+    QLabel* right = nullptr;
+    int widestValue = 0;  // the room the value label needs for any value
+  };
+
   void BuildControls();
+  QGroupBox* AddFrame(const char* name, const QString& title, QRect twips);
+  template <typename Control>
+  Control* Add(Control* control, const char* name, QRect twips);
+  SliderRow AddSlider(QGroupBox* frame, const char* barName, int min, int max, int large,
+                      int initial, const QString& leftText, const QString& rightText,
+                      bool showsValue);
+  // Fits the form drawn in twips to its font and its captions.
+  void LayOut();
+  void PlaceSliderRow(const SliderRow& s, const FormUnits& units,
+                      std::vector<Placement>& inside) const;
   void Form_Load();
   void HScroll1_Change();
   void HScroll2_Change();
@@ -67,6 +94,14 @@ class Setup : public QDialog {
   QPushButton* cmdOK_ = nullptr;
   QPushButton* cmdCancel_ = nullptr;
   QPushButton* cmdAbout_ = nullptr;
+  QGroupBox* Frame7_ = nullptr;  // draw mode, where the connector starts
+  QFrame* connectorInFrame_ = nullptr;
+  QFrame* connectorOnForm_ = nullptr;
+
+  // Where the form draws each frame and control, in twips relative to its
+  // frame or to the form; the layout grows them from there.
+  std::vector<std::pair<QWidget*, QRect>> drawn_;
+  std::vector<SliderRow> sliders_;
 };
 
 }  // namespace kalo

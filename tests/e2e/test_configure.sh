@@ -37,4 +37,15 @@ for key in KaloSpiral KaloYarn KaloStar KaloGons KaloAngle KaloBoxes DrawDelay B
   MaxDrawWidth MaxLayers LinesDots SolidMix BgColor Roundness ShowAbout; do
   grep -qi "^$key=" "$profile" || fail "OK did not write $key"
 done
+# A profile that cannot be written is reported in a box whose title shows
+# as empty: a single blank, not the program's name.
+: >"$E2E_TMP/not-a-folder"
+XDG_CONFIG_HOME="$E2E_TMP/not-a-folder" start_saver /c
+wait_for_dialog
+xdotool key space
+box=$(wait_for_named_window "^ $" 5000) || fail "no warning box with a blank title"
+xprop -id "$box" _NET_WM_NAME | grep -qx '_NET_WM_NAME(UTF8_STRING) = " "' ||
+  fail "warning box title: $(xprop -id "$box" _NET_WM_NAME WM_NAME)"
+keys_to_window "$box" Return
+wait_exit "$SAVER_PID" 3000
 echo "PASS"

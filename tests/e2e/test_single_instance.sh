@@ -1,5 +1,6 @@
 # A second start ends at once while the first saver runs, and a saver that
-# was killed does not keep the next one from starting.
+# was killed does not keep the next one from starting. Without a private
+# runtime folder the lock goes to a folder of the user's own.
 source "$(dirname "$0")/lib.sh"
 
 write_settings "DrawDelay=200"
@@ -30,4 +31,19 @@ sleep 0.3
 xdotool key space key space key q
 wait_exit "$SAVER_PID" 1000
 [ "$EXIT_STATUS" -eq 0 ] || fail "saver ended with status $EXIT_STATUS"
+
+# A runtime folder others may write to is no place for the lock.
+chmod 777 "$XDG_RUNTIME_DIR"
+export TMPDIR="$E2E_TMP/tmp"
+mkdir -m 1777 "$TMPDIR"
+start_saver /s
+first=$SAVER_PID
+wait_for_window 10000 >/dev/null || fail "no saver when the runtime folder is open to others"
+own="$TMPDIR/kalosaver-$(id -u)"
+[ -f "$own/kalosaver.lock" ] || fail "no lock in $own"
+[ "$(stat -c %a "$own")" = 700 ] || fail "$own is open to others"
+start_saver /s
+wait_exit "$SAVER_PID" 3000
+[ "$EXIT_STATUS" -eq 0 ] || fail "second instance ended with status $EXIT_STATUS"
+alive "$first" || fail "the first saver ended when the second started"
 echo "PASS"

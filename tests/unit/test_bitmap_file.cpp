@@ -11,6 +11,8 @@
 #include "common/basic_types.h"
 #include "platform/bitmap_file.h"
 #include "platform/file_error.h"
+#include "support/file_text.h"
+#include "support/full_disk.h"
 
 namespace kalo {
 namespace {
@@ -71,7 +73,7 @@ TEST(BitmapFile, SavesTheDrawnSurfaceAsItStands) {
   EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFFu, 0x000080u);  // the background, blue low
 }
 
-TEST(BitmapFile, UnwritableFolderGivesOneMessageAndNoFile) {
+TEST(BitmapFile, UnwritableFolderOrFullDiskGivesOneMessageAndKeepsTheOldFile) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QString blocker = dir.filePath("notafolder");
@@ -83,6 +85,18 @@ TEST(BitmapFile, UnwritableFolderGivesOneMessageAndNoFile) {
   EXPECT_EQ(SaveBitmapFile(pixels, 2, 2, (blocker + "/one.bmp").toStdString()),
             FileErrorMessage(ENOTDIR));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"notafolder"});
+
+  const std::string path = dir.filePath("one.bmp").toStdString();
+  test::WriteFile(path, "the bitmap saved before");
+  std::string error;
+  {
+    const test::FullDisk disk;
+    error = SaveBitmapFile(pixels, 2, 2, path);
+  }
+  EXPECT_EQ(error, FileErrorMessage(EFBIG));
+  EXPECT_EQ(test::ReadFile(path), "the bitmap saved before");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{"notafolder", "one.bmp"}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "display/canvas_file.h"
 #include "display/design_export.h"
 #include "platform/file_error.h"
+#include "support/full_disk.h"
 #include "support/scripted_save_ui.h"
 
 namespace kalo {
@@ -270,6 +271,40 @@ TEST_F(DesignExportTest, HandOffToAnUnwritableFolderReportsOnceAndEndsCleanly) {
     EXPECT_EQ(log_.back(), "end") << answer;
     EXPECT_EQ(std::count(log_.begin(), log_.end(), "end"), 1) << answer;
   }
+}
+
+TEST_F(DesignExportTest, FullDiskKeepsEveryOldFileAndSaysWhy) {
+  const std::vector<std::string> names = {"one.cvd", "kalosave.cvd", "loadaskr.que"};
+  for (const std::string& name : names) WriteText(current_ + "/" + name, "old " + name);
+  DesignExport exporter = Make();
+  ui_.yes_no = {true, true, false};
+  ui_.file_names = {current_ + "/one.cvd"};
+  {
+    const test::FullDisk disk;
+    exporter.SaveData(1);
+    exporter.SaveDataForDrawPgm();  // Yes: the design cannot be handed over
+    exporter.SaveDataForDrawPgm();  // No: not even the answer
+  }
+  EXPECT_EQ(ui_.errors, std::vector<std::string>(3, FileErrorMessage(EFBIG)));
+  for (const std::string& name : names) EXPECT_EQ(ReadAll(current_ + "/" + name), "old " + name);
+  EXPECT_EQ(QDir(QString::fromStdString(current_)).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
+TEST_F(DesignExportTest, HandOffReplacesPlantedLinksInsteadOfWritingThroughThem) {
+  WriteText(root_ + "/victim1", "someone else's file");
+  WriteText(root_ + "/victim2", "another file of theirs");
+  ASSERT_EQ(symlink((root_ + "/victim1").c_str(), (current_ + "/kalosave.cvd").c_str()), 0);
+  ASSERT_EQ(symlink("../victim2", (current_ + "/loadaskr.que").c_str()), 0);
+  DesignExport exporter = Make();
+  ui_.yes_no = {true};
+  exporter.SaveDataForDrawPgm();
+  EXPECT_TRUE(ui_.errors.empty());
+  EXPECT_EQ(ReadAll(root_ + "/victim1"), "someone else's file");
+  EXPECT_EQ(ReadAll(root_ + "/victim2"), "another file of theirs");
+  for (const char* name : {"kalosave.cvd", "loadaskr.que"})
+    EXPECT_FALSE(QFileInfo(QString::fromStdString(current_ + "/" + name)).isSymLink()) << name;
+  EXPECT_EQ(ReadAll(current_ + "/kalosave.cvd"), CanvasFileText(design_.DesignRecord));
+  EXPECT_EQ(ReadAll(current_ + "/loadaskr.que"), "Load = YES\r\n");
 }
 
 }  // namespace

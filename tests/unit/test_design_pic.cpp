@@ -2,12 +2,14 @@
 // that lets input end the saver while designs are drawn or rest.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include "display/design_pic.h"
 #include "driver/startup_rules.h"
@@ -124,6 +126,45 @@ TEST(DesignPicMouse, ClickEndsUnlessASaveIsPending) {
   Window w;
   w.Click(320, 240);  // over the hint in the middle as well
   EXPECT_EQ(w.ends, 1);
+}
+
+TEST(DesignPicMouse, ClickOnTheBannerDoesNothingButMovesOverItCount) {
+  // Control, and whether a click on it ends the saver.
+  const struct {
+    Control control;
+    bool ends;
+  } rows[] = {{Control::Command1, false}, {Control::Command2, true}, {Control::Command5, true}};
+  for (const auto& row : rows) {
+    for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton}) {
+      Window w;
+      w.pic.Move(Control::Command5, 100, 300);
+      w.pic.SetVisible(row.control, true);
+      QPushButton* button = w.pic.button(row.control);
+      QTest::mouseClick(w.pic.windowHandle(), b, {}, button->geometry().center());
+      EXPECT_EQ(w.ends > 0, row.ends) << button->text().toStdString() << " button " << b;
+    }
+  }
+
+  Window w;
+  w.pic.SetVisible(Control::Command1, true);
+  QPushButton* banner = w.pic.button(Control::Command1);
+  // A wheel turn counts as a click, so on the banner it does nothing either.
+  QWheelEvent wheel(QPointF(5, 5), banner->mapToGlobal(QPointF(5, 5)), {}, {0, 120}, Qt::NoButton,
+                    {}, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(banner, &wheel);
+  EXPECT_EQ(w.ends, 0);
+  // Moves over it are measured in the window's pixels, a button held or not.
+  const QPoint at = banner->geometry().center();
+  w.MoveTo(at.x(), at.y());
+  w.MoveTo(at.x() + 3, at.y());
+  EXPECT_EQ(w.pic.LastMouseX(), at.x() + 3);
+  QTest::mousePress(w.pic.windowHandle(), Qt::LeftButton, {}, at);
+  QTest::mouseMove(w.pic.windowHandle(), at + QPoint(0, 2));
+  EXPECT_EQ(w.pic.LastMouseY(), at.y() + 2);
+  EXPECT_EQ(w.ends, 0);
+  QTest::mouseMove(w.pic.windowHandle(), at + QPoint(20, 2));
+  EXPECT_EQ(w.ends, 1);
+  QTest::mouseRelease(w.pic.windowHandle(), Qt::LeftButton, {}, at + QPoint(20, 2));
 }
 
 TEST(DesignPicMouse, SmallMovesKeepRunningAndLargerOnesEnd) {

@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 
 #include "platform/profile_file.h"
 #include "support/file_text.h"
+#include "support/full_disk.h"
 
 namespace kalo {
 namespace {
@@ -262,31 +262,34 @@ TEST_F(ProfileFileWrite, FailureIsReportedAndLeavesTheOldFileAlone) {
   EXPECT_EQ(ReadFile(good), "[S]\nA=1\n");
 }
 
-TEST_F(ProfileFileWrite, FullDiskLeavesTheOldFileAlone) {
-  // A file-size limit fails the write the way a full disk does, even for
-  // root, for whom folder permissions are no obstacle.
+TEST_F(ProfileFileWrite, FullDiskOrALinkedProfile) {
+  // A small profile fits in the writer's buffer, so only a check of every
+  // byte on disk notices that none of it got there.
+  const std::string old = "[Desktop]\nWallpaper=(None)\n\n[Screen Saver.Marquee]\nSpeed=3\n";
   const std::string path = Path("CONTROL.INI");
-  const std::string old = "[Big]\n" + std::string(64 << 10, 'b') + "\n[S]\nA=1\n";
   WriteFile(path, old);
-
-  struct rlimit saved {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  struct sigaction ignore {
-  }, previous{};
-  ignore.sa_handler = SIG_IGN;
-  sigaction(SIGXFSZ, &ignore, &previous);
-  struct rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   std::string error;
-  const bool ok = WriteProfileStrings(path, "S", Writes{{"A", "2"}}, &error);
-  setrlimit(RLIMIT_FSIZE, &saved);
-  sigaction(SIGXFSZ, &previous, nullptr);
-
-  EXPECT_FALSE(ok);
-  EXPECT_FALSE(error.empty());
+  bool written;
+  {
+    const test::FullDisk disk;
+    written = WriteProfileStrings(path, "S", Writes{{"A", "2"}}, &error);
+  }
+  EXPECT_FALSE(written);
+  EXPECT_NE(error.find(path + ": " + std::strerror(EFBIG)), std::string::npos) << error;
   EXPECT_EQ(ReadFile(path), old);
   EXPECT_EQ(Entries(""), QStringList{"CONTROL.INI"});
+
+  // A profile linked from elsewhere stays linked; the file it points to is
+  // the one written.
+  WriteFile(Path("dotfiles.ini"), old);
+  ASSERT_EQ(chmod(Path("dotfiles.ini").c_str(), 0640), 0);
+  ASSERT_EQ(symlink("dotfiles.ini", Path("linked.ini").c_str()), 0);
+  ASSERT_TRUE(WriteProfileStrings(Path("linked.ini"), "S", Writes{{"A", "2"}}, &error)) << error;
+  EXPECT_EQ(ReadFile(Path("dotfiles.ini")), old + "\n[S]\nA=2\n");
+  EXPECT_TRUE(QFileInfo(QString::fromStdString(Path("linked.ini"))).isSymLink());
+  struct stat st {};
+  ASSERT_EQ(stat(Path("dotfiles.ini").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u) << "the replaced file keeps its permissions";
 }
 
 }  // namespace

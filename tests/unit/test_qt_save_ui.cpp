@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -65,7 +66,9 @@ TEST(QtSaveUi, ErrorsHaveAWarningIconAndNoTitle) {
   Shown shown;
   NoteAndPressEnter(shown);
   ui.ShowError("Error 20\nNot a directory");
-  EXPECT_EQ(shown.title, "");
+  // Blank, not empty: an empty title would show the program's name.
+  EXPECT_FALSE(shown.title.isEmpty());
+  EXPECT_TRUE(shown.title.trimmed().isEmpty()) << shown.title.toStdString();
   EXPECT_EQ(shown.text, "Error 20\nNot a directory");
   EXPECT_EQ(shown.icon, QMessageBox::Warning);
 }
@@ -110,6 +113,38 @@ TEST(QtSaveUi, SaveDialogOpensAsAskedAndAddsTheDefaultExtension) {
 
   WhenModalShows([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
   EXPECT_FALSE(ui.AskSaveFileName(request).has_value());
+}
+
+TEST(QtSaveUi, SaveDialogRefusesANameInAFolderThatDoesNotExist) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QtSaveUi ui(nullptr);
+  SaveFileRequest request;
+  request.initial_name = "*.bmp";
+  request.folder = dir.path().toStdString();
+  request.filter = "All Files (*.*)|*.*| WINDOWS Bitmap (*.bmp)|*.bmp";
+  request.filter_index = 2;
+  request.default_extension = "bmp";
+
+  Shown refusal;
+  bool stayed_open = false;
+  WhenModalShows([&](QWidget* w) {
+    auto* dialog = qobject_cast<QFileDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(dir.filePath("missing/one"));
+    NoteAndPressEnter(refusal);
+    static_cast<QDialog*>(dialog)->accept();
+    stayed_open = dialog->isVisible();
+    dialog->selectFile(dir.filePath("one"));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  std::optional<std::string> chosen = ui.AskSaveFileName(request);
+  EXPECT_TRUE(stayed_open);
+  EXPECT_EQ(refusal.icon, QMessageBox::Warning);
+  EXPECT_TRUE(refusal.text.contains(dir.filePath("missing"))) << refusal.text.toStdString();
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, dir.filePath("one.bmp").toStdString());
+  EXPECT_FALSE(QFileInfo::exists(dir.filePath("missing")));
 }
 
 }  // namespace

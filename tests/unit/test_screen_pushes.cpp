@@ -168,6 +168,8 @@ TEST(ScreenPushes, RefreshPaintsTheChangesNowAndNotTheWholeWindow) {
 TEST(ScreenPushes, RefreshesRightAfterAPushShareTheNextOne) {
   Screen s;
   s.pic.Line(1, 1, 5, 1, RGB(255, 255, 255));
+  QElapsedTimer since_push;
+  since_push.start();
   s.pacer.Sleep(0);
   s.TakePainted();
   // Pictures ending in quick succession: clear, refresh, clear, refresh ...
@@ -175,11 +177,17 @@ TEST(ScreenPushes, RefreshesRightAfterAPushShareTheNextOne) {
     s.pic.Cls();
     s.pic.Refresh();
   }
-  EXPECT_TRUE(s.TakePainted().isEmpty());
-  // The sleep that follows shows them, once.
+  // Only a machine slow enough to spend a whole push interval on the clears
+  // may have painted meanwhile, as it should; otherwise none of them did.
+  if (since_push.elapsed() < QtPacer::kPushIntervalMs) {
+    EXPECT_TRUE(s.TakePainted().isEmpty());
+    // The sleep that follows shows them, once.
+    s.pacer.Sleep(1);
+    EXPECT_EQ(s.paints.size(), 1u);
+    EXPECT_EQ(s.TakePainted().boundingRect(), QRect(0, 0, 640, 480));
+  }
   s.pacer.Sleep(1);
-  EXPECT_EQ(s.paints.size(), 1u);
-  EXPECT_EQ(s.TakePainted().boundingRect(), QRect(0, 0, 640, 480));
+  s.TakePainted();
 
   // Before a question the picture must be on the screen whatever the timing.
   s.pic.SetDrawWidth(1);

@@ -26,6 +26,7 @@ struct Startup {
     win.SetSize(Control::Command1, 507, 28);
     win.SetSize(Control::Command2, 257, 49);
     win.SetSize(Control::Label3, 400, 17);
+    win.SetVisible(Control::Command2, true);  // as the window is created
   }
   void Prepare() { PrepareSaver(run, s, win, rnd); }
 
@@ -34,24 +35,6 @@ struct Startup {
   RecordingWindow win;
   ScriptedRandom rnd;
 };
-
-TEST(RunMode, OnlyLowerCaseSwitchesCount) {
-  EXPECT_EQ(DecideRunMode("/s"), RunMode::kSaver);
-  EXPECT_EQ(DecideRunMode("/c /s"), RunMode::kSaver);
-  EXPECT_EQ(DecideRunMode("x/sy"), RunMode::kSaver);
-  EXPECT_EQ(DecideRunMode("/c"), RunMode::kConfigure);
-  EXPECT_EQ(DecideRunMode("/c:1234"), RunMode::kConfigure);
-  EXPECT_EQ(DecideRunMode("/S"), RunMode::kNone);
-  EXPECT_EQ(DecideRunMode("/C"), RunMode::kNone);
-  EXPECT_EQ(DecideRunMode("/p 4242"), RunMode::kNone);
-  EXPECT_EQ(DecideRunMode(""), RunMode::kNone);
-}
-
-TEST(RunMode, ArgumentsJoinWithSingleBlanks) {
-  const char* argv[] = {"kalosaver", "/s", "", "/c 255", "\xff\xfe"};
-  EXPECT_EQ(JoinArguments(5, argv), "/s  /c 255 \xff\xfe");
-  EXPECT_EQ(JoinArguments(1, argv), "");
-}
 
 TEST(ColourSwitch, NumberAfterTheFirstColourSwitch) {
   EXPECT_EQ(ColourSwitchValue("/s /c255"), 255);
@@ -228,6 +211,7 @@ TEST(Layout, ControlsAndFirstDesignDefaults) {
   EXPECT_FLOAT_EQ(st.win.Left(Control::Command1), (1280 - 507) / 2.0f);
   EXPECT_FLOAT_EQ(st.win.Top(Control::Command1), 5);
   EXPECT_FALSE(st.win.IsVisible(Control::Command1));
+  EXPECT_TRUE(st.win.IsVisible(Control::Command2));  // the hint during the first design
   EXPECT_FLOAT_EQ(st.s.HalfWidth, 640);
   EXPECT_TRUE(IsTrue(st.s.SpiralInside));
   EXPECT_FALSE(IsTrue(st.s.SpiralOutside));
@@ -241,12 +225,13 @@ TEST(Layout, ControlsAndFirstDesignDefaults) {
   EXPECT_EQ(st.rnd.draws(), 1);  // the default roundness "Both" draws once, nothing else does
 }
 
-TEST(Layout, CompanionModeShowsItsHint) {
+TEST(Layout, CompanionModeShowsItsHintAndNoOther) {
   Startup st("/s /z");
   st.Prepare();
   FinishStartup(st.run, st.s, st.win);
   EXPECT_TRUE(st.win.IsVisible(Control::Command1));
   EXPECT_EQ(st.win.Caption(Control::Command1), kCompanionHint);
+  EXPECT_FALSE(st.win.IsVisible(Control::Command2));
   EXPECT_EQ(st.win.clears, 1);
   EXPECT_EQ(st.win.refreshes, 1);
 }

@@ -1,0 +1,81 @@
+#include "driver/open_canvas.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+#include <cstdio>
+
+#include "display/canvas_replay.h"
+#include "display/design_pic.h"
+#include "driver/render_canvas.h"
+#include "driver/saver_main.h"
+#include "platform/numbers.h"
+#include "platform/qt_pacer.h"
+
+namespace kalo {
+
+namespace {
+
+void TellOnStderr(const Invocation& inv, const std::string& why) {
+  std::fprintf(stderr, "kalosaver: %s: %s\n", ShownFileName(inv.canvas_file).c_str(), why.c_str());
+}
+
+int Refuse(const Invocation& inv, const std::string& why) {
+  QMessageBox box(
+      QMessageBox::Warning, QStringLiteral("KaloSaver"),
+      QStringLiteral("%1 cannot be drawn:\n\n%2")
+          .arg(QString::fromStdString(ShownFileName(inv.canvas_file)), QString::fromStdString(why)),
+      QMessageBox::Ok);
+  box.exec();
+  return 1;
+}
+
+}  // namespace
+
+CanvasRead ReadCanvasToOpen(const Invocation& inv) {
+  CanvasRead read = ReadCanvasFile(inv.canvas_file);
+  if (!read.ok()) TellOnStderr(inv, read.error);
+  return read;
+}
+
+int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& read) {
+  if (!read.ok()) return Refuse(inv, read.error);
+  RunState& run = saver.run;
+  DesignPic pic(run, [] { EndSaver(); });
+  pic.setWindowTitle(QFileInfo(QString::fromStdString(inv.canvas_file)).fileName() +
+                     QStringLiteral(" - KaloSaver"));
+  pic.CoverScreen();
+  const std::string why =
+      CheckCanvasWork(read.design, pic.surface().width(), pic.surface().height());
+  if (!why.empty()) {
+    TellOnStderr(inv, why);
+    return Refuse(inv, why);
+  }
+  // Nothing here is saved and there are no hints: the picture alone, and
+  // every key ends the showing, the space bar too.
+  for (Control c : {Control::Command1, Control::Command2, Control::Command5, Control::Label3})
+    pic.SetVisible(c, false);
+  run.KeysActive = False;
+  saver.unload = [&pic] { pic.Unload(); };
+
+  HideCursor();
+  pic.showFullScreen();
+  pic.raise();
+  pic.activateWindow();
+  pic.setFocus();
+
+  QtPacer pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
+  DesignState& s = saver.design;
+  s.StrokeDelay = static_cast<Single>(Val(run.Settings[kDrawDelay]));
+  PrepareCanvasReplay(s, pic);
+  EngineContext e{s, pic, pacer, saver.rnd};
+  run.StartingUp = False;
+  try {
+    DrawCanvas(e, read.design);
+    for (;;) pacer.Sleep(250);
+  } catch (const SaverEnded&) {
+  }
+  saver.unload = nullptr;
+  return 0;
+}
+
+}  // namespace kalo

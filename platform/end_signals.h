@@ -1,0 +1,28 @@
+// The signals that ask a saver to go -- SIGTERM from a screen-saver host or
+// the session, SIGINT from a terminal, SIGHUP when the terminal goes -- turned
+// into an ordinary event on the Qt event queue, so the saver ends through its
+// one way out: windows closed, pointer restored, lock file removed.
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+
+namespace kalo {
+
+class EndSignals final : public QObject {
+  Q_OBJECT
+ public:
+  // `end` runs on the event queue each time one of the signals arrives.
+  // One watcher a process; the signals go back to their defaults when it goes.
+  explicit EndSignals(std::function<void()> end);
+  ~EndSignals() override;
+
+ private:
+  std::function<void()> end_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace kalo

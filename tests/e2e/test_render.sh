@@ -1,0 +1,115 @@
+# A design the saver saved comes back from its canvas file: --render draws
+# it into an image pixel for pixel like the bitmap saved with it, with or
+# without a display, and --open draws it on the screen stroke by stroke until
+# a key ends it. A damaged file is refused with the line and field at fault,
+# and nothing is drawn.
+source "$(dirname "$0")/lib.sh"
+
+art="$E2E_TMP/art"
+mkdir -p "$art"
+write_settings_for_type KaloStar MaxLayers=3 ShowAbout=FALSE
+
+# The saver saves one.bmp and one.cvd of the design being drawn. A Star of a
+# cluster picture (one in ten) is small and stands off the middle, where the
+# file cannot say; at 1280 x 800 it always has radius 120, a single Star at
+# least 216. Such a save is made again.
+for attempt in 1 2 3 4; do
+  rm -f "$art"/*
+  start_saver /s
+  wait_for_window 10000 >/dev/null || fail "no saver window"
+  wait_for_drawing 20000 500
+  xdotool key space
+  question=$(wait_for_named_window "^Save as WINDOWS Bitmap file[?]$" 60000) ||
+    fail "the bitmap question never came"
+  keys_to_window "$question" Return
+  dialog=$(wait_for_named_window "^Save As$" 10000) || fail "no file dialog for the bitmap"
+  xdotool windowfocus --sync "$dialog"
+  xdotool type --delay 10 "$art/one.bmp"
+  xdotool key Return
+  wait_window_gone "^Save As$" 5000 || fail "the bitmap's file dialog stays open"
+  question=$(wait_for_named_window "^KaloDraw Canvas data file save query$" 10000) ||
+    fail "the canvas question never came"
+  keys_to_window "$question" Return
+  dialog=$(wait_for_named_window "^Save As$" 10000) || fail "no file dialog for the canvas file"
+  keys_to_window "$dialog" Return
+  wait_window_gone "^Save As$" 5000 || fail "the canvas file dialog stays open"
+  about=$(wait_for_named_window "^KaloSaver$" 10000) || fail "no about box after the save"
+  keys_to_window "$about" Return
+  wait_window_gone "^KaloSaver$" 5000 || fail "OK left the about box open"
+  xdotool key x
+  wait_exit "$SAVER_PID" 5000
+  check_canvas_file "$art/one.cvd" 1
+  radius=$(sed -n 6p "$art/one.cvd" | cut -d'\' -f6 | tr -d ' ')
+  ((radius >= 216)) && break
+  ((attempt < 4)) || fail "four cluster pictures in a row"
+done
+
+same_pixels() {
+  local differ
+  differ=$(compare -metric AE "$1" "$2" null: 2>&1) || true
+  [ "$differ" = 0 ] || fail "$(basename "$2") differs from $(basename "$1") in $differ pixels"
+}
+
+# At the screen's size, given or taken from the display, and with the
+# default name beside the canvas file.
+"$KALOSAVER" --render "$art/one.cvd" --size 1280x800 -o "$art/exact.png" || fail "--render failed"
+same_pixels "$art/one.bmp" "$art/exact.png"
+"$KALOSAVER" --render "$art/one.cvd" || fail "--render at the screen's size failed"
+same_pixels "$art/one.bmp" "$art/one.png"
+
+# No display: the size asked for, or 1920 x 1080; a BMP for a .bmp name.
+(unset DISPLAY WAYLAND_DISPLAY && "$KALOSAVER" --render "$art/one.cvd" -o "$art/wide.png" &&
+  "$KALOSAVER" --render "$art/one.cvd" --size 64x48 -o "$art/small.bmp") ||
+  fail "--render without a display failed"
+[ "$(identify -format '%m %wx%h' "$art/wide.png")" = "PNG 1920x1080" ] || fail "wide.png"
+[ "$(identify -format '%m %wx%h' "$art/small.bmp")" = "BMP3 64x48" ] || fail "small.bmp"
+
+# Refusals: one line on stderr, status 1, and no image.
+expect_refusal() {
+  local want=$1 status=0
+  shift
+  "$KALOSAVER" "$@" 2>"$E2E_TMP/err" || status=$?
+  [ "$status" = 1 ] || fail "$* ended with status $status"
+  [ "$(wc -l <"$E2E_TMP/err")" = 1 ] && grep -qF "$want" "$E2E_TMP/err" ||
+    fail "$* said: $(cat "$E2E_TMP/err")"
+}
+sed '6s/^ \([0-9]*\)\\ 2\\/ \1\\ 9\\/' "$art/one.cvd" >"$art/bad.cvd"
+expect_refusal "kalosaver: $art/bad.cvd: line 6, field 2: design type 9 is not within 0 to 5" \
+  --render "$art/bad.cvd"
+[ ! -e "$art/bad.png" ] || fail "a damaged canvas file left an image"
+cp "$art/one.cvd" "$art/kept.png"
+expect_refusal "the image would replace the canvas file" --render "$art/kept.png"
+expect_refusal "the image would replace the canvas file" --render "$art/kept.png" -o "$art/../art/kept.png"
+cmp -s "$art/one.cvd" "$art/kept.png" || fail "the canvas file was overwritten"
+expect_refusal "$art/none/x.png: Error 2: No such file or directory" \
+  --render "$art/one.cvd" -o "$art/none/x.png"
+
+# --open: the screen becomes the saved picture and stays so; any key ends it,
+# the space bar too.
+start_saver --open "$art/one.cvd" --draw-delay 0
+wait_for_named_window "^one.cvd - KaloSaver$" 10000 >/dev/null || fail "no window for --open"
+deadline=$(($(now_ms) + 20000))
+until screenshot && [ "$(compare -metric AE "$art/one.bmp" "$E2E_TMP/screen.png" null: 2>&1)" = 0 ]; do
+  (($(now_ms) < deadline)) || fail "--open never showed the saved picture"
+  sleep 0.2
+done
+stays_alive "$SAVER_PID" 500 || fail "--open ended by itself"
+xdotool key space
+wait_exit "$SAVER_PID" 3000
+[ "$EXIT_STATUS" = 0 ] || fail "--open ended with status $EXIT_STATUS"
+# At the slowest pace the first strokes show long before the last.
+start_saver --open "$art/one.cvd" --draw-delay 999
+wait_for_drawing 20000 1
+[ "$(compare -metric AE "$art/one.bmp" "$E2E_TMP/screen.png" null: 2>&1)" != 0 ] ||
+  fail "--draw-delay 999 showed the whole picture at once"
+xdotool click 1
+wait_exit "$SAVER_PID" 3000
+# A damaged file: said on stderr, and in a message box where there is a screen.
+start_saver --open "$art/bad.cvd"
+box=$(wait_for_named_window "^KaloSaver$" 10000) || fail "no message box for a damaged file"
+keys_to_window "$box" Return
+wait_exit "$SAVER_PID" 3000
+[ "$EXIT_STATUS" = 1 ] || fail "--open of a damaged file ended with status $EXIT_STATUS"
+grep -qF "bad.cvd: line 6, field 2: design type 9" "$E2E_TMP/saver.log" || fail "nothing on stderr"
+(unset DISPLAY WAYLAND_DISPLAY && expect_refusal "line 6, field 2" --open "$art/bad.cvd")
+echo "PASS"
