@@ -172,6 +172,7 @@ TEST(GonsSetUp, SecondDrawsFavourSmallValuesAndClampIntoRange) {
       {{20, 2}, {200, 50}, {60, 4}, 0.99f, 3, 50, 10, 6},
       {{20, 7}, {90, 1}, {60, 30}, 0.857f, 7, 1, 30, 5},
       {{30, 30}, {359, 180}, {100, 100}, 0.0f, 30, 180, 100, 0},
+      {{30, 3}, {359, 359}, {100, 10}, 0.5f, 3, 359, 10, 3},
   };
   for (const Row& r : rows) {
     ScriptedRandom rnd{Gives(r.sides[0], 30),
