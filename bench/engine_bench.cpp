@@ -14,6 +14,7 @@
 #include <new>
 
 #include "driver/design_loop.h"
+#include "driver/hosted_saver.h"
 #include "platform/numbers.h"
 #include "platform/random.h"
 #include "platform/surface.h"
@@ -81,17 +82,6 @@ class NoWaitPacer final : public Pacer {
   void Sleep(Long) override {}
 };
 
-class NoServices final : public SaverServices {
- public:
-  void SaveData(Integer) override {}
-  void SaveDataForDrawPgm() override {}
-  void ShowAboutModal() override {}
-  void ShowAboutBriefly() override {}
-  void UnloadAbout() override {}
-  void HideCursor() override {}
-  void RestoreCursor() override {}
-};
-
 struct RunFigures {
   double seconds = 0;
   long long strokes = 0;
@@ -102,7 +92,7 @@ RunFigures RunDesigns(Surface& surface, bool draw, bool allTypes, int designs, u
   SurfaceWindow win(surface, draw);
   NoWaitPacer pacer;
   SystemRandom rnd(seed);
-  NoServices services;
+  QuietServices services;
   DesignState s;
   RunState run;
   test::SetStartupDefaults(s, run, win.ScaleWidth());

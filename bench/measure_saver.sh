@@ -2,12 +2,14 @@
 # Measures the real saver on a private X server: drawing speed against the
 # headless engine in the same run, screen pushes, processor use while drawing
 # and while resting, memory, the time to the first stroke, and how long a key
-# press takes to end the program. Each figure is measured REPEATS times and
-# the median is reported.
+# press takes to end the program; then the same inside a screen-saver host's
+# window, the cost of a shrunk settings preview, and how long SIGTERM takes to
+# end a hosted saver. Each figure is measured REPEATS times and the median is
+# reported.
 #
 #   bench/measure_saver.sh [build-dir] [WIDTHxHEIGHT] [repeats]
 #
-# Defaults: ./build, 1920x1080, 3. Needs Xvfb and xdotool.
+# Defaults: ./build, 1920x1080, 3. Needs Xvfb, xdotool and python3-tk.
 set -euo pipefail
 
 BUILD=${1:-build}
@@ -34,8 +36,10 @@ done
 TMP=$(mktemp -d "${TMPDIR:-/tmp}/kalosaver-measure.XXXXXX")
 XVFB_PID=""
 SAVER_PID=""
+HOST_PID=""
 cleanup() {
   [ -n "$SAVER_PID" ] && kill -9 "$SAVER_PID" 2>/dev/null || true
+  [ -n "$HOST_PID" ] && kill -9 "$HOST_PID" 2>/dev/null || true
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
   rm -rf "$TMP"
 }
@@ -62,12 +66,13 @@ figure() {
   awk -v label="$1" 'index($0, label) { $0 = substr($0, index($0, label) + length(label)); print $1 + 0; exit }' "$2"
 }
 
-# saver_bench runs, each kept as $TMP/<name>.<n>.
+# saver_bench runs, each kept as $TMP/<name>.<n>; $5 is where (full, hosted
+# or preview).
 bench_runs() {
-  local name=$1 delay=$2 seconds=$3 mode=$4 i
+  local name=$1 delay=$2 seconds=$3 mode=$4 where=${5:-full} i
   write_profile "$delay"
   for ((i = 1; i <= REPEATS; i++)); do
-    "$SAVER_BENCH" "$seconds" "$mode" >"$TMP/$name.$i" 2>"$TMP/$name.$i.err" ||
+    "$SAVER_BENCH" "$seconds" "$mode" "$where" >"$TMP/$name.$i" 2>"$TMP/$name.$i.err" ||
       { echo "saver_bench failed:" >&2; cat "$TMP/$name.$i.err" >&2; exit 1; }
   done
 }
@@ -89,10 +94,15 @@ for ((i = 1; i <= REPEATS; i++)); do
   "$ENGINE_BENCH" 300 >"$TMP/engine.$i"
   "$SAVER_BENCH" "$UNRESTED_SECONDS" unrested >"$TMP/unrested.$i" 2>"$TMP/unrested.$i.err" ||
     { cat "$TMP/unrested.$i.err" >&2; exit 1; }
+  "$SAVER_BENCH" "$UNRESTED_SECONDS" unrested hosted >"$TMP/unrestedh.$i" 2>"$TMP/unrestedh.$i.err" ||
+    { cat "$TMP/unrestedh.$i.err" >&2; exit 1; }
 done
 bench_runs draw0 0 "$DRAW_SECONDS" draw
 bench_runs rest 0 "$REST_SECONDS" rest
 bench_runs draw10 10 "$SLOW_SECONDS" draw
+bench_runs draw0h 0 "$DRAW_SECONDS" draw hosted
+bench_runs draw10h 10 "$SLOW_SECONDS" draw hosted
+bench_runs draw10p 10 "$SLOW_SECONDS" draw preview
 
 # Key press to exit of the real program at the slowest pace: the key comes
 # while a stroke's long sleep is running.
@@ -114,6 +124,30 @@ for ((i = 1; i <= KEY_PRESSES; i++)); do
   latencies+=("$(((t1 - t0) / 1000000))")
 done
 
+# SIGTERM to exit of a hosted saver at the slowest pace, in a stand-in host's
+# window: the signal comes while a stroke's long sleep is running.
+mkfifo "$TMP/host.cmd"
+python3 "$(dirname "$0")/../tests/e2e/host_windows.py" "$TMP/host.ids" "$SIZE+0+0" <"$TMP/host.cmd" &
+HOST_PID=$!
+exec {host_fd}>"$TMP/host.cmd"
+for ((w = 0; w < 200; w++)); do [ -s "$TMP/host.ids" ] && break; sleep 0.05; done
+host_window=$(cut -d' ' -f1 "$TMP/host.ids")
+term_latencies=()
+for ((i = 1; i <= KEY_PRESSES; i++)); do
+  "$KALOSAVER" --window-id "$host_window" >"$TMP/saver.log" 2>&1 &
+  SAVER_PID=$!
+  sleep 1.5
+  t0=$(now_ns)
+  kill -TERM "$SAVER_PID"
+  wait "$SAVER_PID" || true
+  t1=$(now_ns)
+  SAVER_PID=""
+  term_latencies+=("$(((t1 - t0) / 1000000))")
+done
+echo quit >&"$host_fd"
+wait "$HOST_PID" || true
+HOST_PID=""
+
 engine_rate=$(for ((i = 1; i <= REPEATS; i++)); do figure "strokes per second" "$TMP/engine.$i"; done | median)
 window_rate=$(med unrested "strokes per second")
 ratios=$(for ((i = 1; i <= REPEATS; i++)); do
@@ -130,6 +164,13 @@ if [ "$SIZE" = 1920x1080 ]; then
 else
   echo "ratio window / engine                               n/a: engine_bench draws on 1920 x 1080"
 fi
+hosted_ratios=$(for ((i = 1; i <= REPEATS; i++)); do
+  awk -v w="$(figure "strokes per second" "$TMP/unrestedh.$i")" \
+      -v e="$(figure "strokes per second" "$TMP/engine.$i")" 'BEGIN { printf "%.3f\n", w / e }'
+done | median)
+echo "saver_bench unrested strokes/s (host's window)      $(med unrestedh "strokes per second")"
+[ "$SIZE" = 1920x1080 ] &&
+  echo "ratio host's window / engine                        $hosted_ratios   target >= 0.5"
 echo "unrested pushes/s                                  $(med unrested "screen pushes per second")"
 echo "unrested pushes asked by the pacing /s             $(med unrested "pushes asked by the pacing /s")"
 echo "draw: strokes/s                                    $(med draw0 "strokes per second")"
@@ -155,6 +196,24 @@ echo "draw: pushes/s                                     $(med draw10 "screen pu
 echo "draw: CPU s per wall s                             $(med draw10 "CPU seconds per wall second")   target < 0.15"
 echo "peak resident memory (MB)                          $(med draw10 "peak resident memory (MB)")"
 echo
+echo "== In a host's window (hosted) and a 400 x 300 settings preview =="
+echo "DrawDelay 0, hosted: strokes/s                     $(med draw0h "strokes per second")"
+echo "DrawDelay 0, hosted: CPU s per wall s              $(med draw0h "CPU seconds per wall second")"
+echo "DrawDelay 0, hosted: CPU share while sleeping      $(med draw0h "CPU share while sleeping")   target < 0.02"
+echo "DrawDelay 0, hosted: peak pushes in one second     $(for ((i = 1; i <= REPEATS; i++)); do
+  sed -n 's/.*peak in one second \([0-9]*\).*/\1/p' "$TMP/draw0h.$i"; done | median)   target <= 130"
+echo "DrawDelay 0, hosted: start to first stroke (ms)    $(med draw0h "start to first stroke shown (ms)")   target < 300"
+echo "DrawDelay 10, hosted: strokes/s                    $(med draw10h "strokes per second")"
+echo "DrawDelay 10, hosted: CPU s per wall s             $(med draw10h "CPU seconds per wall second")   target < 0.15"
+echo "DrawDelay 10, preview: strokes/s                   $(med draw10p "strokes per second")"
+echo "DrawDelay 10, preview: CPU s per wall s            $(med draw10p "CPU seconds per wall second")   target < 0.15"
+echo "DrawDelay 10, preview: CPU per stroke / hosted's   $(awk -v p="$(med draw10p "CPU seconds per wall second")" \
+  -v ps="$(med draw10p "strokes per second")" -v h="$(med draw10h "CPU seconds per wall second")" \
+  -v hs="$(med draw10h "strokes per second")" 'BEGIN { if (ps > 0 && h > 0 && hs > 0) printf "%.2f\n", (p / ps) / (h / hs); else print "n/a" }')"
+echo "peak resident memory, preview (MB)                 $(med draw10p "peak resident memory (MB)")"
+echo
 echo "== DrawDelay 999 =="
 echo "key press to exit (ms): ${latencies[*]}"
 echo "median                                             $(printf '%s\n' "${latencies[@]}" | median)   target < 100"
+echo "hosted, SIGTERM to exit (ms): ${term_latencies[*]}"
+echo "median                                             $(printf '%s\n' "${term_latencies[@]}" | median)   target < 100"

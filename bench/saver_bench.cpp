@@ -4,7 +4,13 @@
 // profile found where the saver looks for it. After the given time the bench ends the saver the way
 // a key does and prints what it saw:
 //
-//   saver_bench [seconds] [draw|rest|unrested]
+//   saver_bench [seconds] [draw|rest|unrested] [full|hosted|preview]
+//
+// "full" (the default) is the "/s" window. "hosted" runs the saver as a
+// screen-saver host would, in a plain window the bench opens over the whole
+// screen; "preview" the same in a 400 x 300 window, where the screen's
+// picture is shown shrunk. Hosted runs end the way hosts end them, with
+// SIGTERM.
 //
 // "draw" (the default) runs the designs as the saver does. "rest" shows the
 // window and then only rests in the loop's 250 ms units, so the cost of
@@ -14,6 +20,7 @@
 // which does not wait either.
 #include <sys/resource.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -21,6 +28,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -31,6 +39,7 @@
 #include <vector>
 
 #include "display/design_pic.h"
+#include "display/hosted_pic.h"
 #include "driver/saver_main.h"
 #include "platform/qt_pacer.h"
 
@@ -116,7 +125,8 @@ struct Snapshot {
   PacerFigures pacer;
 };
 
-Snapshot Take(const DesignPic& pic, const QtPacer& pacer) {
+template <class Window>
+Snapshot Take(const Window& pic, const QtPacer& pacer) {
   Snapshot s;
   s.at = Clock::now();
   s.cpu = ProcessCpuSeconds();
@@ -134,8 +144,13 @@ void PressKey(DesignPic& pic) {
   QTimer::singleShot(1000, &pic, [] { EndSaver(); });
 }
 
+// What a host does to end its saver.
+void PressKey(HostedPic&) { std::raise(SIGTERM); }
+
 enum class Mode { kDraw, kRest, kUnrested };
 const char* const kModeNames[] = {"draw", "rest", "unrested"};
+enum class Where { kFull, kHosted, kPreview };
+const char* const kWhereNames[] = {"full", "hosted", "preview"};
 
 // Stands between the loop and the real pacer to note when the window is
 // painted and to cut sleeps short where asked; every call goes on to the
@@ -146,6 +161,11 @@ class WatchingPacer final : public Pacer, public QObject {
     paint_times_.reserve(1 << 20);
     pic.installEventFilter(this);
   }
+  // A host's window is painted by each push itself.
+  WatchingPacer(Pacer& real, HostedPic& pic, bool unrested) : real_(real), unrested_(unrested) {
+    paint_times_.reserve(1 << 20);
+    pic.SetPushWatcher([this] { NotePaint(); });
+  }
   void DoEvents() override { real_.DoEvents(); }
   void Sleep(Long ms) override {
     if (unrested_)
@@ -154,10 +174,11 @@ class WatchingPacer final : public Pacer, public QObject {
       real_.Sleep(ms);
   }
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) {
-      if (paint_times_.size() < paint_times_.capacity()) paint_times_.push_back(Clock::now());
-    }
+    if (event->type() == QEvent::Paint) NotePaint();
     return false;
+  }
+  void NotePaint() {
+    if (paint_times_.size() < paint_times_.capacity()) paint_times_.push_back(Clock::now());
   }
   // The most paints that fell within any one second.
   long long PeakPaintsPerSecond() const {
@@ -179,6 +200,7 @@ class WatchingPacer final : public Pacer, public QObject {
 struct Run {
   double seconds = 10;
   Mode mode = Mode::kDraw;
+  Where where = Where::kFull;
   Clock::time_point main_start;
   double before_main = 0;
   Snapshot start, end;
@@ -198,8 +220,8 @@ void Print(const Run& run) {
   const double drawing = wall - slept;
   const long long allocations = b.allocations - a.allocations;
 
-  std::printf("saver_bench: %s, %d x %d, %.1f s\n", kModeNames[static_cast<int>(run.mode)],
-              run.width, run.height, wall);
+  std::printf("saver_bench: %s, %s, %d x %d, %.1f s\n", kModeNames[static_cast<int>(run.mode)],
+              kWhereNames[static_cast<int>(run.where)], run.width, run.height, wall);
   std::printf("  strokes per second                %12.0f\n", strokes / wall);
   std::printf("  strokes per second while drawing  %12.0f  (%.2f s not waiting in sleeps)\n",
               drawing > 0 ? strokes / drawing : 0.0, drawing);
@@ -231,58 +253,113 @@ void Print(const Run& run) {
 }  // namespace
 }  // namespace kalo
 
+namespace kalo {
+namespace {
+
+// The hooks for one kind of window: the same measurements on either.
+template <class Window, class Hooks>
+void SetHooks(Run& run, Hooks& hooks) {
+  hooks.started = [&run](Window& pic, QtPacer& pacer) {
+    run.width = pic.surface().width();
+    run.height = pic.surface().height();
+    const int ms = static_cast<int>(run.seconds * 1000);
+    if (run.mode != Mode::kRest) {
+      run.start = Take(pic, pacer);
+      QTimer::singleShot(ms, Qt::PreciseTimer, qApp, [&pic] { PressKey(pic); });
+      return;
+    }
+    // Exactly the loop's rest between pictures: 250 ms sleeps, each followed
+    // by a yield.
+    run.start = Take(pic, pacer);
+    const auto until = run.start.at + std::chrono::milliseconds(ms);
+    while (Clock::now() < until) {
+      pacer.Sleep(250);
+      pacer.DoEvents();
+    }
+    run.end = Take(pic, pacer);
+    PressKey(pic);
+  };
+  hooks.finished = [&run](Window& pic, QtPacer& pacer) {
+    if (run.mode != Mode::kRest) run.end = Take(pic, pacer);
+  };
+  if (run.mode != Mode::kRest) {
+    hooks.pacer = [&run](Window& pic, QtPacer& real) {
+      run.watcher = std::make_unique<WatchingPacer>(real, pic, run.mode == Mode::kUnrested);
+      return run.watcher.get();
+    };
+  }
+}
+
+// A plain black window as hosts make them: over the whole screen, or the
+// size of a settings preview. Lives as long as the connection.
+uint32_t OpenHostWindow(xcb_connection_t* c, bool preview) {
+  xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+  const uint32_t id = xcb_generate_id(c);
+  const uint32_t values[] = {screen->black_pixel, 1};
+  xcb_create_window(c, XCB_COPY_FROM_PARENT, id, screen->root, 0, 0,
+                    preview ? 400 : screen->width_in_pixels,
+                    preview ? 300 : screen->height_in_pixels, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                    screen->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+  xcb_map_window(c, id);
+  std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+  return id;
+}
+
+}  // namespace
+}  // namespace kalo
+
 int main(int argc, char** argv) {
   kalo::Run run;
   run.main_start = kalo::Clock::now();
   run.before_main = kalo::SecondsBeforeMain();
   if (argc > 1) run.seconds = std::atof(argv[1]);
-  bool known = argc <= 2;
-  for (int m = 0; m < 3 && !known; ++m) {
-    if (std::strcmp(argv[2], kalo::kModeNames[m]) == 0) {
-      run.mode = static_cast<kalo::Mode>(m);
-      known = true;
+  bool known = argc <= 4;
+  if (argc > 2) {
+    known = false;
+    for (int m = 0; m < 3; ++m) {
+      if (std::strcmp(argv[2], kalo::kModeNames[m]) == 0) {
+        run.mode = static_cast<kalo::Mode>(m);
+        known = argc <= 4;
+      }
+    }
+  }
+  if (argc > 3 && known) {
+    known = false;
+    for (int w = 0; w < 3; ++w) {
+      if (std::strcmp(argv[3], kalo::kWhereNames[w]) == 0) {
+        run.where = static_cast<kalo::Where>(w);
+        known = true;
+      }
     }
   }
   if (run.seconds <= 0 || !known) {
-    std::fprintf(stderr, "usage: %s [seconds] [draw|rest|unrested]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s [seconds] [draw|rest|unrested] [full|hosted|preview]\n",
+                 argv[0]);
     return 2;
   }
 
   kalo::SaverRunHooks hooks;
-  hooks.started = [&run](kalo::DesignPic& pic, kalo::QtPacer& pacer) {
-    run.width = pic.surface().width();
-    run.height = pic.surface().height();
-    const int ms = static_cast<int>(run.seconds * 1000);
-    if (run.mode != kalo::Mode::kRest) {
-      run.start = kalo::Take(pic, pacer);
-      QTimer::singleShot(ms, Qt::PreciseTimer, &pic, [&pic] { kalo::PressKey(pic); });
-      return;
-    }
-    // Exactly the loop's rest between pictures: 250 ms sleeps, each followed
-    // by a yield.
-    run.start = kalo::Take(pic, pacer);
-    const auto until = run.start.at + std::chrono::milliseconds(ms);
-    while (kalo::Clock::now() < until) {
-      pacer.Sleep(250);
-      pacer.DoEvents();
-    }
-    run.end = kalo::Take(pic, pacer);
-    kalo::PressKey(pic);
-  };
-  hooks.finished = [&run](kalo::DesignPic& pic, kalo::QtPacer& pacer) {
-    if (run.mode != kalo::Mode::kRest) run.end = kalo::Take(pic, pacer);
-  };
-  if (run.mode != kalo::Mode::kRest) {
-    hooks.pacer = [&run](kalo::DesignPic& pic, kalo::QtPacer& real) {
-      run.watcher =
-          std::make_unique<kalo::WatchingPacer>(real, pic, run.mode == kalo::Mode::kUnrested);
-      return run.watcher.get();
-    };
-  }
   char name[] = "saver_bench";
   char saver_switch[] = "/s";
-  char* saver_argv[] = {name, saver_switch, nullptr};
-  kalo::Main(2, saver_argv, hooks);
+  char window_option[] = "--window-id";
+  std::string window_text;
+  std::vector<char*> saver_argv = {name, saver_switch};
+  xcb_connection_t* host = nullptr;
+  if (run.where == kalo::Where::kFull) {
+    kalo::SetHooks<kalo::DesignPic>(run, hooks);
+  } else {
+    host = xcb_connect(nullptr, nullptr);
+    if (xcb_connection_has_error(host)) {
+      std::fprintf(stderr, "saver_bench: no X display for a host's window\n");
+      return 1;
+    }
+    window_text = std::to_string(kalo::OpenHostWindow(host, run.where == kalo::Where::kPreview));
+    saver_argv = {name, window_option, window_text.data()};
+    kalo::SetHooks<kalo::HostedPic>(run, hooks.hosted);
+  }
+  saver_argv.push_back(nullptr);
+  kalo::Main(static_cast<int>(saver_argv.size()) - 1, saver_argv.data(), hooks);
+  if (host) xcb_disconnect(host);
   if (run.end.at == kalo::Clock::time_point{}) {
     std::fprintf(stderr, "saver_bench: the saver did not run (another one running?)\n");
     return 1;

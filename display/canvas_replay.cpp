@@ -28,7 +28,7 @@ Single RecordedStretch(Single recorded, const DesignWindow& win) {
 
 // A window that draws nothing but adds up what each stroke would cost the
 // surface: the pixels of its band within the image, and a little more.
-class WorkMeter final : public WindowWithoutControls {
+class WorkMeter final : public WithoutControls<DesignWindow> {
  public:
   struct TooMuch {};
 

@@ -10,8 +10,11 @@
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 #include "engine/design_state.h"
 #include "platform/form_layout.h"
@@ -64,14 +67,13 @@ void CaptionButton::paintEvent(QPaintEvent*) {
 
 DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      SurfaceWindow(469, 302),
       run_(run),
       end_saver_(std::move(end_saver)),
-      surface_(469, 302),
       command1_(new CaptionButton(this)),
       command2_(new CaptionButton(this)),
       command5_(new CaptionButton(this)),
       label3_(new QLabel(this)) {
-  push_clock_.start();
   setWindowTitle("SCRNSAVE: KaloSaver");
   // The image covers every pixel, so Qt need not paint a background first.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -79,7 +81,6 @@ DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* pa
   setFocusPolicy(Qt::StrongFocus);
   setMouseTracking(true);
   resize(469, 302);
-  surface_.Clear(back_colour_);
 
   // Each button is as large as the form draws it, or as its captions need in
   // the desktop's font.
@@ -122,6 +123,12 @@ void DesignPic::CoverScreen(QScreen* screen) {
   if (screen) {
     setScreen(screen);
     setGeometry(screen->geometry());
+    // Without a window manager nobody else resizes a full-screen window when
+    // the screen's resolution changes.
+    disconnect(follow_screen_);
+    follow_screen_ = connect(screen, &QScreen::geometryChanged, this, [this, screen] {
+      if (!unloaded_) CoverScreen(screen);
+    });
   }
   FitImage();
 }
@@ -130,16 +137,37 @@ void DesignPic::FitImage() {
   scale_ = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0;
   const int w = std::max(1, static_cast<int>(std::lround(width() * scale_)));
   const int h = std::max(1, static_cast<int>(std::lround(height() * scale_)));
-  if (w == surface_.width() && h == surface_.height()) return;
+  const int old_w = surface_.width(), old_h = surface_.height();
+  if (w == old_w && h == old_h) return;
+  // What is drawn keeps its window coordinates, so the strokes still to come
+  // of the design being drawn meet the ones already there.
+  const std::vector<uint32_t> kept(surface_.bits(),
+                                   surface_.bits() + static_cast<size_t>(old_w) * old_h);
   surface_.Resize(w, h);
-  surface_.Clear(back_colour_);
+  surface_.Clear(BackColor());
+  const int keep_w = std::min(w, old_w);
+  for (int y = 0; y < std::min(h, old_h); ++y)
+    std::copy_n(kept.data() + static_cast<size_t>(y) * old_w, keep_w,
+                surface_.bits() + static_cast<size_t>(y) * w);
+  // Before the window is first shown, start-up lays the controls out itself.
+  if (isVisible()) PlaceControls();
   update();
+}
+
+void DesignPic::PlaceControls() {
+  const Single sw = ScaleWidth(), sh = ScaleHeight();
+  auto centred_left = [&](Control c) { return (sw - Width(c)) / 2; };
+  Move(Control::Label3, centred_left(Control::Label3), sh - Height(Control::Label3) + 1);
+  Move(Control::Command2, centred_left(Control::Command2), (sh - Height(Control::Command2)) / 2);
+  const bool banner_centred = run_.CompanionMode() && IsTrue(run_.SavePending);
+  Move(Control::Command1, centred_left(Control::Command1),
+       banner_centred ? (sh - Height(Control::Command1)) / 2 : 5);
 }
 
 void DesignPic::PushChanges() {
   const PixelRect r = surface_.TakeDirty();
   if (r.empty() || unloaded_) return;
-  last_push_ns_ = push_clock_.nsecsElapsed();
+  NotePush();
   const int left = static_cast<int>(std::floor(r.left / scale_));
   const int top = static_cast<int>(std::floor(r.top / scale_));
   const int right = static_cast<int>(std::ceil(r.right / scale_));
@@ -194,17 +222,19 @@ void DesignPic::Form_MouseDown() {
   EndSaver();
 }
 
-void DesignPic::Form_MouseMove(Single x, Single y) {
-  if (IsTrue(run_.StartingUp)) return;
+void DesignPic::Form_MouseMove(Single x, Single y) { MouseMoveOn(mouse_, x, y); }
+
+void DesignPic::MouseMoveOn(PointerMemory& memory, Single x, Single y) {
+  if (IsTrue(run_.StartingUp) || unloaded_) return;
   // Measured from the previous move event; a stored 0 (the start, or a move
   // along the screen's top or left edge) means there is nothing to compare.
-  if (last_mouse_x_ >= 1 && last_mouse_y_ >= 1) {
-    const Single dx = std::fabs(x - static_cast<Single>(last_mouse_x_));
-    const Single dy = std::fabs(y - static_cast<Single>(last_mouse_y_));
+  if (memory.x >= 1 && memory.y >= 1) {
+    const Single dx = std::fabs(x - static_cast<Single>(memory.x));
+    const Single dy = std::fabs(y - static_cast<Single>(memory.y));
     if ((dx > kMouseSlack || dy > kMouseSlack) && !IsTrue(run_.SavePending)) return EndSaver();
   }
-  last_mouse_x_ = CInt(x);
-  last_mouse_y_ = CInt(y);
+  memory.x = CInt(x);
+  memory.y = CInt(y);
 }
 
 bool DesignPic::event(QEvent* event) {
@@ -259,6 +289,11 @@ void DesignPic::mouseMoveEvent(QMouseEvent* event) {
   Form_MouseMove(static_cast<Single>(at.x()), static_cast<Single>(at.y()));
 }
 
+void DesignPic::wheelEvent(QWheelEvent*) {
+  // A turn of the wheel is a hand on the mouse like a click.
+  if (!unloaded_) Form_MouseDown();
+}
+
 void DesignPic::closeEvent(QCloseEvent* event) {
   // Closed from outside (a window manager's close): end like any other input.
   if (!unloaded_) EndSaver();
@@ -289,48 +324,6 @@ void DesignPic::paintEvent(QPaintEvent* event) {
 void DesignPic::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   FitImage();
-}
-
-void DesignPic::Line(Single x1, Single y1, Single x2, Single y2, Long colour) {
-  if (unloaded_) return;
-  ++figures_.strokes;
-  surface_.Line(x1, y1, x2, y2, colour);
-}
-
-void DesignPic::PSet(Single x, Single y, Long colour) {
-  if (unloaded_) return;
-  ++figures_.strokes;
-  surface_.PSet(x, y, colour);
-}
-
-void DesignPic::SetDrawWidth(Integer width) {
-  draw_width_ = width;
-  surface_.SetDrawWidth(width);
-}
-
-void DesignPic::SetDrawMode(Integer mode) {
-  draw_mode_ = mode;
-  surface_.SetDrawMode(mode);
-}
-
-void DesignPic::SetBackColor(Long colour) {
-  back_colour_ = colour;
-  Cls();
-}
-
-void DesignPic::Cls() {
-  if (!unloaded_) surface_.Clear(back_colour_);
-}
-
-void DesignPic::Refresh() {
-  // A refresh right after a push would only add a repaint: the changes then
-  // wait for the pacer's next push, at most one push interval away, and a
-  // sleep always pushes before it waits.
-  if (last_push_ns_ >= 0 &&
-      push_clock_.nsecsElapsed() - last_push_ns_ < QtPacer::kPushIntervalMs * 1000000) {
-    return;
-  }
-  RefreshNow();
 }
 
 void DesignPic::RefreshNow() {

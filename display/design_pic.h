@@ -4,17 +4,15 @@
 // mark the design being drawn for saving.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
-#include <chrono>
 #include <functional>
 
-#include "common/run_state.h"
 #include "common/design_window.h"
-#include "platform/surface.h"
+#include "common/run_state.h"
+#include "display/surface_window.h"
 
 class QScreen;
 
@@ -31,45 +29,39 @@ class CaptionButton final : public QPushButton {
   void paintEvent(QPaintEvent* event) override;
 };
 
-// Plain counts of what the window drew and showed, for measuring the saver;
-// keeping them costs an integer increment a stroke.
-struct ScreenFigures {
-  long long strokes = 0;        // Line and PSet calls
-  long long pushes = 0;         // paints of the image onto the screen
-  long long pixels_pushed = 0;  // image pixels those paints copied
-  // When a paint first showed a stroke; the clock's epoch until then.
-  std::chrono::steady_clock::time_point first_stroke_shown{};
+// The last pointer position one window saw, which its next move is measured
+// against.
+struct PointerMemory {
+  Integer x = 0;
+  Integer y = 0;
 };
 
-class DesignPic final : public QWidget, public DesignWindow {
+class DesignPic final : public QWidget, public SurfaceWindow {
   Q_OBJECT
  public:
   // `end_saver` ends the saver; the handlers call it and then return at once.
   DesignPic(RunState& run, std::function<void()> end_saver, QWidget* parent = nullptr);
   ~DesignPic() override;
 
-  // Covers `screen` (the primary screen when null); the image takes the
-  // screen's size in device pixels, cleared to the background colour.
+  // Covers `screen` (the primary screen when null) and keeps covering it when
+  // its size changes. The image takes the screen's size in device pixels;
+  // what is drawn keeps its place, and the controls move to theirs.
   void CoverScreen(QScreen* screen = nullptr);
   // Hands the part of the image changed since the last push to the screen.
   void PushChanges();
   // Paints the image's changes and the controls now, however recently the
   // last push went out: for the moments before the user is asked anything.
-  void RefreshNow();
+  void RefreshNow() override;
   // Closes the window for good: after this nothing is drawn and no input is
   // handled, wherever the design loop stands.
   void Unload();
-  bool unloaded() const { return unloaded_; }
 
-  Surface& surface() { return surface_; }
-  const Surface& surface() const { return surface_; }
   // Window units are device pixels: this many per logical pixel.
   qreal scale() const { return scale_; }
-  Integer LastMouseX() const { return last_mouse_x_; }
-  Integer LastMouseY() const { return last_mouse_y_; }
+  Integer LastMouseX() const { return mouse_.x; }
+  Integer LastMouseY() const { return mouse_.y; }
   QPushButton* button(Control c) const;
   QLabel* footer() const { return label3_; }
-  const ScreenFigures& figures() const { return figures_; }
 
   // Input handlers, as the event dispatch delivers them. The key code is
   // passed by reference: a handled space bar press comes back changed.
@@ -77,24 +69,11 @@ class DesignPic final : public QWidget, public DesignWindow {
   void Command2_KeyDown(int key_code);
   void Form_MouseDown();
   void Form_MouseMove(Single x, Single y);
+  // A move over another of the saver's windows, in that window's pixels and
+  // measured against its own memory: it ends the saver by the same rule.
+  void MouseMoveOn(PointerMemory& memory, Single x, Single y);
 
-  // DesignWindow.
-  void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override;
-  void PSet(Single x, Single y, Long colour) override;
-  Long ForeColor() const override { return fore_colour_; }
-  void SetForeColor(Long colour) override { fore_colour_ = colour; }
-  Integer DrawWidth() const override { return draw_width_; }
-  void SetDrawWidth(Integer width) override;
-  Integer DrawMode() const override { return draw_mode_; }
-  void SetDrawMode(Integer mode) override;
-  Long BackColor() const override { return back_colour_; }
-  // A new background colour repaints the whole window in it, as the saver's
-  // background switches expect of a freshly created window.
-  void SetBackColor(Long colour) override;
-  void Cls() override;
-  void Refresh() override;
-  Single ScaleWidth() const override { return static_cast<Single>(surface_.width()); }
-  Single ScaleHeight() const override { return static_cast<Single>(surface_.height()); }
+  // DesignWindow: the controls drawn over the picture.
   void SetCaption(Control c, const std::string& text) override;
   std::string Caption(Control c) const override;
   void SetVisible(Control c, bool visible) override;
@@ -114,30 +93,21 @@ class DesignPic final : public QWidget, public DesignWindow {
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
   QWidget* control(Control c) const;
   void FitImage();
+  void PlaceControls();
   void EndSaver();
 
   RunState& run_;
   std::function<void()> end_saver_;
-  Surface surface_;
   QImage view_;  // the surface's pixels as the paint events read them
   qreal scale_ = 1;
-  Long fore_colour_ = 0;
-  Long back_colour_ = 0;
-  Integer draw_width_ = 1;
-  Integer draw_mode_ = 13;
-  Integer last_mouse_x_ = 0;
-  Integer last_mouse_y_ = 0;
-  bool unloaded_ = false;
-  ScreenFigures figures_;
-  // When the image's changes last went to the screen, so that refreshes in
-  // quick succession share one push.
-  QElapsedTimer push_clock_;
-  qint64 last_push_ns_ = -1;
+  PointerMemory mouse_;
+  QMetaObject::Connection follow_screen_;
 
   CaptionButton* command1_;
   CaptionButton* command2_;

@@ -30,6 +30,20 @@ class SaverServices {
   virtual void RestoreCursor() = 0;
 };
 
+// Services that save nothing, ask nothing and leave the pointer alone: for
+// a saver nobody can talk to, such as one inside a screen-saver host, whose
+// host owns the input, and for drawing designs without a screen.
+class QuietServices : public SaverServices {
+ public:
+  void SaveData(Integer) override {}
+  void SaveDataForDrawPgm() override {}
+  void ShowAboutModal() override {}
+  void ShowAboutBriefly() override {}
+  void UnloadAbout() override {}
+  void HideCursor() override {}
+  void RestoreCursor() override {}
+};
+
 struct LoopContext {
   EngineContext engine;
   RunState& run;

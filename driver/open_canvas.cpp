@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "display/canvas_replay.h"
-#include "display/design_pic.h"
 #include "driver/render_canvas.h"
 #include "driver/saver_main.h"
+#include "driver/saver_windows.h"
 #include "platform/numbers.h"
 #include "platform/qt_pacer.h"
 
@@ -40,10 +40,10 @@ CanvasRead ReadCanvasToOpen(const Invocation& inv) {
 int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& read) {
   if (!read.ok()) return Refuse(inv, read.error);
   RunState& run = saver.run;
-  DesignPic pic(run, [] { EndSaver(); });
+  SaverWindows windows(saver);
+  DesignPic& pic = windows.pic();
   pic.setWindowTitle(QFileInfo(QString::fromStdString(inv.canvas_file)).fileName() +
                      QStringLiteral(" - KaloSaver"));
-  pic.CoverScreen();
   const std::string why =
       CheckCanvasWork(read.design, pic.surface().width(), pic.surface().height());
   if (!why.empty()) {
@@ -55,26 +55,18 @@ int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& rea
   for (Control c : {Control::Command1, Control::Command2, Control::Command5, Control::Label3})
     pic.SetVisible(c, false);
   run.KeysActive = False;
-  saver.unload = [&pic] { pic.Unload(); };
-
-  HideCursor();
-  pic.showFullScreen();
-  pic.raise();
-  pic.activateWindow();
-  pic.setFocus();
-
+  windows.Show();
   QtPacer pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
   DesignState& s = saver.design;
   s.StrokeDelay = static_cast<Single>(Val(run.Settings[kDrawDelay]));
-  PrepareCanvasReplay(s, pic);
-  EngineContext e{s, pic, pacer, saver.rnd};
+  PrepareCanvasReplay(s, windows.window());
+  EngineContext e{s, windows.window(), pacer, saver.rnd};
   run.StartingUp = False;
   try {
     DrawCanvas(e, read.design);
     for (;;) pacer.Sleep(250);
   } catch (const SaverEnded&) {
   }
-  saver.unload = nullptr;
   return 0;
 }
 

@@ -10,15 +10,19 @@
 #include "about/frm_about.h"
 #include "display/design_export.h"
 #include "display/design_pic.h"
+#include "display/every_monitor.h"
 #include "display/qt_save_ui.h"
 #include "driver/command_line.h"
+#include "driver/hosted_saver.h"
 #include "driver/open_canvas.h"
 #include "driver/render_canvas.h"
 #include "driver/saver_process.h"
+#include "driver/saver_windows.h"
 #include "driver/startup_rules.h"
 #include "platform/bitmap_file.h"
 #include "platform/display_check.h"
 #include "platform/end_signals.h"
+#include "platform/input_grab.h"
 #include "platform/instance_lock.h"
 #include "platform/qt_pacer.h"
 #include "settings/settings_store.h"
@@ -38,13 +42,18 @@ struct SaverScope {
 // What the design loop asks of the saver beyond drawing. Each call comes from
 // the loop itself, outside Qt's event dispatch, so it may leave the loop
 // with SaverEnded once an input handler inside a dialog has ended the saver.
+//
+// The pointer is shown exactly while the user is asked something, and then
+// keyboard and pointer are given back to the desktop, so that the questions,
+// the file dialog and the about dialog work like any other window.
 class SaverHost final : public SaverServices {
  public:
-  SaverHost(SaverProcess& saver, DesignPic& pic)
+  SaverHost(SaverProcess& saver, DesignPic& pic, InputGrab& grab)
       : saver_(saver),
         pic_(pic),
+        grab_(grab),
         ui_(&pic),
-        export_(saver.run, saver.design, ui_, Hooks(pic),
+        export_(saver.run, saver.design, ui_, Hooks(saver, pic, grab),
                 QCoreApplication::applicationDirPath().toStdString(),
                 QDir::currentPath().toStdString()) {}
 
@@ -79,15 +88,24 @@ class SaverHost final : public SaverServices {
     CloseAbout();
     LeaveIfEnded();
   }
-  void HideCursor() override { kalo::HideCursor(); }
-  void RestoreCursor() override { kalo::RestoreCursor(); }
+  void HideCursor() override { Hide(saver_, grab_); }
+  void RestoreCursor() override { Show(grab_); }
 
  private:
-  static ExportHooks Hooks(DesignPic& pic) {
+  static void Hide(const SaverProcess& saver, InputGrab& grab) {
+    kalo::HideCursor();
+    if (!saver.ended) grab.Take();
+  }
+  static void Show(InputGrab& grab) {
+    grab.Release();
+    kalo::RestoreCursor();
+  }
+
+  static ExportHooks Hooks(SaverProcess& saver, DesignPic& pic, InputGrab& grab) {
     ExportHooks hooks;
     hooks.HideCommand1 = [&pic] { pic.SetVisible(Control::Command1, false); };
-    hooks.RestoreCursor = [] { kalo::RestoreCursor(); };
-    hooks.HideCursor = [] { kalo::HideCursor(); };
+    hooks.RestoreCursor = [&grab] { Show(grab); };
+    hooks.HideCursor = [&saver, &grab] { Hide(saver, grab); };
     hooks.SaveBitmap = [&pic](const std::string& path) {
       return SaveBitmapFile(pic.surface(), path);
     };
@@ -117,42 +135,31 @@ class SaverHost final : public SaverServices {
 
   SaverProcess& saver_;
   DesignPic& pic_;
+  InputGrab& grab_;
   QtSaveUi ui_;
   DesignExport export_;
 };
 
 int RunSaver(SaverProcess& saver, const SaverRunHooks& hooks) {
   RunState& run = saver.run;
-  DesignPic pic(run, [] { EndSaver(); });
-  saver.unload = [&saver, &pic] {
-    if (saver.about) saver.about->reject();
-    pic.Unload();
-  };
-  pic.CoverScreen();
-  PrepareSaver(run, saver.design, pic, saver.rnd);
-
-  HideCursor();
-  // Full-screen state on top of the screen's geometry, so that a window
-  // manager keeps its panels beneath the saver.
-  pic.showFullScreen();
-  pic.raise();
-  pic.activateWindow();
-  pic.setFocus();
-  FinishStartup(run, saver.design, pic);
+  SaverWindows windows(saver);
+  DesignPic& pic = windows.pic();
+  PrepareSaver(run, saver.design, windows.window(), saver.rnd);
+  windows.Show();
+  FinishStartup(run, saver.design, windows.window());
 
   QtPacer qt_pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
   Pacer* pacer = hooks.pacer ? hooks.pacer(pic, qt_pacer) : nullptr;
   if (!pacer) pacer = &qt_pacer;
-  SaverHost host(saver, pic);
+  SaverHost host(saver, pic, windows.grab());
   RunDesigns(
-      saver, pic, *pacer, host,
+      saver, windows.window(), *pacer, host,
       [&] {
         if (hooks.started) hooks.started(pic, qt_pacer);
       },
       [&] {
         if (hooks.finished) hooks.finished(pic, qt_pacer);
       });
-  saver.unload = nullptr;
   return 0;
 }
 
@@ -164,6 +171,7 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
   // The run mode is settled before anything opens the display, so that
   // command lines that end at once never need one.
   const Invocation inv = ParseCommandLine(argc, argv);
+  HostWindow host;
   switch (inv.mode) {
     case RunMode::kError:
       std::fprintf(stderr, "kalosaver: %s\n", inv.error.c_str());
@@ -176,6 +184,15 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
       return 0;
     case RunMode::kNone:
       return 0;
+    case RunMode::kHosted:
+      host = ChooseHostWindow(inv, std::getenv("XSCREENSAVER_WINDOW"));
+      if (!host.error.empty()) {
+        std::fprintf(stderr, "kalosaver: %s\n", host.error.c_str());
+        return 2;
+      }
+      // Hosts hand over X windows, whatever the session would rather use.
+      setenv("QT_QPA_PLATFORM", "xcb", 1);
+      break;
     case RunMode::kRender:
       // Images are drawn without a window: no display is needed.
       return RenderCanvas(inv);
@@ -228,6 +245,9 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
     case RunMode::kSaver:
       ApplySettingOptions(inv, saver.run.Settings);
       return RunSaver(saver, hooks);
+    case RunMode::kHosted:
+      ApplySettingOptions(inv, saver.run.Settings);
+      return RunHosted(saver, host.id, hooks.hosted);
     case RunMode::kOpen:
       ApplySettingOptions(inv, saver.run.Settings);
       return OpenCanvas(saver, inv, *canvas);

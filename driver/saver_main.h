@@ -6,6 +6,8 @@
 
 #include <functional>
 
+#include "driver/hosted_saver.h"
+
 namespace kalo {
 
 class DesignPic;
@@ -23,6 +25,8 @@ struct SaverRunHooks {
   // The pacer the designs are to use instead of the real one, which it may
   // call on; the real one when unset or when it gives null.
   std::function<Pacer*(DesignPic&, QtPacer&)> pacer;
+  // The same for a run in a screen-saver host's window.
+  HostedRunHooks hosted;
 };
 
 // The whole program; returns the exit status (always 0).

@@ -1,5 +1,8 @@
 #include "platform/numbers.h"
 
+#include <locale.h>
+#include <stdlib.h>
+
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
@@ -27,6 +30,27 @@ Integer CInt(double v) { return RoundToEven<Integer>(v); }
 Long CLng(double v) { return RoundToEven<Long>(v); }
 double Int(double v) { return std::floor(v); }
 
+namespace {
+
+// Numbers in records and settings always have a point, whatever the user's
+// locale: Qt takes on the user's locale at start-up, and a comma there would
+// make canvas files and settings unreadable.
+locale_t CLocale() {
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+  return c;
+}
+
+// The C locale's numbers for this thread while it lives.
+struct CNumbers {
+  CNumbers() : old(uselocale(CLocale())) {}
+  ~CNumbers() { uselocale(old); }
+  CNumbers(const CNumbers&) = delete;
+  CNumbers& operator=(const CNumbers&) = delete;
+  locale_t old;
+};
+
+}  // namespace
+
 std::string StrInt(int64_t v) {
   std::string digits = std::to_string(v);
   return v < 0 ? digits : " " + digits;
@@ -39,11 +63,13 @@ std::string StrSingle(Single v) {
   // Seven significant digits, trailing zeros dropped; the exponent form takes
   // over where plain digits would need more than seven figures.
   char buf[32];
-  std::snprintf(buf, sizeof buf, "%.7G", static_cast<double>(std::fabs(v)));
+  {
+    CNumbers point;
+    std::snprintf(buf, sizeof buf, "%.7G", static_cast<double>(std::fabs(v)));
+  }
   std::string text = buf;
   // "%G" writes the exponent with at least two digits ("1E+08"), which is the
-  // form we want; it never writes a locale decimal comma because the program
-  // does not change the C locale.
+  // form we want.
   if (text.size() > 1 && text[0] == '0' && text[1] == '.') text.erase(0, 1);
   return (v < 0 ? "-" : " ") + text;
 }
@@ -89,7 +115,7 @@ double Val(std::string_view text) {
   // An exponent marker without digits counts for nothing.
   while (!num.empty() && (num.back() == 'E' || num.back() == '+' || num.back() == '-'))
     num.pop_back();
-  double v = std::strtod(num.c_str(), nullptr);
+  double v = strtod_l(num.c_str(), nullptr, CLocale());
   if (std::isinf(v)) v = std::copysign(std::numeric_limits<double>::max(), v);
   return v;
 }

@@ -266,3 +266,31 @@ canvas_design_type() { sed -n 6p "$1" | cut -d'\' -f2 | tr -d ' \r'; }
 # How many fields record line $2 of canvas file $1 holds (each is followed by
 # a backslash).
 canvas_field_count() { sed -n "$2p" "$1" | tr -cd '\\' | wc -c; }
+
+# Answers the save of a marked design as a user would: Yes to the bitmap,
+# typed in as $1; Yes to the canvas file under the name offered (the
+# bitmap's, with the canvas extension); OK on the about box. A function named
+# in $2 runs while the bitmap question is up, with its window id.
+save_marked_design() {
+  local question dialog about
+  question=$(wait_for_named_window "^Save as WINDOWS Bitmap file[?]$" 60000) ||
+    fail "the bitmap question never came"
+  [ -z "${2:-}" ] || "$2" "$question"
+  keys_to_window "$question" Return
+  # The file dialog's name box has the keyboard; a full path overrides its
+  # folder.
+  dialog=$(wait_for_named_window "^Save As$" 10000) || fail "no file dialog for the bitmap"
+  xdotool windowfocus --sync "$dialog"
+  xdotool type --delay 10 "$1"
+  xdotool key Return
+  wait_window_gone "^Save As$" 5000 || fail "the bitmap's file dialog stays open"
+  question=$(wait_for_named_window "^KaloDraw Canvas data file save query$" 10000) ||
+    fail "the canvas question never came"
+  keys_to_window "$question" Return
+  dialog=$(wait_for_named_window "^Save As$" 10000) || fail "no file dialog for the canvas file"
+  keys_to_window "$dialog" Return
+  wait_window_gone "^Save As$" 5000 || fail "the canvas file dialog stays open"
+  about=$(wait_for_named_window "^KaloSaver$" 10000) || fail "no about box after the save"
+  keys_to_window "$about" Return
+  wait_window_gone "^KaloSaver$" 5000 || fail "OK left the about box open"
+}

@@ -25,7 +25,7 @@ banner_in_middle() { plain_button_row 395 390 505 && plain_button_row 775 390 88
 start_and_mark() {
   start_saver_in "$1" /s /z
   wait_for_window 10000 >/dev/null || fail "no saver window in companion mode"
-  wait_for_drawing 5000 "$2"
+  wait_for_drawing 20000 "$2"
   hint_on_top || fail "no companion hint along the top"
   xdotool key space
 }

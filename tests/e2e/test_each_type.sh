@@ -22,7 +22,7 @@ for type in "${DESIGN_TYPES[@]}"; do
 
   start_saver /s
   wait_for_window 10000 >/dev/null || fail "$type: no saver window"
-  wait_for_drawing 8000 20
+  wait_for_drawing 20000 20
   xdotool key x
   wait_exit "$SAVER_PID" 2000
   [ "$EXIT_STATUS" -eq 0 ] || fail "$type: a key ended the saver with status $EXIT_STATUS"
@@ -31,7 +31,7 @@ for type in "${DESIGN_TYPES[@]}"; do
   mkdir -p "$folder"
   start_saver_in "$folder" /s /d /z
   wait_for_window 10000 >/dev/null || fail "$type: no saver window with /d /z"
-  wait_for_drawing 8000 20
+  wait_for_drawing 20000 20
   deadline=$(($(now_ms) + 5000))
   until plain_button_row 603 390 678; do
     (($(now_ms) < deadline)) || fail "$type: no name button over the design"

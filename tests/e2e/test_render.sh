@@ -19,23 +19,7 @@ for attempt in 1 2 3 4; do
   wait_for_window 10000 >/dev/null || fail "no saver window"
   wait_for_drawing 20000 500
   xdotool key space
-  question=$(wait_for_named_window "^Save as WINDOWS Bitmap file[?]$" 60000) ||
-    fail "the bitmap question never came"
-  keys_to_window "$question" Return
-  dialog=$(wait_for_named_window "^Save As$" 10000) || fail "no file dialog for the bitmap"
-  xdotool windowfocus --sync "$dialog"
-  xdotool type --delay 10 "$art/one.bmp"
-  xdotool key Return
-  wait_window_gone "^Save As$" 5000 || fail "the bitmap's file dialog stays open"
-  question=$(wait_for_named_window "^KaloDraw Canvas data file save query$" 10000) ||
-    fail "the canvas question never came"
-  keys_to_window "$question" Return
-  dialog=$(wait_for_named_window "^Save As$" 10000) || fail "no file dialog for the canvas file"
-  keys_to_window "$dialog" Return
-  wait_window_gone "^Save As$" 5000 || fail "the canvas file dialog stays open"
-  about=$(wait_for_named_window "^KaloSaver$" 10000) || fail "no about box after the save"
-  keys_to_window "$about" Return
-  wait_window_gone "^KaloSaver$" 5000 || fail "OK left the about box open"
+  save_marked_design "$art/one.bmp"
   xdotool key x
   wait_exit "$SAVER_PID" 5000
   check_canvas_file "$art/one.cvd" 1

@@ -11,37 +11,17 @@ mkdir -p "$art"
 
 start_saver /s
 wait_for_window 10000 >/dev/null || fail "no saver window"
-wait_for_drawing 5000 500
+wait_for_drawing 20000 500
 xdotool key space
 
-question=$(wait_for_named_window "^Save as WINDOWS Bitmap file[?]$" 60000) ||
-  fail "the bitmap question never came"
 # The picture as the screen shows it while the user is asked about it.
-screenshot
-cp "$E2E_TMP/screen.png" "$E2E_TMP/asked.png"
-eval "$(xdotool getwindowgeometry --shell "$question")"
-question_box="$X,$Y,$((X + WIDTH)),$((Y + HEIGHT))"
-keys_to_window "$question" Return
-
-# The file dialog's name box has the keyboard; a full path overrides its
-# folder.
-dialog=$(wait_for_named_window "^Save As$" 10000) || fail "no file dialog for the bitmap"
-xdotool windowfocus --sync "$dialog"
-xdotool type --delay 10 "$art/one.bmp"
-xdotool key Return
-wait_window_gone "^Save As$" 5000 || fail "the bitmap's file dialog stays open"
-
-question=$(wait_for_named_window "^KaloDraw Canvas data file save query$" 10000) ||
-  fail "the canvas question never came"
-keys_to_window "$question" Return
-# Taking the name it offers: the bitmap's, with the canvas extension.
-dialog=$(wait_for_named_window "^Save As$" 10000) || fail "no file dialog for the canvas file"
-keys_to_window "$dialog" Return
-wait_window_gone "^Save As$" 5000 || fail "the canvas file dialog stays open"
-
-about=$(wait_for_named_window "^KaloSaver$" 10000) || fail "no about box after the save"
-keys_to_window "$about" Return
-wait_window_gone "^KaloSaver$" 5000 || fail "OK left the about box open"
+note_question() {
+  screenshot
+  cp "$E2E_TMP/screen.png" "$E2E_TMP/asked.png"
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  question_box="$X,$Y,$((X + WIDTH)),$((Y + HEIGHT))"
+}
+save_marked_design "$art/one.bmp" note_question
 stays_alive "$SAVER_PID" 500 || fail "the saver ended after the about box"
 xdotool key x
 wait_exit "$SAVER_PID" 2000

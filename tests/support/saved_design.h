@@ -13,7 +13,7 @@
 
 namespace kalo::test {
 
-class SavedDesign final : public SaverServices {
+class SavedDesign final : public QuietServices {
  public:
   SavedDesign(const Surface& surface, const DesignState& s) : surface_(surface), s_(s) {}
 
@@ -24,12 +24,6 @@ class SavedDesign final : public SaverServices {
       records.push_back(s_.DesignRecord);
     }
   }
-  void SaveDataForDrawPgm() override {}
-  void ShowAboutModal() override {}
-  void ShowAboutBriefly() override {}
-  void UnloadAbout() override {}
-  void HideCursor() override {}
-  void RestoreCursor() override {}
 
   std::vector<uint32_t> picture;     // of the last design saved
   std::vector<std::string> records;  // of every design saved, in order

@@ -10,9 +10,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <array>
+#include <utility>
 
 #include "display/design_pic.h"
 #include "driver/startup_rules.h"
+#include "platform/input_grab.h"
 #include "platform/qt_pacer.h"
 
 namespace kalo {
@@ -33,6 +36,10 @@ struct Window {
   void Key(Qt::Key key) { QTest::keyClick(&pic, key); }
   void MoveTo(int x, int y) { QTest::mouseMove(pic.windowHandle(), QPoint(x, y)); }
   void Click(int x, int y) { QTest::mouseClick(&pic, Qt::LeftButton, {}, QPoint(x, y)); }
+  void Wheel() {
+    QWheelEvent turn({20, 200}, {20, 200}, {}, {0, -120}, Qt::NoButton, {}, Qt::NoScrollPhase, 0);
+    QCoreApplication::sendEvent(&pic, &turn);
+  }
 
   RunState run;
   int ends = 0;
@@ -82,6 +89,7 @@ TEST(DesignPicKeys, OtherKeysEndUnlessASaveIsPending) {
   w.Key(Qt::Key_A);
   w.Key(Qt::Key_Return);
   w.Click(20, 200);
+  w.Wheel();
   EXPECT_EQ(w.ends, 0);
   EXPECT_TRUE(IsTrue(w.run.SavePending));
 }
@@ -126,6 +134,9 @@ TEST(DesignPicMouse, ClickEndsUnlessASaveIsPending) {
   Window w;
   w.Click(320, 240);  // over the hint in the middle as well
   EXPECT_EQ(w.ends, 1);
+  Window v;
+  v.Wheel();  // a turn of the wheel is a click
+  EXPECT_EQ(v.ends, 1);
 }
 
 TEST(DesignPicMouse, ClickOnTheBannerDoesNothingButMovesOverItCount) {
@@ -226,6 +237,33 @@ TEST(DesignPicPicture, ShowsTheImageInItsBackground) {
   EXPECT_EQ(w.pic.grab().toImage().pixelColor(200, 100), QColor(255, 255, 255));
 }
 
+TEST(DesignPicPicture, ANewScreenSizeKeepsThePictureAndPlacesTheControls) {
+  for (const char* command_line : {"/s", "/s /z"}) {
+    Window w(command_line);
+    w.pic.SetBackColor(RGB(0, 0, 255));
+    w.pic.Line(100, 100, 300, 100, RGB(255, 0, 0));
+    w.run.SavePending = True;  // in companion mode the banner then stands centred
+    for (QSize size : {QSize(800, 600), QSize(320, 240)}) {
+      w.pic.setGeometry(QRect(QPoint(0, 0), size));
+      QCoreApplication::processEvents();
+      const Single sw = size.width(), sh = size.height();
+      ASSERT_EQ(w.pic.ScaleWidth(), sw);
+      ASSERT_EQ(w.pic.ScaleHeight(), sh);
+      EXPECT_EQ(Surface::ToColour(w.pic.surface().pixel(200, 100)), RGB(255, 0, 0));
+      EXPECT_EQ(Surface::ToColour(w.pic.surface().pixel(sw - 1, sh - 1)), RGB(0, 0, 255));
+      auto centre_x = [&](Control c) { return w.pic.Left(c) + w.pic.Width(c) / 2; };
+      auto centre_y = [&](Control c) { return w.pic.Top(c) + w.pic.Height(c) / 2; };
+      for (Control c : {Control::Label3, Control::Command1, Control::Command2})
+        EXPECT_NEAR(centre_x(c), sw / 2, 1) << command_line;
+      EXPECT_NEAR(centre_y(Control::Command2), sh / 2, 1);
+      EXPECT_EQ(w.pic.Top(Control::Label3) + w.pic.Height(Control::Label3), sh + 1);
+      const Single banner_top =
+          w.run.CompanionMode() ? (sh - w.pic.Height(Control::Command1)) / 2 : 5;
+      EXPECT_NEAR(w.pic.Top(Control::Command1), banner_top, 1);
+    }
+  }
+}
+
 TEST(DesignPicPicture, NothingIsDrawnOnceUnloaded) {
   Window w;
   w.pic.Unload();
@@ -304,6 +342,36 @@ TEST(QtPacer, YieldsPushAtMostEveryFewMillisecondsButSleepsAlways) {
   p.pacer.Sleep(0);
   p.pacer.Sleep(0);
   EXPECT_EQ(p.pushes, before + 2);
+}
+
+// ---- Grabs ------------------------------------------------------------------
+
+TEST(InputGrab, RetriesWhatAnotherProgramHoldsForASecondThenRunsWithout) {
+  // Refusals of keyboard and pointer, and which are held in the end.
+  for (auto [refusals, held] : {std::pair{std::array{0, 0}, std::array{true, true}},
+                                {{3, 1}, {true, true}},
+                                {{0, 999}, {true, false}}}) {
+    std::array released{0, 0};
+    InputGrab grab([&](InputDevice d, bool take) {
+      const int i = static_cast<int>(d);
+      return take ? refusals[i]-- <= 0 : ++released[i] > 0;
+    });
+    QElapsedTimer clock;
+    clock.start();
+    grab.Take();
+    while (grab.retrying() && clock.elapsed() < 3000) QTest::qWait(10);
+    EXPECT_FALSE(grab.retrying());
+    EXPECT_EQ(grab.holds(InputDevice::kKeyboard), held[0]);
+    EXPECT_EQ(grab.holds(InputDevice::kPointer), held[1]);
+    EXPECT_GE(clock.elapsed(), held[1] ? 0 : InputGrab::kRetryForMs);
+    grab.Release();
+    EXPECT_EQ(released, (std::array{held[0] ? 1 : 0, held[1] ? 1 : 0}));
+    // A release while the grab is still being tried stops the trying.
+    refusals = {999, 999};
+    grab.Take();
+    grab.Release();
+    EXPECT_FALSE(grab.retrying() || grab.holds(InputDevice::kKeyboard));
+  }
 }
 
 }  // namespace

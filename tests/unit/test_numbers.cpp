@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <set>
+#include <string>
 
 #include "common/basic_types.h"
 #include "platform/numbers.h"
@@ -85,6 +88,22 @@ TEST(Val, NoDigitsGivesZero) {
 TEST(Val, HugeExponentsStayFinite) {
   EXPECT_TRUE(std::isfinite(Val("1e999999")));
   EXPECT_EQ(CLng(Val("99999999999999999999")), 2147483647);
+}
+
+// Qt takes on the user's locale; a German one must not put commas in records.
+TEST(RecordText, PointWhateverTheUsersLocale) {
+  const std::string dir = testing::TempDir() + "kalo-locale";
+  const std::string make = "localedef -i de_DE -f UTF-8 " + dir + "/de_DE.UTF-8 >/dev/null 2>&1";
+  ASSERT_EQ(std::system(("mkdir -p " + dir + " && " + make).c_str()), 0) << "localedef failed";
+  setenv("LOCPATH", dir.c_str(), 1);
+  ASSERT_TRUE(std::setlocale(LC_ALL, "de_DE.UTF-8"));
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");  // the locale really bites
+  EXPECT_EQ(StrSingle(1.25f), " 1.25");
+  EXPECT_EQ(StrSingle(-0.5f), "-.5");
+  EXPECT_EQ(Val("1.5"), 1.5);
+  EXPECT_EQ(Val("2,5"), 2);
+  std::setlocale(LC_ALL, "C");
+  unsetenv("LOCPATH");
 }
 
 TEST(Colours, QBColorGivesTheClassicSixteen) {

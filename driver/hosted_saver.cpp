@@ -1,0 +1,44 @@
+#include "driver/hosted_saver.h"
+
+#include <cstdio>
+
+#include "display/hosted_pic.h"
+#include "driver/saver_main.h"
+#include "driver/saver_process.h"
+#include "driver/startup_rules.h"
+#include "platform/qt_pacer.h"
+
+namespace kalo {
+
+int RunHosted(SaverProcess& saver, uint32_t window, const HostedRunHooks& hooks) {
+  HostedPic pic([] { EndSaver(); });
+  const std::string error = pic.Attach(window);
+  if (!error.empty()) {
+    std::fprintf(stderr, "kalosaver: %s\n", error.c_str());
+    return 1;
+  }
+  saver.unload = [&pic] { pic.Unload(); };
+  PrepareSaver(saver.run, saver.design, pic, saver.rnd);
+  // The about display has no place in a host's window; left on, it would
+  // only hold a finished picture a few seconds longer.
+  saver.run.ShowAboutFlag = False;
+  FinishStartup(saver.run, saver.design, pic);
+
+  QtPacer qt_pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
+  Pacer* pacer = hooks.pacer ? hooks.pacer(pic, qt_pacer) : nullptr;
+  if (!pacer) pacer = &qt_pacer;
+  // The host owns the input: nobody can mark a design or answer a question.
+  QuietServices services;
+  RunDesigns(
+      saver, pic, *pacer, services,
+      [&] {
+        if (hooks.started) hooks.started(pic, qt_pacer);
+      },
+      [&] {
+        if (hooks.finished) hooks.finished(pic, qt_pacer);
+      });
+  saver.unload = nullptr;
+  return 0;
+}
+
+}  // namespace kalo

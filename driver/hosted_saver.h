@@ -1,0 +1,32 @@
+// Running inside a screen-saver host (XScreenSaver, Xfce's or MATE's saver,
+// xsecurelock): the designs go into the window the host gives us, and the
+// host keeps the screen, the input and the say over when the saver ends.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "driver/design_loop.h"
+
+namespace kalo {
+
+class HostedPic;
+class Pacer;
+class QtPacer;
+struct SaverProcess;
+
+// Lets a program that measures the saver watch a hosted run, as the hooks of
+// a full-screen run do.
+struct HostedRunHooks {
+  std::function<void(HostedPic&, QtPacer&)> started;
+  std::function<void(HostedPic&, QtPacer&)> finished;
+  std::function<Pacer*(HostedPic&, QtPacer&)> pacer;
+};
+
+// Draws designs in window `window` (0: the screen's virtual root, else its
+// root) until a signal ends the saver or the window is destroyed. Returns the
+// exit status: 0, or 1 with a line on stderr when the window cannot be drawn
+// in.
+int RunHosted(SaverProcess& saver, uint32_t window, const HostedRunHooks& hooks = {});
+
+}  // namespace kalo
