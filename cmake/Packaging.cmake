@@ -93,7 +93,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xfce4-screensaver | mate-screensaver | xsecurelock")
+# Qt draws on a Wayland desktop through its Wayland platform; without it the
+# saver would need the desktop's X server, where a compositor has one.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver | xfce4-screensaver | mate-screensaver | xsecurelock | swayidle")
 # The summary above is the first line of the description.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "KaloSaver fills the screen with line art drawn layer upon layer, each
 layer in a new colour and a narrower pen: spirals traced by a pen on a
@@ -101,7 +104,8 @@ rolling circle, yarn, stars, twisting polygons, angle spirals and rings
 of boxes.
 .
 It runs in XScreenSaver, xfce4-screensaver, mate-screensaver and
-xsecurelock, or full screen on its own (kalosaver /s). A design can be
-kept as a bitmap and as a canvas file that KaloSaver draws again or
-renders into an image of any size.")
+xsecurelock, is started by Wayland idle daemons such as swayidle, or
+runs full screen on its own (kalosaver /s). A design can be kept as a
+bitmap and as a canvas file that KaloSaver draws again or renders into
+an image of any size.")
 include(CPack)

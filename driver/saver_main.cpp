@@ -10,6 +10,7 @@
 #include "about/frm_about.h"
 #include "display/design_export.h"
 #include "display/design_pic.h"
+#include "display/dialog_over_saver.h"
 #include "display/every_monitor.h"
 #include "display/qt_save_ui.h"
 #include "driver/command_line.h"
@@ -72,7 +73,7 @@ class SaverHost final : public SaverServices {
   void ShowAboutModal() override {
     FrmAbout* about = OpenAbout();
     about->PrepareAfterSave();
-    about->exec();
+    ExecOverSaver(*about);
     CloseAbout();
     LeaveIfEnded();
   }
@@ -117,6 +118,7 @@ class SaverHost final : public SaverServices {
     CloseAbout();
     saver_.about = new FrmAbout(
         saver_.run, saver_.about_mouse, [] { EndSaver(); }, &pic_);
+    StandOverFocus(*saver_.about);
     return saver_.about;
   }
 

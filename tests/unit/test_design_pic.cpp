@@ -372,6 +372,13 @@ TEST(InputGrab, RetriesWhatAnotherProgramHoldsForASecondThenRunsWithout) {
     grab.Release();
     EXPECT_FALSE(grab.retrying() || grab.holds(InputDevice::kKeyboard));
   }
+  // A window system without grabs, as Wayland: nothing is taken or tried.
+  QWidget window;
+  InputGrab none(&window);
+  none.Take();
+  EXPECT_FALSE(none.retrying() || none.holds(InputDevice::kKeyboard) ||
+               none.holds(InputDevice::kPointer));
+  none.Release();
 }
 
 }  // namespace

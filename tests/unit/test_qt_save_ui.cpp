@@ -2,12 +2,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 
 #include "display/qt_save_ui.h"
@@ -61,6 +63,29 @@ TEST(QtSaveUi, QuestionsHaveAQuestionIconAndEnterAnswersYes) {
   EXPECT_FALSE(ui.AskYesNo("Load This Design Onto The Canvas?", "Auto-Draw Load Request"));
 }
 
+// A question stands over whichever saver window holds the keyboard, the design
+// window or a monitor's cover, and belongs to the design window all the same.
+TEST(QtSaveUi, QuestionsStandOverTheSaverWindowThatHoldsTheKeyboard) {
+  QWidget pic, cover;
+  for (QWidget* focused : {&cover, &pic}) {
+    pic.show();
+    cover.show();
+    QApplication::setActiveWindow(focused);
+    ASSERT_EQ(QApplication::activeWindow(), focused);
+    QtSaveUi ui(&pic);
+    QWindow* over = nullptr;
+    QWidget* owner = nullptr;
+    WhenModalShows([&](QWidget* w) {
+      over = w->windowHandle()->transientParent();
+      owner = w->parentWidget();
+      PressEnter(w);
+    });
+    EXPECT_TRUE(ui.AskYesNo("Load This Design Onto The Canvas?", "Auto-Draw Load Request"));
+    EXPECT_EQ(over, focused->windowHandle()) << (focused == &cover ? "cover" : "design window");
+    EXPECT_EQ(owner, &pic);
+  }
+}
+
 TEST(QtSaveUi, ErrorsHaveAWarningIconAndNoTitle) {
   QtSaveUi ui(nullptr);
   Shown shown;
@@ -91,15 +116,12 @@ TEST(QtSaveUi, SaveDialogOpensAsAskedAndAddsTheDefaultExtension) {
   request.default_extension = "cvd";
 
   QString selected_filter, folder, suffix;
-  bool confirms_overwrite = false;
   WhenModalShows([&](QWidget* w) {
     auto* dialog = qobject_cast<QFileDialog*>(w);
     ASSERT_NE(dialog, nullptr);
     selected_filter = dialog->selectedNameFilter();
     folder = dialog->directory().absolutePath();
     suffix = dialog->defaultSuffix();
-    confirms_overwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite) &&
-                         dialog->acceptMode() == QFileDialog::AcceptSave;
     dialog->selectFile(dir.filePath("one"));
     static_cast<QDialog*>(dialog)->accept();
   });
@@ -109,13 +131,12 @@ TEST(QtSaveUi, SaveDialogOpensAsAskedAndAddsTheDefaultExtension) {
   EXPECT_EQ(selected_filter, "KaloDraw Canvas (*.cvd)");
   EXPECT_EQ(folder, dir.path());
   EXPECT_EQ(suffix, "cvd");
-  EXPECT_TRUE(confirms_overwrite);
 
   WhenModalShows([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
   EXPECT_FALSE(ui.AskSaveFileName(request).has_value());
 }
 
-TEST(QtSaveUi, SaveDialogRefusesANameInAFolderThatDoesNotExist) {
+TEST(QtSaveUi, SaveDialogRefusesAMissingFolderAndAsksBeforeReplacingAFile) {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   QtSaveUi ui(nullptr);
@@ -126,8 +147,12 @@ TEST(QtSaveUi, SaveDialogRefusesANameInAFolderThatDoesNotExist) {
   request.filter_index = 2;
   request.default_extension = "bmp";
 
-  Shown refusal;
-  bool stayed_open = false;
+  QFile existing(dir.filePath("one.bmp"));
+  ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+  existing.close();
+
+  Shown refusal, replace;
+  bool stayed_open = false, kept_on_no = false;
   WhenModalShows([&](QWidget* w) {
     auto* dialog = qobject_cast<QFileDialog*>(w);
     ASSERT_NE(dialog, nullptr);
@@ -135,13 +160,22 @@ TEST(QtSaveUi, SaveDialogRefusesANameInAFolderThatDoesNotExist) {
     NoteAndPressEnter(refusal);
     static_cast<QDialog*>(dialog)->accept();
     stayed_open = dialog->isVisible();
+    // Enter declines to replace the file; the dialog stays for another name.
     dialog->selectFile(dir.filePath("one"));
+    NoteAndPressEnter(replace);
+    static_cast<QDialog*>(dialog)->accept();
+    kept_on_no = dialog->isVisible();
+    WhenModalShows(
+        [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); });
     static_cast<QDialog*>(dialog)->accept();
   });
   std::optional<std::string> chosen = ui.AskSaveFileName(request);
   EXPECT_TRUE(stayed_open);
   EXPECT_EQ(refusal.icon, QMessageBox::Warning);
   EXPECT_TRUE(refusal.text.contains(dir.filePath("missing"))) << refusal.text.toStdString();
+  EXPECT_TRUE(kept_on_no);
+  EXPECT_EQ(replace.icon, QMessageBox::Warning);
+  EXPECT_EQ(replace.text, "one.bmp already exists.\nDo you want to replace it?");
   ASSERT_TRUE(chosen.has_value());
   EXPECT_EQ(*chosen, dir.filePath("one.bmp").toStdString());
   EXPECT_FALSE(QFileInfo::exists(dir.filePath("missing")));
