@@ -56,28 +56,73 @@ TEST_F(AngleTest, SpiralGrowsUntilItReachesTheLimit) {
   EXPECT_LT(s.SideLength, 4000 * 1.03);
 }
 
-TEST_F(AngleTest, SegmentsTurnClockwiseAndGrowFromTheCentre) {
-  pacer.on_yield = [&](long n) { win.SetForeColor(static_cast<Long>(n)); };
-  DrawAngle(e);
-  ASSERT_GE(win.strokes.size(), 4u);
-  const Stroke* st = win.strokes.data();
-  // Right, down, left, up: a square spiral wound clockwise on the screen.
-  EXPECT_FLOAT_EQ(st[0].x1, 960);
-  EXPECT_FLOAT_EQ(st[0].y1, 540);
-  EXPECT_NEAR(st[0].x2, 962, 1e-4);
-  EXPECT_NEAR(st[0].y2, 540, 1e-4);
-  EXPECT_NEAR(st[1].x2, 962, 1e-4);
-  EXPECT_NEAR(st[1].y2, 542.06, 1e-4);
-  EXPECT_NEAR(st[2].x2, 962 - 2.1218, 1e-4);
-  EXPECT_NEAR(st[3].y2, 542.06 - 2.185454, 1e-4);
-  for (size_t k = 0; k < win.strokes.size(); ++k) {
-    EXPECT_EQ(st[k].kind, Stroke::kLine);
-    if (k > 0) {
-      EXPECT_EQ(st[k].x1, st[k - 1].x2);
-      EXPECT_EQ(st[k].y1, st[k - 1].y2);
-    }
-    EXPECT_EQ(st[k].colour, st[k].yields_before);
+TEST_F(AngleTest, SegmentsTurnClockwiseAndGrowFromTheEndOfTheLast) {
+  // Far from the origin and with a short reach, every segment is drawn.
+  struct Row {
+    Single turn, growth, stretch;
+  };
+  for (const Row& r : {Row{90, 3, 1}, Row{100, 12, 1.25f}, Row{275, 35, 0.6f}}) {
+    SCOPED_TRACE(testing::Message() << "turn " << r.turn << " growth " << r.growth);
+    s.AngleTurn = r.turn;
+    s.AngleGrowth = r.growth;
+    s.XStretch = r.stretch;
+    s.CenterX = s.CenterY = 5000;
+    s.HalfWidth = 50;
+    win.strokes.clear();
+    pacer = {};
+    pacer.on_yield = [&](long n) { win.SetForeColor(static_cast<Long>(n)); };
+    DrawAngle(e);
+    // Heading h points at h - pi/2 on the screen; it starts one turn round
+    // and turns once more, wrapping past 2 pi, after each segment; each
+    // segment is the growth longer than the one before, from length 2 up to
+    // 50 x 20.
+    const double pi = 3.14159265;
+    Single h = static_cast<Single>((r.turn + static_cast<double>(r.turn)) * pi / 360);
+    Single side = 2, x = 5000, y = 5000;
+    size_t k = 0;
+    do {
+      ASSERT_LT(k, win.strokes.size());
+      const Stroke& st = win.strokes[k];
+      const Single ex = static_cast<Single>(side * std::cos(h - pi / 2) * r.stretch + x);
+      const Single ey = static_cast<Single>(side * std::sin(h - pi / 2) + y);
+      EXPECT_EQ(st.kind, Stroke::kLine);
+      EXPECT_NEAR(st.x1, x, 1e-3) << k;
+      EXPECT_NEAR(st.y1, y, 1e-3) << k;
+      EXPECT_NEAR(st.x2, ex, 1e-3) << k;
+      EXPECT_NEAR(st.y2, ey, 1e-3) << k;
+      EXPECT_EQ(st.yields_before, static_cast<long>(k + 1));
+      EXPECT_EQ(st.colour, st.yields_before);
+      x = ex;
+      y = ey;
+      side = static_cast<Single>((r.growth / 100.0 + 1) * side);
+      h = static_cast<Single>(h + (r.turn + static_cast<double>(r.turn)) * pi / 360);
+      if (h > static_cast<Single>(6.2831853)) h = static_cast<Single>(h - 6.2831853);
+      ++k;
+    } while (side < 1000);
+    EXPECT_EQ(win.strokes.size(), k);
+    EXPECT_EQ(pacer.yields, static_cast<long>(k + 1));
   }
+  // Worked by hand: a quarter turn draws right, then down (y grows downwards).
+  s.AngleTurn = 90;
+  s.AngleGrowth = 3;
+  s.XStretch = 1;
+  win.strokes.clear();
+  DrawAngle(e);
+  const Stroke* sq = win.strokes.data();
+  EXPECT_NEAR(sq[0].x2, 5002, 1e-3);
+  EXPECT_NEAR(sq[0].y2, 5000, 1e-3);
+  EXPECT_NEAR(sq[1].x2, 5002, 1e-3);
+  EXPECT_NEAR(sq[1].y2, 5002.06, 1e-3);
+  // 100 degrees, stretch 1.25: 10 degrees below the right, then 110.
+  s.AngleTurn = 100;
+  s.AngleGrowth = 12;
+  s.XStretch = 1.25f;
+  win.strokes.clear();
+  DrawAngle(e);
+  EXPECT_NEAR(win.strokes[0].x2 - 5000, 2 * 0.984808 * 1.25, 1e-3);
+  EXPECT_NEAR(win.strokes[0].y2 - 5000, 2 * 0.173648, 1e-3);
+  EXPECT_NEAR(win.strokes[1].x2 - 5000, 2.462019 - 2.24 * 0.342020 * 1.25, 1e-3);
+  EXPECT_NEAR(win.strokes[1].y2 - 5000, 0.347296 + 2.24 * 0.939693, 1e-3);
 }
 
 TEST_F(AngleTest, SegmentsOutOfReachAreSkippedButStillPaced) {
@@ -96,16 +141,25 @@ TEST_F(AngleTest, SegmentsOutOfReachAreSkippedButStillPaced) {
   s.AngleTurn = 270;  // first segment heads left
   EXPECT_FALSE(FirstSegmentDrawn(0, 0));
 
-  // The far limit holds at 16384 exactly, for either end and either sign.
-  EXPECT_FALSE(FirstSegmentDrawn(16384, 100));
-  EXPECT_TRUE(FirstSegmentDrawn(16383.5f, 100));
-  EXPECT_FALSE(FirstSegmentDrawn(100, -16384));
-  EXPECT_TRUE(FirstSegmentDrawn(100, -16383.5f));
-  EXPECT_FALSE(FirstSegmentDrawn(-16382.5f, 100));  // ends at -16384.5
-  s.AngleTurn = 90;                                 // first segment heads right
-  EXPECT_FALSE(FirstSegmentDrawn(16382.5f, 100));   // ends at 16384.5
-  EXPECT_TRUE(FirstSegmentDrawn(16381.5f, 100));
-  EXPECT_FALSE(FirstSegmentDrawn(100, 16384));
+  // The far limit holds at 16384 exactly, for each coordinate of either end
+  // and either sign; the heading keeps the other coordinates inside.
+  struct Far {
+    Single turn, x, y;
+    bool drawn;
+  };
+  for (const Far& f : {
+           Far{270, 16384, 100, false}, Far{270, 16383.5f, 100, true},    // left
+           Far{90, -16384, 100, false}, Far{90, -16383.5f, 100, true},    // right
+           Far{315, 100, 16384, false}, Far{315, 100, 16383.5f, true},    // up and left
+           Far{135, 100, -16384, false}, Far{135, 100, -16383.5f, true},  // down and right
+           Far{90, 16382.5f, 100, false}, Far{90, 16381.5f, 100, true},   // ends 16384.5, 16383.5
+           Far{270, -16382.5f, 100, false}, Far{270, -16381.5f, 100, true},
+           Far{135, 100, 16383, false}, Far{135, 100, 16382, true},    // ends 1.41 lower
+           Far{315, 100, -16383, false}, Far{315, 100, -16382, true},  // ends 1.41 higher
+       }) {
+    s.AngleTurn = f.turn;
+    EXPECT_EQ(FirstSegmentDrawn(f.x, f.y), f.drawn) << f.turn << " from " << f.x << ", " << f.y;
+  }
 
   // A spiral far larger than any window never hands the window a huge
   // coordinate, though every one of its segments is paced.

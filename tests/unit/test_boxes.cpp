@@ -32,33 +32,72 @@ class BoxesTest : public ::testing::Test, protected test::EngineFixture {
   bool IsCentre(Single x, Single y) const { return x == s.CenterX && y == s.CenterY; }
 };
 
-TEST_F(BoxesTest, SquareStandsUpAndRightOfTheCentreAtAngleZero) {
+TEST_F(BoxesTest, SquarePointsAndTheSixteenStrokesFollowTheBoxAngle) {
   s.CenterX = 100;
   s.CenterY = 100;
   s.SideLength = 20;
-  CalcBoxPoints(s, 0);
   const auto at = [](Single x, Single y, double ex, double ey) {
-    EXPECT_NEAR(x, ex, 1e-4);
-    EXPECT_NEAR(y, ey, 1e-4);
+    EXPECT_NEAR(x, ex, 1e-3);
+    EXPECT_NEAR(y, ey, 1e-3);
   };
-  at(s.CurX, s.CurY, 100, 80);     // corner 1, above the centre
-  at(s.EndX, s.EndY, 120, 80);     // corner 2, opposite the centre
-  at(s.BoxX3, s.BoxY3, 120, 100);  // corner 3, right of the centre
-  at(s.BoxX5, s.BoxY5, 100, 90);
-  at(s.BoxX6, s.BoxY6, 110, 80);
-  at(s.BoxX7, s.BoxY7, 120, 90);
-  at(s.BoxX8, s.BoxY8, 110, 100);
-  // The middle uses the factor .707142857, a hair beyond the true middle.
-  EXPECT_NEAR(s.BoxMidX, 100 + 0.707142857 * 20 * std::cos(-3.14159265 / 4), 1e-4);
-  EXPECT_NEAR(s.BoxMidY, 100 + 0.707142857 * 20 * std::sin(-3.14159265 / 4), 1e-4);
+  // At angle 0 the square stands up and right of the centre; its middle uses
+  // the factor .707142857, a hair beyond the true middle.
+  CalcBoxPoints(s, 0);
+  at(s.CurX, s.CurY, 100, 80);
+  at(s.EndX, s.EndY, 120, 80);
+  at(s.BoxX3, s.BoxY3, 120, 100);
+  at(s.BoxMidX, s.BoxMidY, 100 + 0.707142857 * 20 * std::cos(-3.14159265 / 4),
+     100 + 0.707142857 * 20 * std::sin(-3.14159265 / 4));
   EXPECT_GT(s.BoxMidX, 110.0005);
 
-  // Stretching doubles every horizontal offset and leaves the vertical ones.
-  s.XStretch = 2;
-  CalcBoxPoints(s, 0);
-  at(s.EndX, s.EndY, 140, 80);
-  at(s.BoxX7, s.BoxY7, 140, 90);
-  at(s.BoxX8, s.BoxY8, 120, 100);
+  // Turned by 30 degrees and stretched by 1.5, worked by hand with
+  // u(a) = (1.5 cos a, sin a): corner 1 = C + 20 u(-60), corner 2 = corner 1
+  // + 20 u(30), corner 3 = C + 20 u(30), middle = C + 14.142857 u(-15), and
+  // the side midpoints half a side along from C, corner 1, corner 2 and C.
+  s.XStretch = 1.5f;
+  CalcBoxPoints(s, static_cast<Single>(3.14159265 / 6));
+  enum { C, C1, C2, C3, Mid, P5, P6, P7, P8 };
+  const double want[9][2] = {{100, 100},          {115, 82.6795},       {140.9808, 92.6795},
+                             {125.9808, 110},     {120.4914, 96.3396},  {107.5, 91.3397},
+                             {127.9904, 87.6795}, {133.4808, 101.3397}, {112.9904, 105}};
+  at(s.CurX, s.CurY, want[C1][0], want[C1][1]);
+  at(s.EndX, s.EndY, want[C2][0], want[C2][1]);
+  at(s.BoxX3, s.BoxY3, want[C3][0], want[C3][1]);
+  at(s.BoxMidX, s.BoxMidY, want[Mid][0], want[Mid][1]);
+  at(s.BoxX5, s.BoxY5, want[P5][0], want[P5][1]);
+  at(s.BoxX6, s.BoxY6, want[P6][0], want[P6][1]);
+  at(s.BoxX7, s.BoxY7, want[P7][0], want[P7][1]);
+  at(s.BoxX8, s.BoxY8, want[P8][0], want[P8][1]);
+
+  // Flags 0 to 7 walk the outline in half-sides, 8 to 15 are spokes from the
+  // centre and the outline points to the middle; each in flag order.
+  const int from[16] = {C, P5, C1, P6, C2, P7, C3, P8, C, P5, C1, P6, C2, P7, C3, P8};
+  const int to[16] = {P5, C1, P6, C2, P7, C3, P8, C, Mid, Mid, Mid, Mid, Mid, Mid, Mid, Mid};
+  SetAllFlags();
+  DrawBoxLines(e, 77);
+  ASSERT_EQ(win.strokes.size(), 16u);
+  for (int f = 0; f < 16; ++f) {
+    SCOPED_TRACE(f);
+    const Stroke& st = win.strokes[f];
+    EXPECT_EQ(st.kind, Stroke::kLine);
+    EXPECT_EQ(st.colour, 77);
+    at(st.x1, st.y1, want[from[f]][0], want[from[f]][1]);
+    at(st.x2, st.y2, want[to[f]][0], want[to[f]][1]);
+  }
+  // An uneven choice of flags in dots: both ends of each chosen stroke,
+  // start first.
+  const int chosen[] = {1, 2, 6, 11, 15};
+  SetFlags({1, 2, 6, 11, 15});
+  win.strokes.clear();
+  DrawBoxDots(e, 77);
+  ASSERT_EQ(win.strokes.size(), 10u);
+  for (int k = 0; k < 5; ++k) {
+    SCOPED_TRACE(chosen[k]);
+    const Stroke &a = win.strokes[2 * k], &b = win.strokes[2 * k + 1];
+    EXPECT_EQ(a.kind, Stroke::kDot);
+    at(a.x1, a.y1, want[from[chosen[k]]][0], want[from[chosen[k]]][1]);
+    at(b.x1, b.y1, want[to[chosen[k]]][0], want[to[chosen[k]]][1]);
+  }
 }
 
 TEST_F(BoxesTest, NoFlagsDrawNothingButStillPace) {
@@ -96,36 +135,23 @@ TEST_F(BoxesTest, RingsGrowUntilTheReachOfTheHalfWidth) {
   EXPECT_EQ(Rings(), 17);
 }
 
-TEST_F(BoxesTest, AllFlagsDrawOutlinesDiagonalsAndMidlinesInOneGoPerSquare) {
+TEST_F(BoxesTest, AllFlagsDrawEverySquareInOneGoInOneColour) {
   SetAllFlags();
   pacer.on_yield = [&](long n) { win.SetForeColor(static_cast<Long>(n)); };
   DrawBoxes(e);
   ASSERT_EQ(win.strokes.size(), 17u * 4u * 16u);
   for (size_t sq = 0; sq < win.strokes.size() / 16; ++sq) {
     const Stroke* st = &win.strokes[16 * sq];
+    // One yield before each square (and one after each ring).
+    EXPECT_EQ(st[0].yields_before, static_cast<long>(sq + 1 + sq / 4));
     for (int f = 0; f < 16; ++f) {
       EXPECT_EQ(st[f].kind, Stroke::kLine);
       EXPECT_EQ(st[f].yields_before, st[0].yields_before);
       EXPECT_EQ(st[f].colour, st[0].yields_before);  // one colour per square
     }
-    // The outline is walked in half-sides from the centre back to it.
     EXPECT_TRUE(IsCentre(st[0].x1, st[0].y1));
-    for (int f = 1; f < 8; ++f) {
-      EXPECT_EQ(st[f].x1, st[f - 1].x2);
-      EXPECT_EQ(st[f].y1, st[f - 1].y2);
-    }
     EXPECT_TRUE(IsCentre(st[7].x2, st[7].y2));
-    // Spokes from the centre and the eight outline points meet in the middle.
-    EXPECT_TRUE(IsCentre(st[8].x1, st[8].y1));
-    for (int f = 8; f < 16; ++f) {
-      EXPECT_EQ(st[f].x2, st[8].x2);
-      EXPECT_EQ(st[f].y2, st[8].y2);
-      const Stroke& outline = st[f == 8 ? 0 : f - 9];
-      EXPECT_EQ(st[f].x1, f == 8 ? outline.x1 : outline.x2);
-      EXPECT_EQ(st[f].y1, f == 8 ? outline.y1 : outline.y2);
-    }
   }
-  // One yield per square and one per ring.
   EXPECT_EQ(pacer.yields, 17 * 5);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "platform/random.h"
 #include "support/engine_fixture.h"
@@ -57,31 +58,48 @@ TEST(SpiralSetUp, ALimitBelowTenStillEndsWithinTen) {
   }
 }
 
-TEST(SpiralSetUp, DrawsThreeRadiiPerTryThenTheTwoCurveFlags) {
-  ScriptedRandom rnd{// First try: 100 and 60 are too close, so the whole try is drawn again.
-                     Gives(100, 216), Gives(60, 216), Gives(40, 216),
-                     // Second try: A 100, B 40 (closes after 2 turns), C 30.
-                     Gives(100, 216), Gives(40, 216), Gives(30, 216),
-                     // Neither curve wins its coin: the inner one is drawn anyway.
-                     0.2f, 0.4f};
-  DesignState s;
-  s.DesignType = KaloSpiral;
-  s.MaxRadius = 216;
-  PickDesignParams(s, rnd);
-  EXPECT_EQ(rnd.draws(), 8);
-  EXPECT_EQ(rnd.fallback_draws(), 0);
-  EXPECT_EQ(s.FixedRadius, 100);
-  EXPECT_EQ(s.RollRadius, 40);
-  EXPECT_EQ(s.PenRadius, 30);
-  EXPECT_EQ(s.Revolutions, 2);
-  EXPECT_EQ(s.SpiralInside, True);
-  EXPECT_EQ(s.SpiralOutside, False);
-
-  ScriptedRandom outerOnly{Gives(30, 216), Gives(90, 216), Gives(60, 216), 0.3f, 0.7f};
-  PickDesignParams(s, outerOnly);
-  EXPECT_EQ(s.SpiralInside, False);
-  EXPECT_EQ(s.SpiralOutside, True);
-  EXPECT_EQ(s.Revolutions, 3);
+TEST(SpiralSetUp, EachTryDrawsThreeRadiiUntilAllThreeRulesHoldThenTwoCoins) {
+  // A try is taken only when one radius is at most half the other, the curve
+  // closes within fewer than ten turns and the pen is at least half the
+  // rolling radius. Rows whose first try is taken go on with a try that a
+  // slip in a rule would take instead (150, 30, 40); taken rightly, its first
+  // two draws are the coins: the inner curve wins, the outer one does not.
+  struct Row {
+    std::vector<int> radii;  // Draw(216) per radius, three a try
+    std::vector<Single> coins;
+    Single fixed, roll, pen, revolutions;
+    Boolean inside, outside;
+  };
+  const Row rows[] = {
+      // Too close, then taken; no coin won: the inner curve anyway.
+      {{100, 60, 40, 100, 40, 30}, {0.2f, 0.4f}, 100, 40, 30, 2, True, False},
+      // Exactly half apart, the pen exactly half the rolling radius.
+      {{100, 50, 25, 150, 30, 40}, {}, 100, 50, 25, 1, True, False},
+      // A pen just under half the rolling radius.
+      {{100, 40, 19, 100, 40, 20}, {0.499f, 0.5f}, 100, 40, 20, 2, False, True},
+      // Ten turns are too many; 22 and 10 close after five.
+      {{21, 10, 30, 22, 10, 30}, {0.5f, 0.499f}, 22, 10, 30, 5, True, False},
+      // Radii drawn below 5 are raised to 5.
+      {{3, 10, 2, 150, 30, 40}, {}, 5, 10, 5, 2, True, False},
+      {{20, 4, 3, 150, 30, 40}, {}, 20, 5, 5, 1, True, False},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(testing::Message() << "first try " << r.radii[0] << ", " << r.radii[1]);
+    ScriptedRandom rnd;
+    for (int v : r.radii) rnd.Push(Gives(v, 216));
+    for (Single v : r.coins) rnd.Push(v);
+    DesignState s;
+    s.DesignType = KaloSpiral;
+    s.MaxRadius = 216;
+    PickDesignParams(s, rnd);
+    EXPECT_EQ(s.FixedRadius, r.fixed);
+    EXPECT_EQ(s.RollRadius, r.roll);
+    EXPECT_EQ(s.PenRadius, r.pen);
+    EXPECT_EQ(s.Revolutions, r.revolutions);
+    EXPECT_EQ(s.SpiralInside, r.inside);
+    EXPECT_EQ(s.SpiralOutside, r.outside);
+    EXPECT_EQ(rnd.fallback_draws(), 0);
+  }
 }
 
 TEST(SpiralSetUp, SeparateRadiiMovesOnlyAMatchingRollingRadius) {
@@ -100,78 +118,79 @@ TEST(SpiralSetUp, SeparateRadiiMovesOnlyAMatchingRollingRadius) {
   EXPECT_EQ(separated(80, 81), 81);
 }
 
-TEST(RadiusDraws, ASinglePictureTakesTheFloorForAboutOneDrawInFive) {
-  SystemRandom rnd(7);
-  DesignState s;
-  s.MaxRadius = 216;
-  s.RadiusRange = 999;
-  int atFloor = 0, draws = 0;
-  bool sawThreePointsAboveRange = false;
-  for (Integer type : {Integer{KaloYarn}, Integer{KaloStar}}) {
-    s.DesignType = type;
-    for (int n = 0; n < 3000; ++n) {
-      PickDesignParams(s, rnd);
-      const Single r = type == KaloYarn ? s.YarnRadius : s.StarRadius;
-      ASSERT_TRUE(Whole(r));
-      ASSERT_GE(r, 216);
-      ASSERT_LE(r, 999);
-      atFloor += r == 216;
-      ++draws;
-      sawThreePointsAboveRange |= type == KaloYarn && s.YarnPoints == 3 && r > 216;
+TEST(RadiusDraws, YarnAndStarRadiiNeverFallBelowTheLargestRadius) {
+  struct Row {
+    Integer type;
+    Single maxRadius, range;
+    std::vector<Single> draws;
+    Single radius, points, rings;
+  };
+  const Row rows[] = {
+      // A single picture: 216 .. 999, a three-point Yarn not capped.
+      {KaloYarn, 216, 999, {Gives(500, 999), Gives(3, 30)}, 500, 3, 0},
+      {KaloYarn, 216, 999, {Gives(215, 999), Gives(30, 30)}, 216, 30, 0},
+      {KaloYarn, 216, 999, {Gives(216, 999), Gives(17, 30)}, 216, 17, 0},
+      // A cluster range below the floor: the floor, but a triangle is capped.
+      {KaloYarn, 260, 150, {0.99f, Gives(12, 30)}, 260, 12, 0},
+      {KaloYarn, 260, 150, {0.5f, Gives(4, 30)}, 260, 4, 0},
+      {KaloYarn, 260, 150, {0.5f, Gives(3, 30)}, 150, 3, 0},
+      {KaloYarn, 260, 150, {0.5f, 0.0f}, 150, 3, 0},  // one point is raised to three
+      {KaloStar, 260, 150, {0.2f, 0.0f, 0.999f}, 260, 3, 20},
+      {KaloStar, 216, 999, {Gives(700, 999), Gives(25, 25), 0.0f}, 700, 25, 1},
+      {KaloStar, 216, 999, {Gives(100, 999), Gives(24, 25), Gives(2, 20)}, 216, 24, 2},
+  };
+  for (const Row& r : rows) {
+    ScriptedRandom rnd;
+    for (Single v : r.draws) rnd.Push(v);
+    DesignState s;
+    s.DesignType = r.type;
+    s.MaxRadius = r.maxRadius;
+    s.RadiusRange = r.range;
+    PickDesignParams(s, rnd);
+    SCOPED_TRACE(testing::Message() << "type " << r.type << " draws " << r.draws[0]);
+    EXPECT_EQ(rnd.draws(), static_cast<int>(r.draws.size()));
+    if (r.type == KaloYarn) {
+      EXPECT_EQ(s.YarnRadius, r.radius);
+      EXPECT_EQ(s.YarnPoints, r.points);
+    } else {
+      EXPECT_EQ(s.StarRadius, r.radius);
+      EXPECT_EQ(s.StarPoints, r.points);
+      EXPECT_EQ(s.StarRings, r.rings);
     }
   }
-  EXPECT_NEAR(static_cast<double>(atFloor) / draws, 216.0 / 999, 0.03);
-  EXPECT_TRUE(sawThreePointsAboveRange) << "a three-point Yarn is not capped here";
-}
-
-TEST(RadiusDraws, AClusterRangeBelowTheFloorGivesTheFloorExceptForTriangles) {
-  DesignState s;
-  s.MaxRadius = 260;
-  s.RadiusRange = 150;
-  s.DesignType = KaloYarn;
-  ScriptedRandom twelve{0.99f, Gives(12, 30)};
-  PickDesignParams(s, twelve);
-  EXPECT_EQ(s.YarnRadius, 260);
-  EXPECT_EQ(s.YarnPoints, 12);
-
-  ScriptedRandom three{0.5f, Gives(3, 30)};
-  PickDesignParams(s, three);
-  EXPECT_EQ(s.YarnRadius, 150);
-  EXPECT_EQ(s.YarnPoints, 3);
-
-  // Fewer than three points is raised to a triangle, and capped the same way.
-  ScriptedRandom one{0.5f, 0.0f};
-  PickDesignParams(s, one);
-  EXPECT_EQ(s.YarnPoints, 3);
-  EXPECT_EQ(s.YarnRadius, 150);
-
-  s.DesignType = KaloStar;
-  ScriptedRandom star{0.2f, 0.0f, 0.999f};
-  PickDesignParams(s, star);
-  EXPECT_EQ(star.draws(), 3);
-  EXPECT_EQ(s.StarRadius, 260);
-  EXPECT_EQ(s.StarPoints, 3);
-  EXPECT_EQ(s.StarRings, 20);
 }
 
 TEST(GonsSetUp, SecondDrawsFavourSmallValuesAndClampIntoRange) {
-  DesignState s;
-  s.DesignType = KaloGons;
-  ScriptedRandom rnd{Gives(20, 30), Gives(2, 20), Gives(200, 359), Gives(50, 200), Gives(60, 100),
-                     Gives(4, 60),  0.99f};
-  PickDesignParams(s, rnd);
-  EXPECT_EQ(rnd.draws(), 7);
-  EXPECT_EQ(s.GonSides, 3);
-  EXPECT_EQ(s.GonTwist, 50);
-  EXPECT_EQ(s.GonGrowth, 10);
-  EXPECT_EQ(s.GonStyle, 6);
-
-  ScriptedRandom high{0.999f, 0.999f, 0.999f, 0.999f, 0.999f, 0.999f, 0.0f};
-  PickDesignParams(s, high);
-  EXPECT_EQ(s.GonSides, 30);
-  EXPECT_EQ(s.GonTwist, 359);
-  EXPECT_EQ(s.GonGrowth, 100);
-  EXPECT_EQ(s.GonStyle, 0);
+  // Each value is Draw(n) and then Draw(of that); the rows give both results.
+  struct Row {
+    int sides[2], twist[2], growth[2];
+    Single styleDraw;
+    Single wantSides, wantTwist, wantGrowth;
+    Integer wantStyle;
+  };
+  const Row rows[] = {
+      {{20, 2}, {200, 50}, {60, 4}, 0.99f, 3, 50, 10, 6},
+      {{20, 7}, {90, 1}, {60, 30}, 0.857f, 7, 1, 30, 5},
+      {{30, 30}, {359, 180}, {100, 100}, 0.0f, 30, 180, 100, 0},
+      {{30, 3}, {359, 359}, {100, 10}, 0.5f, 3, 359, 10, 3},
+  };
+  for (const Row& r : rows) {
+    ScriptedRandom rnd{Gives(r.sides[0], 30),
+                       Gives(r.sides[1], r.sides[0]),
+                       Gives(r.twist[0], 359),
+                       Gives(r.twist[1], r.twist[0]),
+                       Gives(r.growth[0], 100),
+                       Gives(r.growth[1], r.growth[0]),
+                       r.styleDraw};
+    DesignState s;
+    s.DesignType = KaloGons;
+    PickDesignParams(s, rnd);
+    EXPECT_EQ(rnd.draws(), 7);
+    EXPECT_EQ(s.GonSides, r.wantSides);
+    EXPECT_EQ(s.GonTwist, r.wantTwist);
+    EXPECT_EQ(s.GonGrowth, r.wantGrowth);
+    EXPECT_EQ(s.GonStyle, r.wantStyle);
+  }
 }
 
 TEST(AngleSetUp, AHalfTurnIsNudgedAwayFromThePreviousTurn) {
@@ -197,22 +216,35 @@ TEST(AngleSetUp, AHalfTurnIsNudgedAwayFromThePreviousTurn) {
   PickDesignParams(s, small);
   EXPECT_EQ(s.AngleTurn, 15);
   EXPECT_EQ(s.AngleGrowth, 3);
+  // Draw(35) = 35 becomes 49, and Draw(49) = 49 is held at 35.
+  ScriptedRandom large{0.3f, 0.999f, 0.999f};
+  PickDesignParams(s, large);
+  EXPECT_EQ(s.AngleTurn, 108);
+  EXPECT_EQ(s.AngleGrowth, 35);
 }
 
 TEST(BoxesSetUp, TwistStaysWithinOneBoxSpacingAndSixteenFlagsAreDrawn) {
-  DesignState s;
-  s.DesignType = KaloBoxes;
-  s.BoxFlags[16] = 7;
-  ScriptedRandom rnd{Gives(8, 15), 0.5f, Gives(9, 80)};
-  for (int i = 0; i < 16; ++i) rnd.Push(i % 3 == 0 ? 0.7f : 0.2f);
-  PickDesignParams(s, rnd);
-  EXPECT_EQ(rnd.draws(), 19);
-  EXPECT_EQ(rnd.fallback_draws(), 0);
-  EXPECT_EQ(s.BoxCount, 8);
-  EXPECT_EQ(s.BoxTwist, 22);  // Int(0.5 * 360 / 8)
-  EXPECT_EQ(s.BoxGrowth, 20);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(s.BoxFlags[i], i % 3 == 0 ? True : False) << i;
-  EXPECT_EQ(s.BoxFlags[16], 7);
+  struct Row {
+    Single count, twistDraw, growth;
+    Single wantCount, wantTwist, wantGrowth;
+  };
+  for (const Row& r : {Row{Gives(8, 15), 0.5f, Gives(9, 80), 8, 22, 20},  // Int(0.5 * 360 / 8)
+                       Row{Gives(2, 15), 0.999f, 0.999f, 3, 119, 80},
+                       Row{0.999f, 0.999f, Gives(47, 80), 15, 23, 47}}) {
+    DesignState s;
+    s.DesignType = KaloBoxes;
+    s.BoxFlags[16] = 7;
+    ScriptedRandom rnd{r.count, r.twistDraw, r.growth};
+    for (int i = 0; i < 16; ++i) rnd.Push(i % 3 == 0 ? 0.5f : 0.499f);
+    PickDesignParams(s, rnd);
+    EXPECT_EQ(rnd.draws(), 19);
+    EXPECT_EQ(rnd.fallback_draws(), 0);
+    EXPECT_EQ(s.BoxCount, r.wantCount);
+    EXPECT_EQ(s.BoxTwist, r.wantTwist);
+    EXPECT_EQ(s.BoxGrowth, r.wantGrowth);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(s.BoxFlags[i], i % 3 == 0 ? True : False) << i;
+    EXPECT_EQ(s.BoxFlags[16], 7);
+  }
 }
 
 // A window and pacer set up for one layer.

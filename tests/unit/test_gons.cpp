@@ -132,20 +132,42 @@ TEST(GonsReach, WithoutSwitchesPolygonsReachTwiceAsFar) {
   EXPECT_EQ(tiny.Polygons(), 2);
 }
 
-TEST(GonsGrowth, GrowthOfOneHundredDoublesTheRadius) {
+TEST(GonsCorners, SpokesReachEveryCornerOfGrowingTurningPolygons) {
+  // Pentagons growing by 35% and turning by 20 degrees, stretched by 1.3.
   GonsLayer l(3);
+  l.s.GonSides = 5;
+  l.s.GonTwist = 20;
+  l.s.GonGrowth = 35;
+  l.s.XStretch = 1.3f;
   l.Draw();
-  std::vector<double> radii;
-  for (const Stroke& st : l.win.strokes) {
-    const double r = l.Radius(st.x2, st.y2);
-    if (radii.empty() || std::fabs(radii.back() - r) > 2) radii.push_back(r);
+  // Corner at radius r and angle a: theta = -2a pi / 360, then
+  // (Int(r sin(theta) 1.3 + 500), Int(r cos(theta) + 400)). The first
+  // polygon has radius 5 and starts at 0; each next one is 1.35 times as
+  // large and starts 20 degrees further, while its radius stays below 360.
+  const auto corner = [](Single r, Single a) {
+    const double theta = -(2.0 * a) * 3.14159265 / 360;
+    return std::pair<Single, Single>(std::floor(r * std::sin(theta) * 1.3f + 500),
+                                     std::floor(r * std::cos(theta) + 400));
+  };
+  std::vector<std::pair<Single, Single>> want;
+  Single r = 5, start = 0;
+  do {
+    for (Single a = start; a <= start + 359; a = static_cast<Single>(a + 72)) {
+      want.push_back(corner(r, a));
+    }
+    r = static_cast<Single>(r * 1.35);
+    start = want.size() == 5 ? 20 : static_cast<Single>(start + 20);
+  } while (want.size() == 5 || 360 > r);
+  ASSERT_EQ(l.win.strokes.size(), want.size());
+  for (size_t k = 0; k < want.size(); ++k) {
+    const Stroke& st = l.win.strokes[k];
+    EXPECT_EQ(st.x1, 500);
+    EXPECT_EQ(st.y1, 400);
+    EXPECT_EQ(std::pair(st.x2, st.y2), want[k]) << k;
   }
-  ASSERT_EQ(radii.size(), 7u);
-  double expected = 5;
-  for (double r : radii) {
-    EXPECT_NEAR(r, expected, 1.5);
-    expected *= 2;
-  }
+  // Worked by hand: the second polygon's first corner, radius 6.75 at 20
+  // degrees, lies 6.75 x 0.34202 x 1.3 = 3.0 left of and 6.34 below the centre.
+  EXPECT_EQ(std::pair(l.win.strokes[5].x2, l.win.strokes[5].y2), std::pair(496.0f, 406.0f));
 }
 
 TEST(GonsTwist, EachPolygonStartsFurtherRound) {

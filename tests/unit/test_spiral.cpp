@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "support/engine_fixture.h"
 
@@ -9,211 +10,203 @@ namespace {
 
 using test::Stroke;
 
-Single RevolutionsFor(Single fixed, Single roll, Single pen = 30) {
-  DesignState s;
-  s.FixedRadius = fixed;
-  s.RollRadius = roll;
-  s.PenRadius = pen;
-  s.Revolutions = -7;
-  CalcRevolutions(s);
-  return s.Revolutions;
-}
+constexpr double kPiAsWritten = 3.14159265;
+constexpr double kTwoPiAsWritten = 6.2831853;
 
 TEST(Revolutions, CountTurnsUntilTheCurveCloses) {
-  EXPECT_EQ(RevolutionsFor(15, 6), 2) << "common divisor 3";
-  EXPECT_EQ(RevolutionsFor(6, 15), 5);
-  EXPECT_EQ(RevolutionsFor(100, 40), 2);
-  EXPECT_EQ(RevolutionsFor(17, 5), 5) << "no common divisor";
-  EXPECT_EQ(RevolutionsFor(15, 6, 0), 2) << "a pen on the centre";
-  EXPECT_EQ(RevolutionsFor(120, 40), 1) << "rolling radius divides the fixed one";
-  EXPECT_EQ(RevolutionsFor(40, 120), 3) << "fixed radius divides the rolling one";
-  // Radii are rounded half to even before the divisor search, but the result
-  // uses them as they are.
-  EXPECT_EQ(RevolutionsFor(14.5f, 7), 1);
-  EXPECT_EQ(RevolutionsFor(15.5f, 7), 7);
-  EXPECT_FLOAT_EQ(RevolutionsFor(10, 30.4f), 3.04f);
-  EXPECT_EQ(RevolutionsFor(20, 20), 1);
-  EXPECT_EQ(RevolutionsFor(20, 0), 1) << "no division by a zero radius";
+  struct Row {
+    Single fixed, roll, pen, revolutions;
+    const char* why;
+  };
+  const Row rows[] = {
+      {15, 6, 30, 2, "common divisor 3"},
+      {6, 15, 30, 5, "common divisor 3, rolling circle the larger"},
+      {100, 40, 30, 2, "common divisor 20"},
+      {17, 5, 30, 5, "no common divisor"},
+      {5, 2, 30, 2, "the search starts one below the smaller radius"},
+      {15, 6, 0, 2, "a pen on the rolling circle's centre"},
+      {120, 40, 30, 1, "rolling radius divides the fixed one"},
+      {40, 120, 30, 3, "fixed radius divides the rolling one"},
+      // Radii are rounded half to even for the search; the result uses them
+      // as they are.
+      {14.5f, 7, 30, 1, "14.5 rounds to 14"},
+      {15.5f, 7, 30, 7, "15.5 rounds to 16"},
+      {10, 30.4f, 30, 3.04f, "unrounded quotient"},
+      {20, 20, 30, 1, "equal radii"},
+      {20, 0, 30, 1, "no division by a zero radius"},
+  };
+  for (const Row& r : rows) {
+    DesignState s;
+    s.FixedRadius = r.fixed;
+    s.RollRadius = r.roll;
+    s.PenRadius = r.pen;
+    s.Revolutions = -7;
+    CalcRevolutions(s);
+    EXPECT_FLOAT_EQ(s.Revolutions, r.revolutions) << r.fixed << ", " << r.roll << ": " << r.why;
+  }
 }
 
+// A = 100, B = 40, C = 30 round (400, 300): the curve closes after two turns.
 struct SpiralLayer : test::EngineFixture {
-  // A = 120, B = 40, C = 30: the inner curve stays within 50 .. 110 of the
-  // centre, the outer one within 130 .. 190; it closes after one turn.
-  SpiralLayer(Integer detail, bool lines, bool inside, bool outside) {
+  SpiralLayer(Integer detail, bool lines, Boolean inside, Boolean outside) {
     Place(KaloSpiral, 400, 300);
-    s.FixedRadius = 120;
+    s.FixedRadius = 100;
     s.RollRadius = 40;
     s.PenRadius = 30;
-    s.SpiralInside = ToBoolean(inside);
-    s.SpiralOutside = ToBoolean(outside);
-    s.InnerPenMode = True;
-    s.OuterPenMode = True;
+    s.SpiralInside = inside;
+    s.SpiralOutside = outside;
+    s.InnerPenMode = s.OuterPenMode = True;
     s.SpiralDetail = detail;
     s.UseLines[KaloSpiral] = ToBoolean(lines);
     CalcRevolutions(s);
-    win.SetForeColor(0x00FF00);
   }
   void Draw() { DrawSpiral(e); }
   // Passes of the main loop: one yield each, plus the final yield.
   long passes() const { return pacer.yields - 1; }
-  double DistanceFromCentre(Single x, Single y) const {
-    return std::hypot(x - s.CenterX, y - s.CenterY);
-  }
 };
 
-TEST(SpiralSteps, FineLevelsDrawFortyOrThreeHundredSixtyPointsPerTurn) {
-  // Even levels fall between the odd ones: level 8 has 40 * sqrt(3) points.
-  for (auto [detail, perTurn] :
-       {std::pair{7, 40.0}, std::pair{11, 360.0}, std::pair{8, 40 * std::sqrt(3.0)}}) {
-    SCOPED_TRACE(testing::Message() << "detail " << detail);
-    // With the pen on the rolling circle's centre each dot marks that centre,
-    // so the angle between neighbouring dots is the step.
-    SpiralLayer l(detail, false, true, false);
-    l.s.PenRadius = 0;
-    l.s.Revolutions = 1;
-    l.Draw();
-    const double step = 2 * 3.14159265 / perTurn;
-    const auto& st = l.win.strokes;
-    for (size_t k = 1; k < st.size(); ++k) {
-      const double a0 = std::atan2(st[k - 1].y1 - 300, st[k - 1].x1 - 400);
-      const double a1 = std::atan2(st[k].y1 - 300, st[k].x1 - 400);
-      EXPECT_NEAR(std::fabs(std::remainder(a1 - a0, 2 * 3.14159265)), step, 1e-4);
-      if (HasFailure()) break;
+struct Pt {
+  double x, y;
+};
+
+struct CurveCase {
+  Boolean inside, outside;
+  bool innerMode, outerMode, lines;
+  Integer detail;
+  Single stretch;
+};
+
+// Where the pen of one curve stands at angle t: the rolling circle's centre
+// runs on a circle of radius A - B (inner) or A + B (outer) round the design
+// centre, starting straight above it; the pen is C from that centre at angle
+// phi, and every horizontal offset is stretched.
+Pt PenAt(const CurveCase& c, bool outer, double t) {
+  const double a = 100, b = 40, pen = 30, k = c.stretch, pi = kPiAsWritten;
+  const double orbit = outer ? a + b : a - b;
+  const double xo = 400 + orbit * (k * std::sin(t - pi)), yo = 300 + orbit * std::cos(t - pi);
+  double phi;
+  if (!outer) {
+    phi = c.innerMode ? a / b * t - t - pi / 2 : -t - pi / 2 - a / b * t;
+  } else {
+    phi = c.outerMode ? -t + pi / 2 - a / b * t : a / b * t - t + pi / 2;
+  }
+  return {pen * std::cos(phi) * k + xo, pen * std::sin(phi) + yo};
+}
+
+// The whole layer as it should come out: t from 0 in Single steps up to
+// Revolutions x 2 pi (coarse levels run 128 / 2^N times as many turns), each
+// pass after one yield; lines join each point to the one before on the same
+// curve and fine levels close each curve at the end; dots mark every point.
+std::vector<Stroke> ExpectedStrokes(const CurveCase& c) {
+  const double turns = c.detail < 6 ? 2 * std::floor(128 / std::pow(2.0, c.detail)) : 2;
+  const Single limit = static_cast<Single>(turns * kTwoPiAsWritten);
+  const Single step =
+      static_cast<Single>(kTwoPiAsWritten / (40 * std::pow(3.0, (c.detail + 1) / 2.0 - 4)));
+  std::vector<Stroke> out;
+  Pt first[2], last[2];
+  long pass = 0;
+  for (Single t = 0; t <= limit; t = static_cast<Single>(t + step)) {
+    ++pass;
+    for (int curve = 0; curve < 2; ++curve) {
+      if ((curve == 0 ? c.inside : c.outside) != True) continue;
+      const Pt p = PenAt(c, curve == 1, t);
+      const Single x = static_cast<Single>(p.x), y = static_cast<Single>(p.y);
+      if (!c.lines) {
+        out.push_back({Stroke::kDot, x, y, x, y, static_cast<Long>(pass), 1, 13, pass});
+      } else if (t == 0) {
+        first[curve] = p;
+      } else {
+        out.push_back({Stroke::kLine, static_cast<Single>(last[curve].x),
+                       static_cast<Single>(last[curve].y), x, y, static_cast<Long>(pass), 1, 13,
+                       pass});
+      }
+      last[curve] = p;
     }
-    // The Single angle decides whether the point back at the start is
-    // reached once more after a whole turn.
-    EXPECT_GE(l.passes(), std::floor(perTurn));
-    EXPECT_LE(l.passes(), std::floor(perTurn) + 1);
-
-    SpiralLayer two(detail, false, true, false);
-    two.s.Revolutions = 2;
-    two.Draw();
-    EXPECT_GE(two.passes(), std::floor(2 * perTurn));
-    EXPECT_LE(two.passes(), std::floor(2 * perTurn) + 1);
   }
+  for (int curve = 0; curve < 2 && c.lines && c.detail >= 6; ++curve) {
+    if ((curve == 0 ? c.inside : c.outside) != True) continue;
+    out.push_back({Stroke::kLine, static_cast<Single>(last[curve].x),
+                   static_cast<Single>(last[curve].y), static_cast<Single>(first[curve].x),
+                   static_cast<Single>(first[curve].y), static_cast<Long>(pass), 1, 13, pass});
+  }
+  return out;
 }
 
-TEST(SpiralSteps, CoarseLevelsRunManyMoreTurnsAndPutTheCountBack) {
-  SpiralLayer l(0, true, true, false);
-  Single revolutionsDuringPass = 0;
-  l.pacer.on_yield = [&](long n) {
-    if (n == 1) revolutionsDuringPass = l.s.Revolutions;
+TEST(SpiralCurves, EveryStrokeFollowsTheRollingCircle) {
+  const CurveCase cases[] = {
+      // inside, outside, inner mode, outer mode, lines, detail, stretch
+      {True, False, true, true, true, 7, 1.5f},  {True, False, false, true, false, 8, 1},
+      {False, True, true, true, true, 9, 0.75f}, {False, True, true, false, false, 7, 1.5f},
+      {True, True, false, true, true, 6, 1.25f}, {True, True, true, false, true, 11, 1},
+      {True, True, false, false, true, 5, 1.5f}, {True, True, true, true, false, 0, 1},
+      {1, False, true, true, true, 7, 1},  // a flag counts only when exactly True
   };
-  l.Draw();
-  EXPECT_EQ(revolutionsDuringPass, 128);
-  EXPECT_EQ(l.s.Revolutions, 1);
-  // 128 turns at a step of about 7.35 radians: 110 points, each more than a
-  // full turn past the one before.
-  EXPECT_EQ(l.passes(), 110);
-  EXPECT_EQ(l.win.lines(), 109u) << "no closing segment at a coarse level";
+  for (const CurveCase& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << "inside " << c.inside << " outside " << c.outside << " modes " << c.innerMode
+                 << c.outerMode << " lines " << c.lines << " detail " << c.detail);
+    SpiralLayer l(c.detail, c.lines, c.inside, c.outside);
+    l.s.InnerPenMode = ToBoolean(c.innerMode);
+    l.s.OuterPenMode = ToBoolean(c.outerMode);
+    l.s.XStretch = c.stretch;
+    // Coarse levels work the count out afresh; fine ones take it as it stands.
+    if (c.detail < 6) l.s.Revolutions = 7;
+    // Each stroke takes the colour of its moment: here, the yields so far.
+    Single turnsDuringPass = 0;
+    l.pacer.on_yield = [&](long n) {
+      l.win.SetForeColor(n);
+      if (n == 1) turnsDuringPass = l.s.Revolutions;
+    };
+    l.Draw();
+    const std::vector<Stroke> want = ExpectedStrokes(c);
+    ASSERT_EQ(l.win.strokes.size(), want.size());
+    for (size_t k = 0; k < want.size(); ++k) {
+      const Stroke &got = l.win.strokes[k], &w = want[k];
+      ASSERT_EQ(got.kind, w.kind) << k;
+      ASSERT_NEAR(got.x1, w.x1, 2e-3) << k;
+      ASSERT_NEAR(got.y1, w.y1, 2e-3) << k;
+      ASSERT_NEAR(got.x2, w.x2, 2e-3) << k;
+      ASSERT_NEAR(got.y2, w.y2, 2e-3) << k;
+      ASSERT_EQ(got.yields_before, w.yields_before) << k;
+      ASSERT_EQ(got.colour, w.colour) << k;
+    }
+    // Coarse levels multiply the turns only while the pass runs.
+    EXPECT_EQ(turnsDuringPass, c.detail < 6 ? 2 * std::floor(128 / std::pow(2.0, c.detail)) : 2);
+    EXPECT_EQ(l.s.Revolutions, 2);
+  }
+}
 
-  SpiralLayer five(5, true, true, false);
-  five.pacer.on_yield = [&](long n) {
-    if (n == 1) revolutionsDuringPass = five.s.Revolutions;
+TEST(SpiralCurves, QuarterTurnPointsWorkedByHand) {
+  // At t = pi/2 (pass 10 of detail 7) with A/B = 2.5 and stretch 1.5 the
+  // rolling centre stands 90 (inner) or 210 (outer) left of (400, 300), and
+  // each pen angle is an odd multiple of pi/4, 30 / sqrt 2 = 21.2132 away.
+  struct Row {
+    bool outer, mode;
+    double x, y;
   };
-  five.Draw();
-  EXPECT_EQ(revolutionsDuringPass, 4);
-  EXPECT_EQ(five.s.Revolutions, 1);
-}
-
-TEST(SpiralLines, FirstPassOnlyStartsTheCurveAndTheLastClosesIt) {
-  SpiralLayer l(9, true, true, true);
-  l.Draw();
-  const long passes = l.passes();
-  ASSERT_EQ(passes, 120);
-  ASSERT_EQ(l.win.lines(), static_cast<size_t>(2 * (passes - 1) + 2));
-  EXPECT_EQ(l.win.dots(), 0u);
-  const auto& st = l.win.strokes;
-  EXPECT_EQ(st.front().yields_before, 2) << "nothing is drawn on the first pass";
-
-  // Both curves start straight above the centre, the pen above its circle.
-  const Stroke& firstInner = st[0];
-  const Stroke& firstOuter = st[1];
-  EXPECT_NEAR(firstInner.x1, 400, 1e-3);
-  EXPECT_NEAR(firstInner.y1, 300 - 80 - 30, 1e-3);
-  EXPECT_NEAR(firstOuter.x1, 400, 1e-3);
-  EXPECT_NEAR(firstOuter.y1, 300 - 160 + 30, 1e-3);
-
-  // Closing: inner then outer, each from its last point back to its start.
-  const Stroke& closeInner = st[st.size() - 2];
-  const Stroke& closeOuter = st[st.size() - 1];
-  EXPECT_EQ(closeInner.x1, st[st.size() - 4].x2);
-  EXPECT_EQ(closeInner.y1, st[st.size() - 4].y2);
-  EXPECT_EQ(closeInner.x2, firstInner.x1);
-  EXPECT_EQ(closeInner.y2, firstInner.y1);
-  EXPECT_EQ(closeOuter.x1, st[st.size() - 3].x2);
-  EXPECT_EQ(closeOuter.x2, firstOuter.x1);
-  EXPECT_EQ(closeOuter.y2, firstOuter.y1);
-  EXPECT_EQ(closeOuter.yields_before, passes) << "closed before the final yield";
-
-  // Each segment joins on to the one before it on the same curve.
-  for (size_t k = 2; k + 2 < st.size(); ++k) {
-    EXPECT_EQ(st[k].x1, st[k - 2].x2);
-    EXPECT_EQ(st[k].y1, st[k - 2].y2);
-  }
-}
-
-TEST(SpiralDots, EveryPassSetsOneDotPerCurveIncludingTheFirst) {
-  SpiralLayer l(9, false, true, true);
-  l.Draw();
-  const long passes = l.passes();
-  EXPECT_EQ(l.win.dots(), static_cast<size_t>(2 * passes));
-  EXPECT_EQ(l.win.lines(), 0u);
-  const Stroke& first = l.win.strokes.front();
-  EXPECT_EQ(first.yields_before, 1);
-  EXPECT_NEAR(first.x1, 400, 1e-3);
-  EXPECT_NEAR(first.y1, 300 - 80 - 30, 1e-3);
-
-  SpiralLayer coarse(2, false, true, false);
-  coarse.Draw();
-  EXPECT_EQ(coarse.win.dots(), static_cast<size_t>(coarse.passes()));
-}
-
-TEST(SpiralCurves, OnlyTheChosenCurvesAreDrawn) {
-  SpiralLayer outer(8, true, false, true);
-  outer.Draw();
-  EXPECT_EQ(outer.win.lines(), static_cast<size_t>(outer.passes()));
-  for (const Stroke& st : outer.win.strokes) {
-    EXPECT_GE(outer.DistanceFromCentre(st.x2, st.y2), 130 - 1e-3);
-    EXPECT_LE(outer.DistanceFromCentre(st.x2, st.y2), 190 + 1e-3);
-  }
-
-  SpiralLayer inner(8, true, true, false);
-  inner.s.InnerPenMode = False;
-  inner.Draw();
-  for (const Stroke& st : inner.win.strokes) {
-    EXPECT_GE(inner.DistanceFromCentre(st.x2, st.y2), 50 - 1e-3);
-    EXPECT_LE(inner.DistanceFromCentre(st.x2, st.y2), 110 + 1e-3);
-  }
-
-  // A flag counts only when it is exactly True.
-  SpiralLayer neither(8, true, false, false);
-  neither.s.SpiralInside = 1;
-  neither.Draw();
-  EXPECT_TRUE(neither.win.strokes.empty());
-}
-
-TEST(SpiralStretch, WidensTheCurveSidewaysOnly) {
-  SpiralLayer round(9, false, false, true);
-  round.Draw();
-  SpiralLayer wide(9, false, false, true);
-  wide.s.XStretch = 2;
-  wide.Draw();
-  ASSERT_EQ(wide.win.strokes.size(), round.win.strokes.size());
-  for (size_t k = 0; k < round.win.strokes.size(); ++k) {
-    const Stroke& r = round.win.strokes[k];
-    const Stroke& w = wide.win.strokes[k];
-    EXPECT_NEAR(w.x1 - 400, 2 * (r.x1 - 400), 1e-3);
-    EXPECT_EQ(w.y1, r.y1);
+  const Row rows[] = {{false, true, 310 + 31.8198, 321.2132},
+                      {false, false, 310 + 31.8198, 278.7868},
+                      {true, true, 190 - 31.8198, 321.2132},
+                      {true, false, 190 - 31.8198, 278.7868}};
+  for (const Row& r : rows) {
+    SpiralLayer l(7, false, ToBoolean(!r.outer), ToBoolean(r.outer));
+    l.s.InnerPenMode = l.s.OuterPenMode = ToBoolean(r.mode);
+    l.s.XStretch = 1.5f;
+    l.Draw();
+    ASSERT_GT(l.win.strokes.size(), 10u);
+    EXPECT_NEAR(l.win.strokes[10].x1, r.x, 1e-3) << r.outer << r.mode;
+    EXPECT_NEAR(l.win.strokes[10].y1, r.y, 1e-3) << r.outer << r.mode;
   }
 }
 
 TEST(SpiralPace, YieldsBeforeEveryPassAndSleepsTheRoundedDelay) {
-  SpiralLayer fast(7, true, true, true);
+  SpiralLayer fast(7, true, True, True);
   fast.Draw();
   EXPECT_EQ(fast.pacer.sleeps, 0);
+  EXPECT_EQ(fast.passes(), 80)
+      << "two turns of 40 points; the Single angle misses the closing point";
 
-  SpiralLayer slow(7, true, true, true);
+  SpiralLayer slow(7, true, True, True);
   slow.s.StrokeDelay = 2.5f;
   long yieldsAtLastSleep = 0;
   slow.pacer.on_sleep = [&](Long) { yieldsAtLastSleep = slow.pacer.yields; };
@@ -221,24 +214,11 @@ TEST(SpiralPace, YieldsBeforeEveryPassAndSleepsTheRoundedDelay) {
   EXPECT_EQ(slow.pacer.sleeps, slow.passes());
   EXPECT_EQ(slow.pacer.slept_ms, 2 * slow.passes()) << "2.5 ms rounds to 2";
   EXPECT_EQ(yieldsAtLastSleep, slow.passes()) << "each sleep follows its pass's yield";
-}
 
-TEST(SpiralColour, EveryStrokeTakesTheColourOfTheMoment) {
-  SpiralLayer l(7, true, true, false);
-  l.pacer.on_yield = [&](long n) {
-    if (n == 10) l.win.SetForeColor(0x0000FF);
-  };
-  l.Draw();
-  for (const Stroke& st : l.win.strokes) {
-    EXPECT_EQ(st.colour, st.yields_before < 10 ? 0x00FF00 : 0x0000FF);
-  }
-}
-
-TEST(SpiralEnd, TheSaverEndingStopsTheCurveMidway) {
-  SpiralLayer l(9, true, true, false);
-  l.pacer.end_after_yields = 20;
-  EXPECT_THROW(l.Draw(), SaverEnded);
-  EXPECT_EQ(l.win.lines(), 18u);
+  SpiralLayer ended(9, true, True, False);
+  ended.pacer.end_after_yields = 20;
+  EXPECT_THROW(ended.Draw(), SaverEnded);
+  EXPECT_EQ(ended.win.lines(), 18u) << "the saver ending stops the curve midway";
 }
 
 }  // namespace
