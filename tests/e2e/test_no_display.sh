@@ -4,7 +4,8 @@ set -euo pipefail
 out=$(mktemp -d "${TMPDIR:-/tmp}/kalosaver-nodisplay.XXXXXX")
 trap 'rm -rf "$out"' EXIT
 
-for row in "1 1 /s" "1 1 /c" "1 1 /p /c /s" "0 0" "0 0 /p 12345" "0 0 /S"; do
+for row in "1 1 /s" "1 1 /c" "1 1 /p /c /s" "0 0" "0 0 /p 12345" "0 0 /S" "0 0 -platform bogus" \
+  "0 0 -display :0"; do
   read -r want lines args <<<"$row"
   status=0
   # shellcheck disable=SC2086

@@ -20,11 +20,15 @@ ends_without_window /S
 ends_without_window /p 12345
 ends_without_window "$(head -c 20000 /dev/zero | tr '\0' 'x')" /S /Z
 ends_without_window $'\xff\xfe/\xc3\xa9' "/ s"
+# Qt's own options are ordinary unknown switches: Qt never sees them.
+ends_without_window -platform bogus
+ends_without_window -display :9999 -platform offscreen
 
-# A huge or negative colour number and thousands of characters of noise
-# still run the saver, which a key then ends.
+# A huge or negative colour number, thousands of characters of noise and
+# Qt's options still run the saver, which a key then ends.
 long_noise=$(head -c 6000 /dev/urandom | base64 -w0 | tr -d '/')
-for args in "/s /c99999999999999999999" "/s /c-5" "/s /c1e400 /r" "/s $long_noise /d"; do
+for args in "/s /c99999999999999999999" "/s /c-5" "/s /c1e400 /r" "/s $long_noise /d" \
+  "/s -platform bogus -display :9999"; do
   # shellcheck disable=SC2086
   start_saver $args
   wait_for_window 10000 >/dev/null || fail "no window for: ${args:0:30}"
