@@ -9,7 +9,8 @@ HOST_TOPS=()  # their top-level windows, children of the root
 start_hosts() {
   local ids=$E2E_TMP/host.ids deadline
   mkfifo "$E2E_TMP/host.cmd"
-  python3 "$(dirname "${BASH_SOURCE[0]}")/host_windows.py" "$ids" "$@" \
+  # Debian's own Python, to which the set-up gives Tk.
+  /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/host_windows.py" "$ids" "$@" \
     <"$E2E_TMP/host.cmd" 2>>"$E2E_TMP/host.log" &
   E2E_PIDS+=("$!")
   exec {HOST_FD}>"$E2E_TMP/host.cmd"
