@@ -257,8 +257,8 @@ namespace kalo {
 namespace {
 
 // The hooks for one kind of window: the same measurements on either.
-template <class Window, class Hooks>
-void SetHooks(Run& run, Hooks& hooks) {
+template <class Window>
+void SetHooks(Run& run, RunHooks<Window>& hooks) {
   hooks.started = [&run](Window& pic, QtPacer& pacer) {
     run.width = pic.surface().width();
     run.height = pic.surface().height();

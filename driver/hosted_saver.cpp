@@ -24,19 +24,9 @@ int RunHosted(SaverProcess& saver, uint32_t window, const HostedRunHooks& hooks)
   saver.run.ShowAboutFlag = False;
   FinishStartup(saver.run, saver.design, pic);
 
-  QtPacer qt_pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
-  Pacer* pacer = hooks.pacer ? hooks.pacer(pic, qt_pacer) : nullptr;
-  if (!pacer) pacer = &qt_pacer;
   // The host owns the input: nobody can mark a design or answer a question.
   QuietServices services;
-  RunDesigns(
-      saver, pic, *pacer, services,
-      [&] {
-        if (hooks.started) hooks.started(pic, qt_pacer);
-      },
-      [&] {
-        if (hooks.finished) hooks.finished(pic, qt_pacer);
-      });
+  RunDesigns(saver, pic, pic, services, hooks);
   saver.unload = nullptr;
   return 0;
 }

@@ -4,24 +4,15 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 
-#include "driver/design_loop.h"
+#include "driver/saver_process.h"
 
 namespace kalo {
 
 class HostedPic;
-class Pacer;
-class QtPacer;
-struct SaverProcess;
 
-// Lets a program that measures the saver watch a hosted run, as the hooks of
-// a full-screen run do.
-struct HostedRunHooks {
-  std::function<void(HostedPic&, QtPacer&)> started;
-  std::function<void(HostedPic&, QtPacer&)> finished;
-  std::function<Pacer*(HostedPic&, QtPacer&)> pacer;
-};
+// Hooks for measuring a hosted run, as for a full-screen one.
+using HostedRunHooks = RunHooks<HostedPic>;
 
 // Draws designs in window `window` (0: the screen's virtual root, else its
 // root) until a signal ends the saver or the window is destroyed. Returns the

@@ -150,18 +150,8 @@ int RunSaver(SaverProcess& saver, const SaverRunHooks& hooks) {
   windows.Show();
   FinishStartup(run, saver.design, windows.window());
 
-  QtPacer qt_pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
-  Pacer* pacer = hooks.pacer ? hooks.pacer(pic, qt_pacer) : nullptr;
-  if (!pacer) pacer = &qt_pacer;
   SaverHost host(saver, pic, windows.grab());
-  RunDesigns(
-      saver, windows.window(), *pacer, host,
-      [&] {
-        if (hooks.started) hooks.started(pic, qt_pacer);
-      },
-      [&] {
-        if (hooks.finished) hooks.finished(pic, qt_pacer);
-      });
+  RunDesigns(saver, pic, windows.window(), host, hooks);
   return 0;
 }
 
@@ -270,17 +260,6 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
 }
 
 SaverProcess* CurrentSaver() { return g_saver; }
-
-void RunDesigns(SaverProcess& saver, DesignWindow& win, Pacer& pacer, SaverServices& services,
-                const std::function<void()>& started, const std::function<void()>& finished) {
-  LoopContext ctx{EngineContext{saver.design, win, pacer, saver.rnd}, saver.run, services};
-  try {
-    if (started) started();
-    RunDesignLoop(ctx);
-  } catch (const SaverEnded&) {
-  }
-  if (finished) finished();
-}
 
 void EndSaver() {
   SaverProcess* saver = g_saver;

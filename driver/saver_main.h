@@ -4,28 +4,14 @@
 // EndSaver.
 #pragma once
 
-#include <functional>
-
 #include "driver/hosted_saver.h"
 
 namespace kalo {
 
 class DesignPic;
-class Pacer;
-class QtPacer;
 
-// Lets a program that measures the saver watch the real window and pacer of a
-// run. The hooks are called on the design loop's own thread, outside Qt's
-// event dispatch; `started` may yield and sleep like the loop itself.
-struct SaverRunHooks {
-  // The window is shown and the designs are about to start.
-  std::function<void(DesignPic&, QtPacer&)> started;
-  // The designs have stopped for good; the window is still there.
-  std::function<void(DesignPic&, QtPacer&)> finished;
-  // The pacer the designs are to use instead of the real one, which it may
-  // call on; the real one when unset or when it gives null.
-  std::function<Pacer*(DesignPic&, QtPacer&)> pacer;
-  // The same for a run in a screen-saver host's window.
+// Hooks for measuring a full-screen run, and a run in a host's window.
+struct SaverRunHooks : RunHooks<DesignPic> {
   HostedRunHooks hosted;
 };
 

@@ -14,6 +14,7 @@
 #include "driver/design_loop.h"
 #include "engine/design_state.h"
 #include "platform/cursor_count.h"
+#include "platform/qt_pacer.h"
 #include "platform/random.h"
 
 namespace kalo {
@@ -35,10 +36,37 @@ struct SaverProcess {
 // The process's one saver, for the handlers that end it; null outside Main.
 SaverProcess* CurrentSaver();
 
-// Runs the design loop on `win` until the saver is ended; `started` and
-// `finished` (either may be empty) are called around it, on the loop's side.
-void RunDesigns(SaverProcess& saver, DesignWindow& win, Pacer& pacer, SaverServices& services,
-                const std::function<void()>& started = {},
-                const std::function<void()>& finished = {});
+class QtPacer;
+
+// Lets a program that measures the saver watch the real window and pacer of a
+// run. The hooks are called on the design loop's own thread, outside Qt's
+// event dispatch; `started` may yield and sleep like the loop itself.
+template <class Window>
+struct RunHooks {
+  // The window is shown and the designs are about to start.
+  std::function<void(Window&, QtPacer&)> started;
+  // The designs have stopped for good; the window is still there.
+  std::function<void(Window&, QtPacer&)> finished;
+  // The pacer the designs are to use instead of the real one, which it may
+  // call on; the real one when unset or when it gives null.
+  std::function<Pacer*(Window&, QtPacer&)> pacer;
+};
+
+// Runs the design loop on `win` until the saver is ended, paced by the real
+// pacer that pushes `shown`'s changes to the screen (or by the hooks' pacer).
+template <class Window>
+void RunDesigns(SaverProcess& saver, Window& shown, DesignWindow& win, SaverServices& services,
+                const RunHooks<Window>& hooks) {
+  QtPacer qt_pacer([&shown] { shown.PushChanges(); }, [&saver] { return saver.ended; });
+  Pacer* pacer = hooks.pacer ? hooks.pacer(shown, qt_pacer) : nullptr;
+  if (!pacer) pacer = &qt_pacer;
+  LoopContext ctx{EngineContext{saver.design, win, *pacer, saver.rnd}, saver.run, services};
+  try {
+    if (hooks.started) hooks.started(shown, qt_pacer);
+    RunDesignLoop(ctx);
+  } catch (const SaverEnded&) {
+  }
+  if (hooks.finished) hooks.finished(shown, qt_pacer);
+}
 
 }  // namespace kalo
