@@ -13,11 +13,39 @@ namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-// The handler may only write to a pipe; everything else waits for the queue.
+// The handlers may only use the pipe, the alarm and plain flags; everything
+// else waits for the queue.
 int g_pipe[2] = {-1, -1};
+volatile sig_atomic_t g_first_signal = 0;
 
-void OnSignal(int) {
+void EndNow(int sig) {
+  signal(sig, SIG_DFL);
+  // A handler runs with its own signal held back; let it through.
+  sigset_t held;
+  sigemptyset(&held);
+  sigaddset(&held, sig);
+  sigprocmask(SIG_UNBLOCK, &held, nullptr);
+  raise(sig);
+  _exit(128 + sig);
+}
+
+// The grace time is over and the saver is still there: its main thread is
+// stuck (in a call to a display server that no longer answers, say). It goes
+// as if it had never caught the signal, so that a host is not kept waiting.
+void OnGraceOver(int) {
+  static const char kMessage[] =
+      "kalosaver: the saver did not close in time after being asked to end; ending at once\n";
+  [[maybe_unused]] const ssize_t n = write(STDERR_FILENO, kMessage, sizeof kMessage - 1);
+  EndNow(g_first_signal);
+}
+
+void OnSignal(int sig) {
+  // Asked a second time: whoever asks is done waiting.
+  if (g_first_signal != 0) EndNow(sig);
   const int saved = errno;
+  g_first_signal = sig;
+  signal(SIGALRM, OnGraceOver);
+  alarm(EndSignals::kGraceSeconds);
   const char byte = 1;
   [[maybe_unused]] const ssize_t n = write(g_pipe[1], &byte, 1);
   errno = saved;
@@ -27,6 +55,7 @@ void OnSignal(int) {
 
 EndSignals::EndSignals(std::function<void()> end) : end_(std::move(end)) {
   if (pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  g_first_signal = 0;
   notifier_ = std::make_unique<QSocketNotifier>(g_pipe[0], QSocketNotifier::Read);
   connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
     char bytes[16];
@@ -43,6 +72,12 @@ EndSignals::EndSignals(std::function<void()> end) : end_(std::move(end)) {
 
 EndSignals::~EndSignals() {
   for (int s : kSignals) signal(s, SIG_DFL);
+  // Once asked to end, the grace time also covers the rest of the way out:
+  // closing the display connection can hang as well.
+  if (g_first_signal == 0) {
+    alarm(0);
+    signal(SIGALRM, SIG_DFL);
+  }
   notifier_.reset();
   for (int& fd : g_pipe) {
     if (fd >= 0) close(fd);

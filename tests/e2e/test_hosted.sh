@@ -13,7 +13,8 @@ start_hosts 640x480+0+0 640x480+640+0 320x240+480+540
 screenshot
 cp "$E2E_TMP/screen.png" "$E2E_TMP/before.png"
 
-write_settings "DrawDelay=200"
+# Solid lines, so that every stroke shows on the black screen.
+write_settings "DrawDelay=200" "LinesDots=Lines" "SolidMix=Solid"
 start_saver --window-id "$(printf '0x%x' "${HOST_IDS[0]}")" --draw-delay 1
 saver_a=$SAVER_PID
 XSCREENSAVER_WINDOW=${HOST_IDS[1]} "$KALOSAVER" -root --draw-delay 1 >>"$E2E_TMP/saver.log" 2>&1 &
@@ -21,7 +22,7 @@ saver_b=$!
 E2E_PIDS+=("$saver_b")
 mkdir -p "$E2E_TMP/home"
 env -i DISPLAY="$DISPLAY" HOME="$E2E_TMP/home" PATH="$PATH" XSCREENSAVER_WINDOW="${HOST_IDS[2]}" \
-  "$KALOSAVER" -root >"$E2E_TMP/quiet.log" 2>&1 &
+  "$KALOSAVER" -root --lines-dots lines --solid-mix solid >"$E2E_TMP/quiet.log" 2>&1 &
 saver_p=$!
 E2E_PIDS+=("$saver_p")
 

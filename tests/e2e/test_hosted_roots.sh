@@ -25,7 +25,7 @@ until xprop -id "${HOST_TOPS[0]}" __SWM_VROOT | grep -q "window id"; do
   (($(now_ms) < deadline)) || fail "the host never marked its virtual root"
   sleep 0.05
 done
-write_settings "DrawDelay=0"
+write_settings "DrawDelay=0" "LinesDots=Lines" "SolidMix=Solid"
 start_saver -root
 wait_drawn_in 10000 ${V//,/ } 500
 n=$(changed_outside "$E2E_TMP/before.png" "$E2E_TMP/screen.png" "$V")

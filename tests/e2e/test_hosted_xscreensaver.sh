@@ -13,7 +13,7 @@ mkdir -p "$site/bin" "$home/.config/kalosaver" "$home/runtime"
 program=$site/bin/kalosaver
 cp "$KALOSAVER" "$program"
 chmod 755 "$site" "$site/bin" "$program"
-printf '[Screen Saver.KaloShare]\nDrawDelay=1\n' >"$home/.config/kalosaver/CONTROL.INI"
+printf '[Screen Saver.KaloShare]\nDrawDelay=1\nLinesDots=Lines\nSolidMix=Solid\n' >"$home/.config/kalosaver/CONTROL.INI"
 cat >"$home/.xscreensaver" <<EOF
 timeout: 1:00:00
 cycle: 0
@@ -55,11 +55,15 @@ stays_alive "$pid" 500 || fail "the saver ended while the screen was blanked"
 grep -F "$program" "$log" | grep -iE "crash|unexpected|abnormal|signal|status" &&
   fail "the daemon reports trouble with the saver"
 
+# The host sends SIGTERM and goes; the saver has its grace time to close,
+# and then some for a busy machine.
 xscreensaver-command -deactivate >/dev/null
-deadline=$(($(now_ms) + 2000))
+deadline=$(($(now_ms) + 5000))
 while [ -n "$(saver_pids)" ]; do
-  (($(now_ms) < deadline)) || fail "the saver still runs after the daemon unblanked"
+  (($(now_ms) < deadline)) || fail "the saver still runs after the daemon unblanked:" \
+    "$(grep State "/proc/$pid/status" 2>/dev/null)" "$(tail -n 8 "$log")"
   sleep 0.02
 done
+grep -F "did not close in time" "$log" && echo "note: the saver was ended by its grace time"
 xscreensaver-command -exit >/dev/null 2>&1 || true
 echo "PASS"
