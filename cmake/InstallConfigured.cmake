@@ -32,6 +32,15 @@ file(READ "${KALO_SOURCE}" _text)
 string(CONFIGURE "${_text}" _text @ONLY)
 file(MAKE_DIRECTORY "${KALO_STAGING}")
 file(WRITE "${KALO_STAGING}/${KALO_NAME}" "${_text}")
+set(_installed "${KALO_STAGING}/${KALO_NAME}")
+# Manuals are kept compressed, as man expects on every distribution; -n
+# leaves the name and time out, so the same page gives the same bytes.
+if(KALO_NAME MATCHES "\\.[1-9]$")
+  execute_process(COMMAND gzip -9nf "${_installed}" RESULT_VARIABLE _status)
+  if(NOT _status EQUAL 0)
+    message(FATAL_ERROR "gzip ${_installed}: ${_status}")
+  endif()
+  string(APPEND _installed .gz)
+endif()
 kalo_full_path(_destination "${KALO_DESTINATION}")
-file(INSTALL "${KALO_STAGING}/${KALO_NAME}" DESTINATION "${_destination}"
-     PERMISSIONS ${KALO_PERMISSIONS})
+file(INSTALL "${_installed}" DESTINATION "${_destination}" PERMISSIONS ${KALO_PERMISSIONS})

@@ -85,8 +85,16 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(KALO_PACKAGE_MAINTAINER "The KaloSaver developers"
-    CACHE STRING "Maintainer field of the Debian package")
+# Whoever builds the package signs it, as Debian's own tools do: from
+# DEBFULLNAME and DEBEMAIL when they are set.
+set(_maintainer "The KaloSaver developers")
+if(DEFINED ENV{DEBFULLNAME})
+  set(_maintainer "$ENV{DEBFULLNAME}")
+endif()
+if(DEFINED ENV{DEBEMAIL})
+  string(APPEND _maintainer " <$ENV{DEBEMAIL}>")
+endif()
+set(KALO_PACKAGE_MAINTAINER "${_maintainer}" CACHE STRING "Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${KALO_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -108,4 +116,5 @@ xsecurelock, is started by Wayland idle daemons such as swayidle, or
 runs full screen on its own (kalosaver /s). A design can be kept as a
 bitmap and as a canvas file that KaloSaver draws again or renders into
 an image of any size.")
+include(${CMAKE_SOURCE_DIR}/cmake/DebianDocs.cmake)
 include(CPack)
