@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QLockFile>
 #include <cerrno>
@@ -89,9 +91,21 @@ InstanceLock::~InstanceLock() = default;
 bool InstanceLock::TryLock() {
   if (!lock_ || lock_->isLocked()) return true;
   if (lock_->tryLock(0)) return true;
+  if (lock_->error() != QLockFile::LockFailedError) return true;
   // Never remove a lock that is not stale by the lock file's own test: it may
-  // have been taken a moment ago by a saver started at the same time.
-  return lock_->error() != QLockFile::LockFailedError;
+  // have been taken a moment ago by a saver started at the same time. The one
+  // exception is a lock that names no saver although it is old enough to
+  // have been finished long ago: its saver died between making it and writing
+  // in it, and nothing else would ever take it over. The lock file still
+  // leaves it alone while any process holds it.
+  qint64 pid = 0;
+  QString host, app;
+  if (lock_->getLockInfo(&pid, &host, &app)) return false;
+  const QFileInfo info(path_);
+  const QDateTime made = info.lastModified();
+  if (!made.isValid() || made.secsTo(QDateTime::currentDateTime()) < kUnfinishedLockSeconds)
+    return false;
+  return lock_->removeStaleLockFile() && lock_->tryLock(0);
 }
 
 }  // namespace kalo

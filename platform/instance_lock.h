@@ -43,6 +43,10 @@ class InstanceLock {
   // Where the lock file is; "" when there is no safe folder for it.
   QString path() const { return path_; }
 
+  // How old a lock that names no saver must be before it counts as left
+  // behind by a saver that died while making it.
+  static constexpr qint64 kUnfinishedLockSeconds = 5;
+
  private:
   QString path_;
   std::unique_ptr<QLockFile> lock_;

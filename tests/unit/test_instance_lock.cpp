@@ -3,6 +3,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -105,6 +106,14 @@ TEST(InstanceLock, OfSaversStartedInPairsExactlyOneOfEachPairRuns) {
   close(open(fresh.c_str(), O_CREAT | O_WRONLY, 0644));
   EXPECT_FALSE(InstanceLock(dir.filePath("0")).TryLock());
   EXPECT_EQ(access(fresh.c_str(), F_OK), 0);
+  // The same lock long after: its saver died before writing in it, and the
+  // next start takes it over, then holds it against the start after.
+  const time_t then = time(nullptr) - InstanceLock::kUnfinishedLockSeconds - 2;
+  const timeval times[2] = {{then, 0}, {then, 0}};
+  ASSERT_EQ(utimes(fresh.c_str(), times), 0);
+  InstanceLock next(dir.filePath("0"));
+  EXPECT_TRUE(next.TryLock());
+  EXPECT_FALSE(InstanceLock(dir.filePath("0")).TryLock());
 }
 
 }  // namespace
