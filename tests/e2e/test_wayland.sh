@@ -126,7 +126,8 @@ sys.exit(not any(n.get("name") == sys.argv[1] and n.get("visible") for n in node
 }
 
 # ---- "/s": every output covered, the pointer hidden, a key ends it --------
-write_settings DrawDelay=1 ShowAbout=FALSE
+# Solid lines, so that every stroke shows on the black screen.
+write_settings DrawDelay=1 ShowAbout=FALSE LinesDots=Lines SolidMix=Solid
 start_as_user "$PROGRAM" /s
 SAVER_PID=$LAST_PID
 wait_until 20000 drawn HEADLESS-1 || fail "no designs on the first output: $(colours HEADLESS-1)"
@@ -170,7 +171,7 @@ wait_until 5000 test -e "$WL/resumed" || fail "the idle daemon's resume command 
 kill "$IDLE_PID"
 
 # ---- "/z": the question over the saver, Return answers it -----------------
-write_settings_for_type KaloStar MaxLayers=1 ShowAbout=FALSE
+write_settings_for_type KaloStar MaxLayers=1 ShowAbout=FALSE SolidMix=Solid
 # The keyboard is on the second output, as after the user's last click
 # there: the question comes up over its cover, where the user looks. The
 # pointer waits there too, away from the question.
