@@ -1,6 +1,6 @@
 # What Debian asks of every package's documentation and a plain install does
 # without: the licence in the machine-readable copyright format, and the
-# package's own changelog. Included by Packaging.cmake; writes both into
+# package's own changelog (the compressed manual is in Packaging.cmake). Included by Packaging.cmake; writes both into
 # ${CMAKE_BINARY_DIR}/debian.
 set(_doc ${CMAKE_BINARY_DIR}/debian)
 file(MAKE_DIRECTORY ${_doc})
@@ -41,8 +41,9 @@ if(NOT _status EQUAL 0)
   message(FATAL_ERROR "gzip changelog.Debian: ${_status}")
 endif()
 
-# Only the package takes them: a plain install keeps the LICENSE file.
+# Only the package takes them: a plain install keeps the LICENSE file. The
+# package takes everything else but the uncompressed manual.
 install(FILES ${_doc}/copyright ${_doc}/changelog.Debian.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalosaver COMPONENT debian EXCLUDE_FROM_ALL)
 set(CPACK_INSTALL_CMAKE_PROJECTS
-    "${CMAKE_BINARY_DIR};KaloSaver;ALL;/;${CMAKE_BINARY_DIR};KaloSaver;debian;/")
+    "${CMAKE_BINARY_DIR};KaloSaver;Unspecified;/;${CMAKE_BINARY_DIR};KaloSaver;debian;/")

@@ -1,7 +1,8 @@
 # Runs while installing: fills the installed paths into one file and installs
 # it. Set by the caller: KALO_DIRS (bin, XScreenSaver's saver folder, its
 # settings folder, the Xfce and MATE entries, xsecurelock's modules),
-# KALO_SOURCE, KALO_DESTINATION, KALO_NAME, KALO_PERMISSIONS, KALO_STAGING.
+# KALO_SOURCE, KALO_DESTINATION, KALO_NAME, KALO_PERMISSIONS, KALO_COMPRESS,
+# KALO_STAGING.
 
 # A folder as it will be on the system that runs the program (no DESTDIR).
 function(kalo_full_path out dir)
@@ -33,9 +34,9 @@ string(CONFIGURE "${_text}" _text @ONLY)
 file(MAKE_DIRECTORY "${KALO_STAGING}")
 file(WRITE "${KALO_STAGING}/${KALO_NAME}" "${_text}")
 set(_installed "${KALO_STAGING}/${KALO_NAME}")
-# Manuals are kept compressed, as man expects on every distribution; -n
-# leaves the name and time out, so the same page gives the same bytes.
-if(KALO_NAME MATCHES "\\.[1-9]$")
+# Compressed when asked (KALO_COMPRESS); -n leaves the name and time out, so
+# the same page gives the same bytes.
+if(KALO_COMPRESS)
   execute_process(COMMAND gzip -9nf "${_installed}" RESULT_VARIABLE _status)
   if(NOT _status EQUAL 0)
     message(FATAL_ERROR "gzip ${_installed}: ${_status}")

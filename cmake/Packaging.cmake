@@ -39,21 +39,33 @@ set(_dirs "set(KALO_DIRS [[${CMAKE_INSTALL_BINDIR}]] [[${KALO_HACK_DIR}]] \
 [[${KALO_XSS_CONFIG_DIR}]] [[${KALO_SAVER_ENTRY_DIR}]] [[${KALO_XSECURELOCK_HELPER_DIR}]])
 set(PROJECT_VERSION [[${PROJECT_VERSION}]])
 set(KALO_STAGING [[${CMAKE_BINARY_DIR}/install-time]])")
+# The manual goes into a plain install as it is, and into the package
+# compressed, as Debian asks (the "debian" component, below).
+set(_read "OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ")
 foreach(entry
-    "screensaver.desktop.in|${KALO_SAVER_ENTRY_DIR}|kalosaver.desktop|OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ"
-    "saver_kalosaver.in|${KALO_XSECURELOCK_HELPER_DIR}|saver_kalosaver|OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE"
-    "kalosaver.6.in|${CMAKE_INSTALL_MANDIR}/man6|kalosaver.6|OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ")
+    "screensaver.desktop.in|${KALO_SAVER_ENTRY_DIR}|kalosaver.desktop|${_read}|Unspecified"
+    "saver_kalosaver.in|${KALO_XSECURELOCK_HELPER_DIR}|saver_kalosaver|${_read} OWNER_EXECUTE GROUP_EXECUTE WORLD_EXECUTE|Unspecified"
+    "kalosaver.6.in|${CMAKE_INSTALL_MANDIR}/man6|kalosaver.6|${_read}|manual"
+    "kalosaver.6.in|${CMAKE_INSTALL_MANDIR}/man6|kalosaver.6|${_read}|debian")
   string(REPLACE "|" ";" entry "${entry}")
   list(GET entry 0 _source)
   list(GET entry 1 _destination)
   list(GET entry 2 _name)
   list(GET entry 3 _permissions)
+  list(GET entry 4 _component)
+  set(_compress OFF)
+  set(_only_asked)
+  if(_component STREQUAL "debian")
+    set(_compress ON)
+    set(_only_asked EXCLUDE_FROM_ALL)
+  endif()
   install(CODE "${_dirs}
     set(KALO_SOURCE [[${KALO_DATA}/${_source}]])
     set(KALO_DESTINATION [[${_destination}]])
     set(KALO_NAME [[${_name}]])
     set(KALO_PERMISSIONS ${_permissions})
-    include([[${_install_time}]])")
+    set(KALO_COMPRESS ${_compress})
+    include([[${_install_time}]])" COMPONENT ${_component} ${_only_asked})
 endforeach()
 
 # An install straight into a prefix refreshes the desktop's caches, or

@@ -28,7 +28,7 @@ share/applications/kalosaver.desktop
 share/applications/screensavers/kalosaver.desktop
 share/doc/kalosaver/LICENSE
 share/icons/hicolor/scalable/apps/kalosaver.svg
-share/man/man6/kalosaver.6.gz
+share/man/man6/kalosaver.6
 share/metainfo/io.github.kalosaver.KaloSaver.metainfo.xml
 share/mime/packages/kalosaver.xml
 share/xscreensaver/config/kalosaver.xml"
@@ -78,7 +78,7 @@ done
 
 # The manual renders without a warning and gives each switch and option of
 # --help an entry of its own, and no other.
-man_page=$root/share/man/man6/kalosaver.6.gz
+man_page=$root/share/man/man6/kalosaver.6
 manual=$(MANWIDTH=100 LC_ALL=C.UTF-8 man --warnings=w -l "$man_page" 2>"$tmp/man.err")
 [ ! -s "$tmp/man.err" ] || fail "man: $(cat "$tmp/man.err")"
 help_words=$(grep -oE '^  (/[a-z]|-[a-z], --[a-z-]+|--[a-z-]+)' <<<"$help" | grep -oE '/[a-z]|-+[a-z-]+' |
