@@ -12,7 +12,8 @@ if(NOT _text MATCHES "Copyright \\(c\\) ([^\n]*)\n(.*)")
 endif()
 set(_holder "${CMAKE_MATCH_1}")
 string(STRIP "${CMAKE_MATCH_2}" _text)
-# Each line indented, blank lines as " .".
+# Each line indented, blank lines as " ." (in two passes, as neighbouring
+# blank lines share a newline and one pass would take only every other one).
 string(REPLACE "\n" "\n " _text " ${_text}")
 string(REGEX REPLACE "\n [ \t]*\n" "\n .\n" _text "${_text}")
 string(REGEX REPLACE "\n [ \t]*\n" "\n .\n" _text "${_text}")
