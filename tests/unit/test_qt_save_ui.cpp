@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
@@ -70,7 +71,8 @@ TEST(QtSaveUi, QuestionsStandOverTheSaverWindowThatHoldsTheKeyboard) {
   for (QWidget* focused : {&cover, &pic}) {
     pic.show();
     cover.show();
-    QApplication::setActiveWindow(focused);
+    focused->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(focused));
     ASSERT_EQ(QApplication::activeWindow(), focused);
     QtSaveUi ui(&pic);
     QWindow* over = nullptr;
