@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what KaloSaver needs to build and test (only what is missing), then
 # configures and builds it in ./build (or the folder given as $BUILD_DIR).
+# "--packages-only" stops after installing.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -19,6 +20,7 @@ if ((${#missing[@]})); then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+[ "${1:-}" != --packages-only ] || exit 0
 
 build_dir="${BUILD_DIR:-build}"
 cmake -S . -B "$build_dir" -G Ninja ${CMAKE_ARGS:-} >/dev/null
