@@ -46,5 +46,13 @@ endif()
 # package takes everything else but the uncompressed manual.
 install(FILES ${_doc}/copyright ${_doc}/changelog.Debian.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalosaver COMPONENT debian EXCLUDE_FROM_ALL)
+# Debian's packages carry no compiler version notes in their programs, as
+# dh_strip removes them; the program is stripped by then (CPACK_STRIP_FILES).
+find_program(KALO_OBJCOPY NAMES ${CMAKE_OBJCOPY} objcopy)
+if(KALO_OBJCOPY)
+  install(CODE "execute_process(COMMAND [[${KALO_OBJCOPY}]] --remove-section=.comment --remove-section=.note
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/kalosaver\" COMMAND_ERROR_IS_FATAL ANY)"
+    COMPONENT debian EXCLUDE_FROM_ALL)
+endif()
 set(CPACK_INSTALL_CMAKE_PROJECTS
     "${CMAKE_BINARY_DIR};KaloSaver;Unspecified;/;${CMAKE_BINARY_DIR};KaloSaver;debian;/")

@@ -28,7 +28,9 @@ install(FILES ${KALO_DATA}/icons/kalosaver.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${KALO_DATA}/io.github.kalosaver.KaloSaver.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalosaver)
+# The package carries the licence in Debian's copyright file instead
+# (DebianDocs.cmake), so the plain licence goes only into a plain install.
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalosaver COMPONENT manual)
 
 # The hosts' entries, the xsecurelock module and the manual name installed
 # paths. They are written as they are installed, so that they name the prefix
@@ -39,8 +41,9 @@ set(_dirs "set(KALO_DIRS [[${CMAKE_INSTALL_BINDIR}]] [[${KALO_HACK_DIR}]] \
 [[${KALO_XSS_CONFIG_DIR}]] [[${KALO_SAVER_ENTRY_DIR}]] [[${KALO_XSECURELOCK_HELPER_DIR}]])
 set(PROJECT_VERSION [[${PROJECT_VERSION}]])
 set(KALO_STAGING [[${CMAKE_BINARY_DIR}/install-time]])")
-# The manual goes into a plain install as it is, and into the package
-# compressed, as Debian asks (the "debian" component, below).
+# The manual goes into a plain install as it is (the "manual" component,
+# which the package leaves out), and into the package compressed, as Debian
+# asks (the "debian" component, below).
 set(_read "OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ")
 foreach(entry
     "screensaver.desktop.in|${KALO_SAVER_ENTRY_DIR}|kalosaver.desktop|${_read}|Unspecified"

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace kalo {
@@ -92,7 +93,9 @@ class Fd {
 // taken; never opens anything that was there before, link or file.
 int CreateTemporary(int folder, const std::string& name, int& fd, std::string& temporary) {
   static unsigned sequence = 0;
-  const std::string stem = "." + name.substr(0, 200) + ".";
+  std::string stem = ".";
+  stem.append(name, 0, 200);
+  stem += '.';
   for (int attempt = 0; attempt < 100; ++attempt) {
     const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
     char suffix[32];

@@ -9,9 +9,12 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "display/qt_save_ui.h"
 
