@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
-#include <QTest>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
