@@ -7,9 +7,7 @@
 # Return answers it. sway will not run as root, so the desktop runs as a user
 # of its own, with its own folders and its own copy of the program.
 source "$(dirname "$0")/lib.sh"
-for tool in sway swaymsg swayidle grim wtype setpriv python3; do
-  command -v "$tool" >/dev/null || fail "missing tool: $tool"
-done
+need_tools sway swaymsg swayidle grim wtype setpriv python3 pgrep useradd
 
 WL_USER=kalowl
 if ! id -u "$WL_USER" >/dev/null 2>&1; then
