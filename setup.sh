@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-xinput-dev pkg-config locales cmake ninja-build g++ libgtest-dev libbenchmark-dev
+packages=(qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-xinput-dev pkg-config locales cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xdotool imagemagick x11-utils fonts-dejavu-core python3-tk xscreensaver xserver-xephyr x11-xserver-utils
           desktop-file-utils appstream libxml2-utils man-db groff-base shared-mime-info libglib2.0-bin
           dpkg-dev file sway swayidle grim wtype qt6-wayland)

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <string>
 #include <utility>
 
 #include "platform/form_layout.h"

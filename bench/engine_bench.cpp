@@ -9,6 +9,7 @@
 // both runs make exactly the same choices.
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <new>

@@ -5,6 +5,7 @@
 //
 //   host_view_bench
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <functional>

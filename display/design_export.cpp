@@ -6,6 +6,8 @@
 #include <QString>
 #include <algorithm>
 #include <cctype>
+#include <optional>
+#include <utility>
 
 #include "display/canvas_file.h"
 

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -12,7 +13,10 @@
 #include <QStylePainter>
 #include <QWheelEvent>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -109,9 +113,13 @@ DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* pa
   label3_->setText(kFooterText);
   label3_->setAutoFillBackground(true);
   label3_->setAlignment(Qt::AlignCenter);
-  // The footer hangs one pixel below the screen's edge; that pixel is margin,
-  // so no descender is cut.
-  label3_->setContentsMargins(0, 0, 0, 1);
+  // The footer hangs one pixel below the screen's edge. That pixel is margin,
+  // and so are two more, so that the descenders of g, y and p stand clear of
+  // the edge instead of touching it, however far the font's glyphs reach
+  // below its nominal descent.
+  const QFontMetrics metrics(label3_->font());
+  const int ink_below_baseline = metrics.tightBoundingRect(kFooterText).bottom() + 1;
+  label3_->setContentsMargins(0, 0, 0, 1 + 2 + std::max(0, ink_below_baseline - metrics.descent()));
   label3_->adjustSize();
   label3_->move((width() - label3_->width()) / 2, height() - label3_->height() + 1);
 }

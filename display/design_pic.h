@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QWidget>
 #include <functional>
+#include <string>
 
 #include "common/design_window.h"
 #include "common/run_state.h"

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <algorithm>
+#include <utility>
 
 namespace kalo {
 

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QWidget>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "common/design_window.h"

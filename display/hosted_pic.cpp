@@ -5,9 +5,11 @@
 #include <QScreen>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 #include "platform/qt_pacer.h"
 #include "platform/twips.h"

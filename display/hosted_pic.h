@@ -11,9 +11,11 @@
 #include <QAbstractNativeEventFilter>
 #include <array>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/design_window.h"

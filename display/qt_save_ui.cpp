@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <optional>
+#include <string>
 
 #include "display/dialog_over_saver.h"
 #include "platform/window_title.h"

@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <optional>
+#include <string>
 
 #include "display/save_ui.h"
 

@@ -1,6 +1,7 @@
 #include "driver/hosted_saver.h"
 
 #include <cstdio>
+#include <string>
 
 #include "display/hosted_pic.h"
 #include "driver/saver_main.h"

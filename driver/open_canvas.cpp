@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <cstdio>
+#include <string>
 
 #include "display/canvas_replay.h"
 #include "driver/render_canvas.h"

@@ -7,10 +7,12 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <new>
 #include <optional>
+#include <string_view>
 
 #include "display/canvas_file.h"
 #include "display/canvas_reader.h"

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "about/frm_about.h"
 #include "display/design_export.h"
@@ -26,6 +27,7 @@
 #include "platform/input_grab.h"
 #include "platform/instance_lock.h"
 #include "platform/qt_pacer.h"
+#include "platform/utf8_locale.h"
 #include "settings/settings_store.h"
 #include "settings/setup_dialog.h"
 
@@ -160,6 +162,8 @@ int RunSaver(SaverProcess& saver, const SaverRunHooks& hooks) {
 int Main(int argc, char** argv) { return Main(argc, argv, SaverRunHooks{}); }
 
 int Main(int argc, char** argv, const SaverRunHooks& hooks) {
+  // Before anything of Qt's reads the locale (windows and images alike).
+  MoveToUtf8Locale();
   // The run mode is settled before anything opens the display, so that
   // command lines that end at once never need one.
   const Invocation inv = ParseCommandLine(argc, argv);

@@ -1,5 +1,7 @@
 #include "driver/startup_rules.h"
 
+#include <algorithm>
+
 #include "platform/numbers.h"
 #include "settings/settings_store.h"
 

@@ -1,6 +1,7 @@
 // KaloGons: regular polygons growing and turning out from the design centre,
 // drawn as outlines, spokes from the centre, connectors between neighbouring
 // polygons' corners, or a mix of these, in lines or dots.
+#include <array>
 #include <cmath>
 
 #include "engine/engine.h"

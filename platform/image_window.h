@@ -5,6 +5,8 @@
 // controls of a window that has none to show.
 #pragma once
 
+#include <string>
+
 #include "common/design_window.h"
 #include "platform/surface.h"
 

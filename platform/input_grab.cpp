@@ -6,7 +6,9 @@
 #include <QGuiApplication>
 #include <QTimerEvent>
 #include <QWidget>
+#include <cstdint>
 #include <cstdlib>
+#include <utility>
 
 namespace kalo {
 

@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <ctime>
+#include <utility>
 
 namespace kalo {
 

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 namespace kalo {
 namespace {

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace kalo {

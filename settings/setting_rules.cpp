@@ -1,6 +1,7 @@
 // The settings' names, defaults and the rules by which their texts are read.
 // Kept free of the windowing library so that the design loop can use them.
 #include <string>
+#include <string_view>
 
 #include "platform/numbers.h"
 #include "settings/settings_store.h"

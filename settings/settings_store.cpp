@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "platform/numbers.h"

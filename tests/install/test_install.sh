@@ -78,10 +78,10 @@ for ((i = 1; i <= $(xpath 'count(//number)'); i++)); do
   ! accepted ${arg/\%/$((high + 1))} || fail "the program takes ${arg/\%/$((high + 1))}, beyond the control's range"
 done
 
-# The manual renders without a warning and gives each switch and option of
+# The manual renders at 80 columns without a warning and gives each switch and option of
 # --help an entry of its own, and no other.
 man_page=$root/share/man/man6/kalosaver.6
-manual=$(MANWIDTH=100 LC_ALL=C.UTF-8 man --warnings=w -l "$man_page" 2>"$tmp/man.err")
+manual=$(MANWIDTH=80 LC_ALL=C.UTF-8 man --warnings -l "$man_page" 2>"$tmp/man.err")
 [ ! -s "$tmp/man.err" ] || fail "man: $(cat "$tmp/man.err")"
 help_words=$(grep -oE '^  (/[a-z]|-[a-z], --[a-z-]+|--[a-z-]+)' <<<"$help" | grep -oE '/[a-z]|-+[a-z-]+' |
   LC_ALL=C sort -u)

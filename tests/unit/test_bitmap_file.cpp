@@ -5,7 +5,9 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "common/basic_types.h"

@@ -6,9 +6,11 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <vector>
 
-#include "display/canvas_file.h"
 #include "common/basic_types.h"
+#include "display/canvas_file.h"
 #include "platform/file_error.h"
 #include "platform/numbers.h"
 

@@ -2,6 +2,9 @@
 
 #include <QTemporaryDir>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "display/canvas_file.h"
 #include "display/canvas_reader.h"

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
 
 #include "display/canvas_file.h"
 #include "display/canvas_replay.h"

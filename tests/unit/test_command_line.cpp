@@ -2,6 +2,8 @@
 // search still sees, the long options' values, and the host's window.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
 #include <vector>
 
 #include "driver/command_line.h"

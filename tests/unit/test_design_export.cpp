@@ -4,7 +4,11 @@
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cerrno>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "display/canvas_file.h"
 #include "display/design_export.h"

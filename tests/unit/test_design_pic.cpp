@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <array>
+#include <cmath>
+#include <string>
 #include <utility>
 
 #include "display/design_pic.h"
@@ -257,6 +259,23 @@ TEST(DesignPicPicture, ANewScreenSizeKeepsThePictureAndPlacesTheControls) {
         EXPECT_NEAR(centre_x(c), sw / 2, 1) << command_line;
       EXPECT_NEAR(centre_y(Control::Command2), sh / 2, 1);
       EXPECT_EQ(w.pic.Top(Control::Label3) + w.pic.Height(Control::Label3), sh + 1);
+      // The footer's text is on screen whole: its descenders stand clear of
+      // the bottom edge.
+      const QImage shown = w.pic.grab().toImage();
+      const int left = std::max(0, static_cast<int>(w.pic.Left(Control::Label3)));
+      const int right =
+          std::min(shown.width(), left + static_cast<int>(w.pic.Width(Control::Label3)));
+      // The footer's top row is above every glyph: its own background.
+      const QColor paper =
+          shown.pixelColor(shown.width() / 2, static_cast<int>(w.pic.Top(Control::Label3)));
+      auto ink_in_row = [&](int y) {
+        for (int x = left; x < right; ++x)
+          if (shown.pixelColor(x, y) != paper) return true;
+        return false;
+      };
+      EXPECT_TRUE(ink_in_row(static_cast<int>(sh) - 6)) << "no footer text";
+      EXPECT_FALSE(ink_in_row(static_cast<int>(sh) - 1) || ink_in_row(static_cast<int>(sh) - 2))
+          << "the footer's text touches the bottom edge";
       const Single banner_top =
           w.run.CompanionMode() ? (sh - w.pic.Height(Control::Command1)) / 2 : 5;
       EXPECT_NEAR(w.pic.Top(Control::Command1), banner_top, 1);
@@ -348,9 +367,10 @@ TEST(QtPacer, YieldsPushAtMostEveryFewMillisecondsButSleepsAlways) {
 
 TEST(InputGrab, RetriesWhatAnotherProgramHoldsForASecondThenRunsWithout) {
   // Refusals of keyboard and pointer, and which are held in the end.
-  for (auto [refusals, held] : {std::pair{std::array{0, 0}, std::array{true, true}},
-                                {{3, 1}, {true, true}},
-                                {{0, 999}, {true, false}}}) {
+  for (auto [refusals_left, held] : {std::pair{std::array{0, 0}, std::array{true, true}},
+                                     {{3, 1}, {true, true}},
+                                     {{0, 999}, {true, false}}}) {
+    auto& refusals = refusals_left;  // a lambda may not capture a binding before clang 16
     std::array released{0, 0};
     InputGrab grab([&](InputDevice d, bool take) {
       const int i = static_cast<int>(d);

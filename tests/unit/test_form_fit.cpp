@@ -18,6 +18,7 @@
 #include <QStyleOptionGroupBox>
 #include <QTemporaryDir>
 #include <memory>
+#include <string>
 
 #include "about/frm_about.h"
 #include "display/design_pic.h"

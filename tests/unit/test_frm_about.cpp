@@ -10,6 +10,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <memory>
+#include <string>
 
 #include "about/frm_about.h"
 

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "support/engine_fixture.h"
 

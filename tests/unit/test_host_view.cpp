@@ -3,6 +3,9 @@
 // colours and thin lines, and how pixels are packed for the window's visual.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "display/host_view.h"

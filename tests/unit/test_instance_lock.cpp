@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/instance_lock.h"

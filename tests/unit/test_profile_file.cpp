@@ -6,6 +6,10 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/profile_file.h"
 #include "support/file_text.h"

@@ -8,9 +8,12 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "display/qt_save_ui.h"
 
@@ -70,7 +73,8 @@ TEST(QtSaveUi, QuestionsStandOverTheSaverWindowThatHoldsTheKeyboard) {
   for (QWidget* focused : {&cover, &pic}) {
     pic.show();
     cover.show();
-    QApplication::setActiveWindow(focused);
+    focused->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(focused));
     ASSERT_EQ(QApplication::activeWindow(), focused);
     QtSaveUi ui(&pic);
     QWindow* over = nullptr;

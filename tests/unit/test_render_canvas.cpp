@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "driver/render_canvas.h"
 
 namespace kalo {

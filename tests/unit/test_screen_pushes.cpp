@@ -10,6 +10,7 @@
 #include <QRegion>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <vector>
 
 #include "display/design_pic.h"

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <optional>
+#include <string>
 
 #include "settings/settings_store.h"
 #include "support/file_text.h"

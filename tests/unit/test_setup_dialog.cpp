@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <string>
 
 #include "settings/setup_dialog.h"
 #include "support/file_text.h"

@@ -2,6 +2,10 @@
 // cursor routines, checked against a recording window.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <string>
+#include <utility>
+
 #include "driver/startup_rules.h"
 #include "platform/cursor_count.h"
 #include "support/recording_window.h"
