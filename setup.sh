@@ -20,7 +20,6 @@ if ((${#missing[@]})); then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-[ "${1:-}" != --packages-only ] || exit 0
 
 # Optional, for the host-settings test: Xfce's screensaver settings app and
 # the Python bindings it runs on, where the distribution has them (Debian 13
@@ -34,6 +33,7 @@ if ((installed < ${#xfce_app[@]})) &&
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${xfce_app[@]}"
 fi
+[ "${1:-}" != --packages-only ] || exit 0
 
 build_dir="${BUILD_DIR:-build}"
 cmake -S . -B "$build_dir" -G Ninja ${CMAKE_ARGS:-} >/dev/null
