@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 packages=(qt6-base-dev qt6-qpa-plugins libxcb1-dev libxcb-xinput-dev pkg-config locales cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xdotool imagemagick x11-utils fonts-dejavu-core python3-tk xscreensaver xserver-xephyr x11-xserver-utils
           desktop-file-utils appstream libxml2-utils man-db groff-base shared-mime-info libglib2.0-bin
-          dpkg-dev file sway swayidle grim wtype qt6-wayland)
+          dpkg-dev file procps sway swayidle grim wtype qt6-wayland)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

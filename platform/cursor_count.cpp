@@ -8,9 +8,10 @@ namespace kalo {
 
 namespace {
 
-// The shape that hides the pointer. Wayland compositors never hear of the
-// blank shape itself (no cursor surface is sent for it), so there a wholly
-// transparent picture stands in; X servers honour the blank shape.
+// The shape that hides the pointer. On Wayland, Qt before 6.8 tells the
+// compositor nothing of the blank shape itself, so there a wholly transparent
+// picture stands in, which every version shows; X servers honour the blank
+// shape.
 QCursor HiddenPointer() {
   if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
     QPixmap clear(16, 16);

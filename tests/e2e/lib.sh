@@ -6,9 +6,15 @@ set -euo pipefail
 
 KALOSAVER=${1:?usage: $0 path/to/kalosaver}
 [ -x "$KALOSAVER" ] || { echo "not executable: $KALOSAVER" >&2; exit 1; }
-for tool in Xvfb xdotool import convert; do
-  command -v "$tool" >/dev/null || { echo "missing tool: $tool" >&2; exit 1; }
-done
+# Fails naming the first of the tools given that is not installed: a check
+# whose tool is missing must fail, never pass by finding nothing.
+need_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null || { echo "FAIL: missing tool: $tool" >&2; exit 1; }
+  done
+}
+need_tools Xvfb xdotool import convert
 
 E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/kalosaver-e2e.XXXXXX")
 E2E_PIDS=()

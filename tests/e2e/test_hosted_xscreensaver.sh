@@ -4,7 +4,7 @@
 # runs as nobody, with a home and a copy of the program that nobody can reach.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/hosted_lib.sh"
-command -v xscreensaver >/dev/null || fail "missing tool: xscreensaver"
+need_tools xscreensaver xscreensaver-command setpriv pgrep
 
 chmod 711 "$E2E_TMP"
 site=$E2E_TMP/xss

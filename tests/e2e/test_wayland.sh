@@ -7,9 +7,7 @@
 # Return answers it. sway will not run as root, so the desktop runs as a user
 # of its own, with its own folders and its own copy of the program.
 source "$(dirname "$0")/lib.sh"
-for tool in sway swaymsg swayidle grim wtype setpriv python3; do
-  command -v "$tool" >/dev/null || fail "missing tool: $tool"
-done
+need_tools sway swaymsg swayidle grim wtype setpriv python3 pgrep useradd
 
 WL_USER=kalowl
 if ! id -u "$WL_USER" >/dev/null 2>&1; then
@@ -71,9 +69,11 @@ wait_until() {
 
 # Outputs without a screen, drawn in software, and no input devices but the
 # virtual ones below. A full-screen window that sway hands to an output as it
-# is, unredrawn, would never reach the screenshots: sway draws every frame.
+# is, unredrawn, would never reach the screenshots: sway draws every frame
+# (asked with "-D noscanout" up to sway 1.7, which later releases ignore, and
+# with the variable since).
 start_as_user env WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=2 WLR_RENDERER=pixman \
-  WLR_LIBINPUT_NO_DEVICES=1 sway -D noscanout -c "$WL/sway.conf"
+  WLR_LIBINPUT_NO_DEVICES=1 WLR_SCENE_DISABLE_DIRECT_SCANOUT=1 sway -D noscanout -c "$WL/sway.conf"
 found_sockets() {
   WAYLAND_SOCKET_NAME=$(cd "$WL/runtime" && ls wayland-[0-9] 2>/dev/null | head -n1)
   SWAY_SOCKET=$(ls "$WL"/runtime/sway-ipc.*.sock 2>/dev/null | head -n1)
@@ -114,15 +114,31 @@ drawn() {
     -draw 'rectangle 260 270 540 330' -draw 'rectangle 0 570 799 599' -fill white +opaque black \
     -format '%[fx:int(mean*w*h)]' info:) > 100))
 }
-# A window titled $1 is shown, by sway's own account.
-shown_window() {
+# The output on which sway shows a window titled $1; nothing when none is.
+window_output() {
   as_user swaymsg -t get_tree | python3 -c '
 import json, sys
-def nodes(n):
-    yield n
+def nodes(n, output):
+    if n.get("type") == "output":
+        output = n["name"]
+    yield n, output
     for c in n.get("nodes", []) + n.get("floating_nodes", []):
-        yield from nodes(c)
-sys.exit(not any(n.get("name") == sys.argv[1] and n.get("visible") for n in nodes(json.load(sys.stdin))))' "$1"
+        yield from nodes(c, output)
+print(next((o for n, o in nodes(json.load(sys.stdin), None) if n.get("name") == sys.argv[1] and n.get("visible")), ""))' "$1"
+}
+shown_window() { [ -n "$(window_output "$1")" ]; }
+# The designs take the output that the compositor announces first, which
+# differs between sway releases (HEADLESS-1 in 1.7, HEADLESS-2 in 1.10): DESIGNS
+# names it once the saver shows, COVERED the other one, and X_DESIGNS and
+# X_COVERED where they start on the desktop.
+find_outputs() {
+  wait_until 10000 shown_window "$WINDOW_TITLE" || fail "sway shows no saver window"
+  DESIGNS=$(window_output "$WINDOW_TITLE")
+  case $DESIGNS in
+    HEADLESS-1) COVERED=HEADLESS-2 X_DESIGNS=0 X_COVERED=800 ;;
+    HEADLESS-2) COVERED=HEADLESS-1 X_DESIGNS=800 X_COVERED=0 ;;
+    *) fail "the saver window is on $DESIGNS" ;;
+  esac
 }
 
 # ---- "/s": every output covered, the pointer hidden, a key ends it --------
@@ -130,21 +146,22 @@ sys.exit(not any(n.get("name") == sys.argv[1] and n.get("visible") for n in node
 write_settings DrawDelay=1 ShowAbout=FALSE LinesDots=Lines SolidMix=Solid
 start_as_user "$PROGRAM" /s
 SAVER_PID=$LAST_PID
-wait_until 20000 drawn HEADLESS-1 || fail "no designs on the first output: $(colours HEADLESS-1)"
-wait_until 5000 plain HEADLESS-2 '#000000' || fail "the second output is not covered: $(colours HEADLESS-2)"
+find_outputs
+wait_until 20000 drawn "$DESIGNS" || fail "no designs on $DESIGNS: $(colours "$DESIGNS")"
+wait_until 5000 plain "$COVERED" '#000000' || fail "$COVERED is not covered: $(colours "$COVERED")"
 
 # Over the cover the pointer shows nowhere; over the design window the footer
 # under it looks as it did without it.
-point_at 1200 300
-wait_until 3000 plain HEADLESS-2 '#000000' -c || fail "the pointer shows over the cover"
+point_at $((X_COVERED + 400)) 300
+wait_until 3000 plain "$COVERED" '#000000' -c || fail "the pointer shows over the cover"
 FOOTER=40x10+380+590
-shot HEADLESS-1 -c
-footer=$(convert "$WL/shots/HEADLESS-1.png" -crop "$FOOTER" +repage -depth 8 rgb:- | md5sum)
+shot "$DESIGNS" -c
+footer=$(convert "$WL/shots/$DESIGNS.png" -crop "$FOOTER" +repage -depth 8 rgb:- | md5sum)
 footer_unchanged() {
-  shot HEADLESS-1 -c &&
-    [ "$(convert "$WL/shots/HEADLESS-1.png" -crop "$FOOTER" +repage -depth 8 rgb:- | md5sum)" = "$footer" ]
+  shot "$DESIGNS" -c &&
+    [ "$(convert "$WL/shots/$DESIGNS.png" -crop "$FOOTER" +repage -depth 8 rgb:- | md5sum)" = "$footer" ]
 }
-point_at 385 590
+point_at $((X_DESIGNS + 385)) 590
 wait_until 3000 footer_unchanged || fail "the pointer shows over the design window"
 for _ in 1 2 3; do
   sleep 0.2
@@ -164,7 +181,7 @@ start_as_user swayidle -w timeout 2 "$PROGRAM /s" resume "touch $WL/resumed"
 IDLE_PID=$LAST_PID
 wait_until 15000 shown_window "$WINDOW_TITLE" || fail "the idle daemon never started the saver"
 (($(now_ms) - started >= 2000)) || fail "the saver came before the desktop was idle for 2 s"
-wait_until 20000 drawn HEADLESS-1 || fail "no designs after the idle start"
+wait_until 20000 drawn "$DESIGNS" || fail "no designs after the idle start"
 key x
 wait_until 5000 eval '[ -z "$(pgrep -f "^$PROGRAM")" ]' || fail "a key did not end the idle-started saver"
 wait_until 5000 test -e "$WL/resumed" || fail "the idle daemon's resume command never ran"
@@ -172,19 +189,19 @@ kill "$IDLE_PID"
 
 # ---- "/z": the question over the saver, Return answers it -----------------
 write_settings_for_type KaloStar MaxLayers=1 ShowAbout=FALSE SolidMix=Solid
-# The keyboard is on the second output, as after the user's last click
+# The keyboard is on the covered output, as after the user's last click
 # there: the question comes up over its cover, where the user looks. The
 # pointer waits there too, away from the question.
-as_user swaymsg focus output HEADLESS-2 >/dev/null
-point_at 1200 100
+as_user swaymsg focus output "$COVERED" >/dev/null
+point_at $((X_COVERED + 400)) 100
 RUN_IN=$WL/work start_as_user "$PROGRAM" /s /z
 SAVER_PID=$LAST_PID
-wait_until 20000 drawn HEADLESS-1 || fail "no designs in companion mode"
-wait_until 3000 plain HEADLESS-2 '#000000' -c || fail "the pointer or the desktop shows in companion mode"
+wait_until 20000 drawn "$DESIGNS" || fail "no designs in companion mode"
+wait_until 3000 plain "$COVERED" '#000000' -c || fail "the pointer or the desktop shows in companion mode"
 key -k space
 wait_until 30000 shown_window "Auto-Draw Load Request" || fail "the question is not shown"
-shot HEADLESS-2 -c
-[ "$(colours HEADLESS-2 64x64+392+92 | wc -w)" -gt 1 ] || fail "no pointer while the question is up"
+shot "$COVERED" -c
+[ "$(colours "$COVERED" 64x64+392+92 | wc -w)" -gt 1 ] || fail "no pointer while the question is up"
 key -k Return
 wait_exit "$SAVER_PID" 5000
 [ "$EXIT_STATUS" -eq 0 ] || fail "the hand-off ended with status $EXIT_STATUS"

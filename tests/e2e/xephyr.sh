@@ -1,5 +1,6 @@
 # A nested X server inside the private Xvfb, for what Xvfb cannot show: two
 # monitors side by side, and a screen whose size changes. Source after lib.sh.
+need_tools Xephyr xrandr
 XEPHYR_PID=""
 trap '[ -z "$XEPHYR_PID" ] || kill "$XEPHYR_PID" 2>/dev/null; cleanup' EXIT
 

@@ -45,7 +45,9 @@ for entry in kalosaver.desktop kalosaver-open.desktop screensavers/kalosaver.des
   ! grep -v ': hint: ' <<<"$out" | grep . || fail "$entry: $out"
 done
 out=$(appstreamcli validate --no-net "$root/share/metainfo/"*.xml 2>&1) || fail "metainfo: $out"
-! grep -E '^[EWI]:' <<<"$out" || fail "metainfo: $out"
+# appstream before 1.0 (Debian 12) has not heard of the developer tag that
+# 1.0 asks for in place of developer_name, and says so.
+! grep -E '^[EWI]:' <<<"$out" | grep -v ': unknown-tag developer$' || fail "metainfo: $out"
 [ "$(xmllint --xpath 'string(//project_license)' "$root/share/metainfo/"*.xml)" = MIT ] &&
   head -n 1 "$root/share/doc/kalosaver/LICENSE" | grep -qx 'MIT License' || fail "the licences differ"
 xmllint --noout "$root/share/xscreensaver/config/kalosaver.xml" "$root/share/mime/packages/kalosaver.xml" \
