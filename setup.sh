@@ -20,6 +20,19 @@ if ((${#missing[@]})); then
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# Optional, for the host-settings test: Xfce's screensaver settings app and
+# the Python bindings it runs on, where the distribution has them (Debian 13
+# and later); elsewhere that test is skipped.
+xfce_app=(xfce4-screensaver python3-gi gir1.2-gtk-3.0 gir1.2-xfconf-0 gir1.2-libxfce4util-1.0)
+installed=$(dpkg-query -W -f='${Status}\n' "${xfce_app[@]}" 2>/dev/null | grep -c 'install ok installed' || true)
+if ((installed < ${#xfce_app[@]})) &&
+  apt-cache show xfce4-screensaver 2>/dev/null | grep '^Package:' >/dev/null; then
+  echo "Installing: ${xfce_app[*]}"
+  sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${xfce_app[@]}"
+fi
 [ "${1:-}" != --packages-only ] || exit 0
 
 build_dir="${BUILD_DIR:-build}"

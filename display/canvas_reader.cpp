@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "display/canvas_file.h"
+#include "platform/numbers.h"
 
 namespace kalo {
 
@@ -214,10 +215,9 @@ std::optional<double> ParseSingle(std::string_view text) {
   if (first == std::string::npos || digits.size() - first > 7) return {};
   // Read to the nearest Single, as the saver held it; beyond a Single's range
   // the text cannot have come from the saver.
-  float v = 0;
-  const auto [end, ec] = std::from_chars(body.data(), body.data() + body.size(), v);
-  if (ec != std::errc() || end != body.data() + body.size() || !std::isfinite(v)) return {};
-  return text[0] == '-' ? -static_cast<double>(v) : static_cast<double>(v);
+  const std::optional<Single> v = ReadSingle(body);
+  if (!v) return {};
+  return text[0] == '-' ? -static_cast<double>(*v) : static_cast<double>(*v);
 }
 
 std::string Place(int line, int field) {

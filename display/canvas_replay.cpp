@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <string_view>
 
 #include "platform/image_window.h"
 #include "platform/numbers.h"
@@ -21,9 +22,7 @@ Single RecordedStretch(Single recorded, const DesignWindow& win) {
   char text[32];
   const auto printed =
       std::to_chars(text, text + sizeof text, ratio, std::chars_format::general, 7);
-  float read = 0;
-  std::from_chars(text, printed.ptr, read);
-  return read == recorded ? ratio : recorded;
+  return ReadSingle(std::string_view(text, printed.ptr - text)) == recorded ? ratio : recorded;
 }
 
 // A window that draws nothing but adds up what each stroke would cost the

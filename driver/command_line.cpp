@@ -27,6 +27,7 @@ enum class Kind {
   kTypes,
   kOnOff,   // a setting that is TRUE or FALSE
   kNumber,  // a setting that is a whole number in a range
+  kSpeed,   // the draw delay as the settings dialog's speed: high minus the delay
   kChoice,  // a setting that is one of a few words
 };
 
@@ -167,6 +168,40 @@ const Option kOptions[] = {
      32,
      {},
      "most layers in one design, 1 to 32"},
+    // The hosts' controls write nothing at 0, so that a control left there
+    // keeps the profile's value; their other positions must each be a value
+    // the saver takes. A pause of 0 ms is therefore written as the settings
+    // dialog's speed, and the two ranges that start above 0 reach down to 1,
+    // as the profile may hold them.
+    {"draw-speed",
+     nullptr,
+     "N",
+     Kind::kSpeed,
+     kDrawDelay,
+     1,
+     1000,
+     {},
+     "the settings dialog's draw speed, 1 (a pause of 999 ms before each stroke) to 1000 "
+     "(no pause)"},
+    {"host-brightness",
+     nullptr,
+     "N",
+     Kind::kNumber,
+     kBrightness,
+     1,
+     255,
+     {},
+     "--brightness as hosts' sliders give it, 1 to 255; below 100 is dimmer than the settings "
+     "dialog goes"},
+    {"host-max-width",
+     nullptr,
+     "PX",
+     Kind::kNumber,
+     kMaxDrawWidth,
+     1,
+     128,
+     {},
+     "--max-width as hosts' controls give it, 1 to 128 pixels"},
     {"lines-dots",
      nullptr,
      "both|lines|dots",
@@ -321,12 +356,13 @@ std::string TakeValue(const Option& o, std::string_view value, Invocation& inv) 
       inv.settings[o.setting] = *on ? "TRUE" : "FALSE";
       return "";
     }
-    case Kind::kNumber: {
+    case Kind::kNumber:
+    case Kind::kSpeed: {
       const auto v = WholeNumber(value, o.low, o.high);
       if (!v)
         return "expected a whole number from " + std::to_string(o.low) + " to " +
                std::to_string(o.high);
-      inv.settings[o.setting] = std::to_string(*v);
+      inv.settings[o.setting] = std::to_string(o.kind == Kind::kSpeed ? o.high - *v : *v);
       return "";
     }
     case Kind::kChoice: {

@@ -3,6 +3,7 @@
 #include <locale.h>
 #include <stdlib.h>
 
+#include <cerrno>
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
@@ -117,6 +118,20 @@ double Val(std::string_view text) {
     num.pop_back();
   double v = strtod_l(num.c_str(), nullptr, CLocale());
   if (std::isinf(v)) v = std::copysign(std::numeric_limits<double>::max(), v);
+  return v;
+}
+
+std::optional<Single> ReadSingle(std::string_view text) {
+  // Only decimal text: strtof alone would also skip blanks and take a plus
+  // sign, hexadecimal, "inf" and "nan".
+  if (text.empty() || text[0] == '+' || text.find_first_not_of("0123456789.eE+-") != text.npos)
+    return std::nullopt;
+  const std::string number(text);
+  char* end = nullptr;
+  errno = 0;
+  const float v = strtof_l(number.c_str(), &end, CLocale());
+  if (end != number.c_str() + number.size() || errno == ERANGE || !std::isfinite(v))
+    return std::nullopt;
   return v;
 }
 

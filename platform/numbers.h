@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,5 +35,10 @@ std::string SettingsNumberText(int64_t v);
 // point and fraction, optional exponent (E or D); blanks and tabs skipped
 // anywhere before the first other character; 0 when there are no digits.
 double Val(std::string_view text);
+
+// The Single nearest to the whole of a decimal number's text (digits, a point,
+// an exponent in E form), read alike in every locale; nothing when the text
+// is not all number or lies beyond a Single's range.
+std::optional<Single> ReadSingle(std::string_view text);
 
 }  // namespace kalo

@@ -23,7 +23,7 @@ unfade: False
 splash: False
 mode: one
 selected: 0
-programs: $program --root
+programs: "KaloSaver" $program --root
 EOF
 chown -R 65534:65534 "$home"
 chmod 700 "$home/runtime"

@@ -70,6 +70,11 @@ TEST(CommandLine, BadValuesEndWithOneLineNamingTheOption) {
       {{"--brightness=99"}, "--brightness: expected a whole number from 100 to 255, not \"99\""},
       {{"--max-width", "-3"}, "--max-width: expected a whole number from 3 to 128, not \"-3\""},
       {{"--max-layers", "0"}, "--max-layers: expected a whole number from 1 to 32, not \"0\""},
+      {{"--draw-speed", "0"}, "--draw-speed: expected a whole number from 1 to 1000, not \"0\""},
+      {{"--host-brightness=256"},
+       "--host-brightness: expected a whole number from 1 to 255, not \"256\""},
+      {{"--host-max-width", "0"},
+       "--host-max-width: expected a whole number from 1 to 128, not \"0\""},
       {{"--spiral", "maybe"}, "--spiral: expected on or off, not \"maybe\""},
       {{"--types", "spiral,cubes"},
        "--types: expected design names from spiral, yarn, star, gons, angle, boxes, not "
@@ -110,6 +115,31 @@ TEST(CommandLine, SettingsForOneRunAsTheProfileWouldHoldThem) {
   };
   for (int k = 0; k < kSettingCount; ++k) EXPECT_EQ(texts.text[k], want[k]) << k;
   EXPECT_EQ(Parse({"--size", "x"}).mode, RunMode::kError);
+}
+
+// What the hosts' controls write: every value a profile may hold, each
+// setting on its own, the speed as the settings dialog counts it.
+TEST(CommandLine, HostsControlsSetOneSettingEach) {
+  struct Row {
+    const char* option;
+    const char* value;
+    SettingKey key;
+    const char* text;
+  };
+  const Row rows[] = {
+      {"--draw-speed", "1", kDrawDelay, "999"},
+      {"--draw-speed", "1000", kDrawDelay, "0"},
+      {"--host-brightness", "1", kBrightness, "1"},
+      {"--host-brightness", "255", kBrightness, "255"},
+      {"--host-max-width", "1", kMaxDrawWidth, "1"},
+      {"--host-max-width", "128", kMaxDrawWidth, "128"},
+  };
+  for (const Row& r : rows) {
+    const Invocation inv = Parse({"--root", r.option, r.value});
+    ASSERT_EQ(inv.mode, RunMode::kHosted) << inv.error;
+    for (int k = 0; k < kSettingCount; ++k)
+      EXPECT_EQ(inv.settings[k].value_or("-"), k == r.key ? r.text : "-") << r.option << " " << k;
+  }
 }
 
 TEST(CommandLine, HostWindowByTheHostsRules) {

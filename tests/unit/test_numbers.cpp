@@ -59,6 +59,15 @@ TEST(RecordText, SinglesKeepSevenDigitsWithoutLeadingZero) {
   EXPECT_EQ(StrSingle(1e8f), " 1E+08");
 }
 
+TEST(RecordText, ReadSingleTakesBackWhatStrSingleWritesAndNothingElse) {
+  for (float v : {0.75f, 12.25f, 260.0f, 1e8f, 1.5e-7f})
+    EXPECT_EQ(ReadSingle(StrSingle(v).substr(1)), v) << StrSingle(v);
+  EXPECT_EQ(ReadSingle("1.333333"), 1.333333f);  // the nearest Single
+  EXPECT_EQ(ReadSingle("-.5"), -0.5f);
+  for (const char* text : {"", "1.5x", " 1", "+1", "0x10", "1,5", "3.5E+38", "1E-46", "nan", "inf"})
+    EXPECT_FALSE(ReadSingle(text)) << '"' << text << '"';
+}
+
 TEST(SettingsText, NoLeadingBlank) {
   EXPECT_EQ(SettingsNumberText(0), "0");
   EXPECT_EQ(SettingsNumberText(999), "999");
@@ -102,6 +111,7 @@ TEST(RecordText, PointWhateverTheUsersLocale) {
   EXPECT_EQ(StrSingle(-0.5f), "-.5");
   EXPECT_EQ(Val("1.5"), 1.5);
   EXPECT_EQ(Val("2,5"), 2);
+  EXPECT_EQ(ReadSingle("1.25"), 1.25f);
   std::setlocale(LC_ALL, "C");
   unsetenv("LOCPATH");
 }
