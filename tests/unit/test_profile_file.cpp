@@ -126,7 +126,9 @@ TEST(ProfileRead, HugeLinesAndFilesAreReadQuickly) {
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(value, "found");
-  EXPECT_LT(seconds, 2.0);
+  // A read that went over the text again for every line or key would take
+  // minutes; the bound leaves room for sanitizers on a busy machine.
+  EXPECT_LT(seconds, 10.0);
 }
 
 TEST(ProfileFileRead, MissingFolderPipeOrFolderInPlace) {
