@@ -1,5 +1,6 @@
 #include "driver/command_line.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -281,6 +282,40 @@ const Option* FindOption(std::string_view name) {
   return nullptr;
 }
 
+// How many letters must be put in, taken out, changed or swapped with their
+// neighbour to turn one word into the other, case aside.
+size_t Distance(std::string_view a, std::string_view b) {
+  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t change = Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1;
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change});
+      if (i > 1 && j > 1 && Lower(a[i - 1]) == Lower(b[j - 2]) &&
+          Lower(a[i - 2]) == Lower(b[j - 1]))
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// The shown option a mistyped name most likely meant: at most one slip for
+// every three letters; null when none is that close.
+const Option* NearestOption(std::string_view name) {
+  const Option* best = nullptr;
+  size_t best_distance = 0;
+  for (const Option& o : kOptions) {
+    if (!o.help) continue;
+    const size_t d = Distance(name, o.name);
+    if (d * 3 <= std::max(name.size(), std::strlen(o.name)) && (!best || d < best_distance)) {
+      best = &o;
+      best_distance = d;
+    }
+  }
+  return best;
+}
+
 std::optional<long> WholeNumber(std::string_view text, long low, long high) {
   if (text.empty() || text.size() > 9) return std::nullopt;
   long v = 0;
@@ -382,13 +417,15 @@ std::string TakeValue(const Option& o, std::string_view value, Invocation& inv) 
   }
 }
 
-std::string Quoted(std::string_view text) {
-  // Long or unprintable values are cut short: the message stays one line.
-  std::string out = "\"";
+// Long or unprintable words are cut short: the message stays one line.
+std::string Printable(std::string_view text) {
+  std::string out;
   for (char c : text.substr(0, 60)) out += (c >= ' ' && c != 127) ? c : '?';
   if (text.size() > 60) out += "...";
-  return out + "\"";
+  return out;
 }
+
+std::string Quoted(std::string_view text) { return "\"" + Printable(text) + "\""; }
 
 }  // namespace
 
@@ -434,12 +471,14 @@ Invocation ParseCommandLine(int argc, const char* const* argv) {
   std::vector<const char*> rest{argc > 0 ? argv[0] : ""};
   bool help = false, version = false, open = false, render = false;
   bool render_only = false;  // --size or -o given
+  bool options_over = false;  // after "--" every word goes to the switch search
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i] ? argv[i] : "";
     const Option* o = nullptr;
     std::string_view name, value;
     bool inline_value = false;
-    if (arg.size() > 1 && arg[0] == '-') {
+    if (arg == "--") options_over = true;
+    if (!options_over && arg.size() > 1 && arg[0] == '-') {
       name = arg.substr(arg.size() > 2 && arg[1] == '-' ? 2 : 1);
       const size_t eq = name.find('=');
       if (eq != std::string_view::npos) {
@@ -449,13 +488,30 @@ Invocation ParseCommandLine(int argc, const char* const* argv) {
       }
       o = FindOption(name);
     }
+    // A word that starts with "--" is always meant for us: a slip of the
+    // keyboard must not run the saver with settings other than those asked
+    // for. Hosts pass their own flags with one dash, and the saver's
+    // switches have none, so those words go on to the switch search.
+    const bool long_word = !options_over && arg.starts_with("--");
+    const std::string shown = Printable(arg.substr(0, arg.find('=')));
+    if (long_word && !o) {
+      const Option* near = NearestOption(name);
+      inv.mode = RunMode::kError;
+      inv.error = shown + ": unknown option" +
+                  (near ? std::string("; did you mean --") + near->name + "?" : "");
+      return inv;
+    }
+    if (long_word && inline_value && !o->value) {
+      inv.mode = RunMode::kError;
+      inv.error = shown + ": takes no value, not " + Quoted(value);
+      return inv;
+    }
     if (!o || (inline_value && !o->value)) {
       // Not ours: one of the saver's switches, or noise that the switch
       // search will pass over.
       rest.push_back(argv[i] ? argv[i] : "");
       continue;
     }
-    const std::string shown = std::string(arg.substr(0, arg.find('=')));
     if (o->value && !inline_value) {
       if (i + 1 >= argc || !argv[i + 1]) {
         inv.mode = RunMode::kError;
@@ -558,7 +614,7 @@ std::string UsageText() {
       "KaloSaver fills the screen with line art drawn stroke by stroke, layer upon\n"
       "layer. Any key, click or mouse movement ends it; the space bar marks the\n"
       "design being drawn, to be saved as a bitmap and as a .cvd canvas file.\n"
-      "Any other command line ends at once.\n"
+      "Any other command line ends at once (an unknown --option is an error).\n"
       "\nSwitches:\n";
   // Option and help side by side, the help wrapped at 79 columns.
   auto row = [&text](const std::string& left, const std::string& help) {

@@ -34,7 +34,9 @@ TEST(CommandLine, RunModeAndTheSwitchesLeftForTheSaver) {
       // Qt's own options are plain noise to the switch search.
       {{"-platform", "bogus"}, RunMode::kNone, "-platform bogus"},
       {{"-display", "X", "/s"}, RunMode::kSaver, "-display X /s"},
-      {{"--bogus", "-", "--"}, RunMode::kNone, "--bogus - --"},
+      {{"-bogus", "-", "-draw-dealy", "-root=1"}, RunMode::kNone, "-bogus - -draw-dealy -root=1"},
+      // "--" alone ends the options: what follows is left to the switch search.
+      {{"--", "--bogus", "-root", "/s"}, RunMode::kSaver, "-- --bogus -root /s"},
       // Long options and their values are taken out, so a value holding
       // "/s" or "/c" never turns into a switch.
       {{"--draw-delay", "5", "/s"}, RunMode::kSaver, "/s"},
@@ -91,6 +93,16 @@ TEST(CommandLine, BadValuesEndWithOneLineNamingTheOption) {
        "\"16384x16384\""},
       {{"--open", "a.cvd", "--render", "b.cvd"}, "--open and --render: give one of them"},
       {{"/s", "-o", "x.png"}, "--size and --output go with --render"},
+      // Any word that starts with "--" is an option, known or not.
+      {{"/s", "--draw-dealy", "200"}, "--draw-dealy: unknown option; did you mean --draw-delay?"},
+      {{"--Draw-Delay=5"}, "--Draw-Delay: unknown option; did you mean --draw-delay?"},
+      {{"---help"}, "---help: unknown option; did you mean --help?"},
+      {{"--verison", "/s"}, "--verison: unknown option; did you mean --version?"},
+      {{"--bogus"}, "--bogus: unknown option"},
+      {{"--/s"}, "--/s: unknown option"},
+      {{"--\x1b[2J"}, "--?[2J: unknown option"},
+      {{"/s", "--root=yes"}, "--root: takes no value, not \"yes\""},
+      {{"--help="}, "--help: takes no value, not \"\""},
   };
   for (const Row& r : rows) {
     const Invocation inv = Parse(r.args);
