@@ -3,7 +3,9 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "display/canvas_replay.h"
 #include "driver/render_canvas.h"
@@ -20,13 +22,21 @@ void TellOnStderr(const Invocation& inv, const std::string& why) {
   std::fprintf(stderr, "kalosaver: %s: %s\n", ShownFileName(inv.canvas_file).c_str(), why.c_str());
 }
 
-int Refuse(const Invocation& inv, const std::string& why) {
+// The file could not be drawn, however the box goes: by OK, or closed by a
+// signal that ends the saver, as the saver's own questions are.
+int Refuse(SaverProcess& saver, const Invocation& inv, const std::string& why) {
   QMessageBox box(
       QMessageBox::Warning, QStringLiteral("KaloSaver"),
       QStringLiteral("%1 cannot be drawn:\n\n%2")
           .arg(QString::fromStdString(ShownFileName(inv.canvas_file)), QString::fromStdString(why)),
       QMessageBox::Ok);
-  box.exec();
+  std::function<void()> before = std::move(saver.unload);
+  saver.unload = [&box, &before] {
+    box.reject();
+    if (before) before();
+  };
+  if (!saver.ended) box.exec();
+  saver.unload = std::move(before);
   return 1;
 }
 
@@ -39,7 +49,7 @@ CanvasRead ReadCanvasToOpen(const Invocation& inv) {
 }
 
 int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& read) {
-  if (!read.ok()) return Refuse(inv, read.error);
+  if (!read.ok()) return Refuse(saver, inv, read.error);
   RunState& run = saver.run;
   SaverWindows windows(saver);
   DesignPic& pic = windows.pic();
@@ -49,7 +59,7 @@ int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& rea
       CheckCanvasWork(read.design, pic.surface().width(), pic.surface().height());
   if (!why.empty()) {
     TellOnStderr(inv, why);
-    return Refuse(inv, why);
+    return Refuse(saver, inv, why);
   }
   // Nothing here is saved and there are no hints: the picture alone, and
   // every key ends the showing, the space bar too.

@@ -16,8 +16,8 @@ CanvasRead ReadCanvasToOpen(const Invocation& inv);
 
 // Shows the design, or tells in a message box why it cannot be shown. The
 // settings (the stroke delay among them) must already be in `saver`.
-// Returns the exit status: 0 when input ended it, 1 when it could not be
-// drawn.
+// Returns the exit status: 0 when input or a signal ended it, 1 when it
+// could not be drawn (whether OK or a signal closed the message box).
 int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& read);
 
 }  // namespace kalo

@@ -221,6 +221,15 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
   char* qt_argv[] = {argv[0], nullptr};
   QApplication app(qt_argc, qt_argv);
   QApplication::setApplicationName("kalosaver");
+  // Hosted mode asks the same of the host's own window.
+  if (inv.mode != RunMode::kHosted) {
+    const std::string colour = ScreenColourProblem();
+    if (!colour.empty()) {
+      // A canvas file that cannot be drawn has already been told instead.
+      if (!canvas || canvas->ok()) std::fprintf(stderr, "kalosaver: %s\n", colour.c_str());
+      return 1;
+    }
+  }
 
   SaverProcess saver;
   SaverScope scope(saver);

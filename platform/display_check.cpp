@@ -5,6 +5,9 @@
 #include <unistd.h>
 #include <xcb/xcb.h>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -60,6 +63,17 @@ bool DisplayAvailable() {
     list = end == std::string_view::npos ? std::string_view() : list.substr(end + 1);
   }
   return false;
+}
+
+std::string ScreenColourProblem() {
+  // The fewest bits a pixel may hold: five for each of red, green and blue.
+  constexpr int kFewestBits = 15;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    if (screen->depth() < kFewestBits)
+      return "the screen shows " + std::to_string(screen->depth()) +
+             "-bit colour, which the saver cannot draw in (15-bit colour or more is needed)";
+  }
+  return "";
 }
 
 }  // namespace kalo

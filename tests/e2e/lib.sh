@@ -130,6 +130,15 @@ OUTER_POINTS=(10,10 1270,10 10,760 1270,760 150,400 1130,400)
 start_xvfb 1280x800 "$E2E_TMP/xvfb.log" ||
   fail "no X server could be started: $(cat "$E2E_TMP/xvfb.log")"
 
+# Replaces the X server with one of the same size whose screen has $1 bits of
+# colour.
+restart_xvfb_with_depth() {
+  kill "$XVFB_PID" 2>/dev/null || true
+  wait "$XVFB_PID" 2>/dev/null || true
+  start_xvfb 1280x800 "$E2E_TMP/xvfb.log" "$1" ||
+    fail "no $1-bit X server could be started: $(cat "$E2E_TMP/xvfb.log")"
+}
+
 # ---- Designs, dialogs and saved files -------------------------------------
 
 DESIGN_TYPES=(KaloSpiral KaloYarn KaloStar KaloGons KaloAngle KaloBoxes)

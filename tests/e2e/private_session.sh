@@ -2,17 +2,18 @@
 # the real program, shared by the end-to-end tests and the saver measurements.
 # Source it; the caller cleans up XVFB_PID and the folder it passes.
 
-# Starts Xvfb with a screen of size $1 (WIDTHxHEIGHT), its output in $2, on a
-# free display number of its own: a random high number, so that other X
-# servers and runs on the machine are never shared, tried again with another
-# number when that one turns out to be taken. Sets XVFB_PID and DISPLAY;
+# Starts Xvfb with a screen of size $1 (WIDTHxHEIGHT) and $3 bits of colour
+# (24 when left out), its output in $2, on a free display number of its own:
+# a random high number, so that other X servers and runs on the machine are
+# never shared, tried again with another number when that one turns out to be
+# taken. Sets XVFB_PID and DISPLAY;
 # returns 1 when no server could be started.
 start_xvfb() {
-  local size=$1 log=$2 attempt number deadline
+  local size=$1 log=$2 depth=${3:-24} attempt number deadline
   for attempt in 1 2 3 4 5 6 7 8 9 10; do
     number=$((200 + RANDOM % 5000))
     [ -e "/tmp/.X$number-lock" ] || [ -e "/tmp/.X11-unix/X$number" ] && continue
-    Xvfb ":$number" -screen 0 "${size}x24" -nolisten tcp -noreset >"$log" 2>&1 &
+    Xvfb ":$number" -screen 0 "${size}x$depth" -nolisten tcp -noreset >"$log" 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$number"
     deadline=$(($(date +%s%3N) + 10000))

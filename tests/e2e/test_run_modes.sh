@@ -46,4 +46,26 @@ sleep 0.3
 xdotool key space key space key Return
 wait_exit "$SAVER_PID" 1000
 [ "$EXIT_STATUS" -eq 0 ] || fail "status $EXIT_STATUS with an unreadable profile"
+
+# The box that says a canvas file cannot be drawn goes with the end signals,
+# as the saver's own questions do, long before the grace time would end it.
+for sig in TERM INT HUP; do
+  start_saver --open "$E2E_TMP/none.cvd"
+  wait_for_named_window "^KaloSaver$" 10000 >/dev/null || fail "no message box for a missing file"
+  kill -"$sig" "$SAVER_PID"
+  wait_exit "$SAVER_PID" 1000
+  [ "$EXIT_STATUS" -eq 1 ] || fail "SIG$sig on the box ended with status $EXIT_STATUS"
+done
+
+# A colour-mapped screen cannot show the pictures: every windowed mode says so
+# in one line (a canvas file that cannot be drawn is told instead) and ends.
+restart_xvfb_with_depth 8
+for args in "/s" "/c" "--open $E2E_TMP/none.cvd"; do
+  status=0
+  # shellcheck disable=SC2086
+  timeout 10 "$KALOSAVER" $args >"$E2E_TMP/out" 2>&1 || status=$?
+  [ "$status" -eq 1 ] && [ "$(wc -l <"$E2E_TMP/out")" -eq 1 ] &&
+    grep -qE "8-bit colour|none.cvd" "$E2E_TMP/out" ||
+    fail "'$args' on an 8-bit screen ended with $status, saying: $(head -c 300 "$E2E_TMP/out")"
+done
 echo "PASS"
