@@ -306,9 +306,13 @@ const Option* NearestOption(std::string_view name) {
   const Option* best = nullptr;
   size_t best_distance = 0;
   for (const Option& o : kOptions) {
-    if (!o.help) continue;
+    const size_t longer = std::max(name.size(), std::strlen(o.name));
+    const size_t shorter = std::min(name.size(), std::strlen(o.name));
+    // Words that differ this much in length are never close: a long word
+    // costs no table of its size.
+    if (!o.help || (longer - shorter) * 3 > longer) continue;
     const size_t d = Distance(name, o.name);
-    if (d * 3 <= std::max(name.size(), std::strlen(o.name)) && (!best || d < best_distance)) {
+    if (d * 3 <= longer && (!best || d < best_distance)) {
       best = &o;
       best_distance = d;
     }

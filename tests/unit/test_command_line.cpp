@@ -65,6 +65,8 @@ TEST(CommandLine, BadValuesEndWithOneLineNamingTheOption) {
     std::vector<const char*> args;
     const char* message;
   };
+  const std::string huge = "--" + std::string(100000, 'x');
+  const std::string huge_message = huge.substr(0, 60) + "...: unknown option";
   const Row rows[] = {
       {{"/s", "--draw-delay"}, "--draw-delay: expected a value (MS)"},
       {{"--draw-delay", "1000"},
@@ -99,6 +101,7 @@ TEST(CommandLine, BadValuesEndWithOneLineNamingTheOption) {
       {{"---help"}, "---help: unknown option; did you mean --help?"},
       {{"--verison", "/s"}, "--verison: unknown option; did you mean --version?"},
       {{"--bogus"}, "--bogus: unknown option"},
+      {{huge.c_str()}, huge_message.c_str()},
       {{"--/s"}, "--/s: unknown option"},
       {{"--\x1b[2J"}, "--?[2J: unknown option"},
       {{"/s", "--root=yes"}, "--root: takes no value, not \"yes\""},
