@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -108,19 +109,13 @@ TEST(ProfileRead, HugeLinesAndFilesAreReadQuickly) {
   EXPECT_EQ(Get(text, "S", "Long"), "xxxxxxx");
   EXPECT_EQ(Get(text, "S", "A"), "1");
 
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  const std::string path = dir.filePath("CONTROL.INI").toStdString();
-  {
-    std::ofstream out(path, std::ios::binary);
-    std::string block;
-    for (int i = 0; i < 1000; ++i) block += "[Sec" + std::to_string(i) + "]\nKey=value\n";
-    while (static_cast<std::size_t>(out.tellp()) < (30u << 20)) out << block;
-    out << "[S]\nA=found\n";
-  }
+  std::string many;
+  std::string block;
+  for (int i = 0; i < 1000; ++i) block += "[Sec" + std::to_string(i) + "]\nKey=value\n";
+  while (many.size() < (30u << 20)) many += block;
+  many += "[S]\nA=found\n";
   const auto start = std::chrono::steady_clock::now();
-  ProfileText file = ReadProfileText(path);
-  ProfileSection section(file.text, "S");
+  ProfileSection section(many, "S");
   std::string value;
   for (int i = 0; i < 15; ++i) value = section.Get("A", "dflt");
   const double seconds =
@@ -129,6 +124,24 @@ TEST(ProfileRead, HugeLinesAndFilesAreReadQuickly) {
   // A read that went over the text again for every line or key would take
   // minutes; the bound leaves room for sanitizers on a busy machine.
   EXPECT_LT(seconds, 10.0);
+}
+
+TEST(ProfileFileRead, AFileAboveTheLimitIsNotReadAtAll) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string path = dir.filePath("CONTROL.INI").toStdString();
+  // Padded with NULs, sparse where the file system allows: gigabytes cost
+  // nothing to make, and must cost nothing to refuse.
+  for (const auto& [size, want] : {std::pair{std::uint64_t{kProfileFileLimit}, ProfileReadStatus::kRead},
+                                  {kProfileFileLimit + 1, ProfileReadStatus::kTooLarge},
+                                  {std::uint64_t{3} << 30, ProfileReadStatus::kTooLarge}}) {
+    WriteFile(path, "[S]\nA=found\n");
+    ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(size)), 0);
+    const ProfileText file = ReadProfileText(path);
+    EXPECT_EQ(file.status, want) << size;
+    EXPECT_EQ(file.text.size(), want == ProfileReadStatus::kRead ? size : 0) << size;
+    EXPECT_EQ(file.error, want == ProfileReadStatus::kRead ? "" : "it is larger than 1 MB, which no profile is");
+  }
 }
 
 TEST(ProfileFileRead, MissingFolderPipeOrFolderInPlace) {
@@ -260,6 +273,15 @@ TEST_F(ProfileFileWrite, FailureIsReportedAndLeavesTheOldFileAlone) {
   struct stat st {};
   ASSERT_EQ(stat(fifo.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  // A file too large to be a profile is not cut down to one.
+  const std::string huge = Path("huge.ini");
+  WriteFile(huge, "[S]\nA=1\n" + std::string(kProfileFileLimit, ';'));
+  EXPECT_FALSE(WriteProfileStrings(huge, "S", Writes{{"A", "2"}}, &error));
+  EXPECT_EQ(error, "The settings could not be saved to " + huge +
+                       ": the file already there cannot be read (it is larger than 1 MB, which "
+                       "no profile is).");
+  EXPECT_EQ(ReadFile(huge).size(), kProfileFileLimit + 8);
 
   // A value that would break its line is refused, not written.
   const std::string good = Path("good.ini");
