@@ -1,6 +1,6 @@
 # "/c" shows the settings dialog and nothing else; the program lives as long
 # as the dialog. Cancel writes nothing, OK writes every setting, and either
-# ends the program with status 0.
+# ends the program with status 0; an OK whose save failed ends it with status 1.
 source "$(dirname "$0")/lib.sh"
 
 SETTINGS_TITLE="KaloSaver Settings"
@@ -48,4 +48,21 @@ xprop -id "$box" _NET_WM_NAME | grep -qx '_NET_WM_NAME(UTF8_STRING) = " "' ||
   fail "warning box title: $(xprop -id "$box" _NET_WM_NAME WM_NAME)"
 keys_to_window "$box" Return
 wait_exit "$SAVER_PID" 3000
+[ "$EXIT_STATUS" -eq 1 ] || fail "a failed save ended with status $EXIT_STATUS"
+
+# A profile too large to be one: the defaults, said once on stderr, and OK
+# refuses to cut the file down.
+{ echo "[Screen Saver.KaloShare]"; head -c 2000000 /dev/zero | tr '\0' ';'; } >"$profile"
+cp "$profile" "$E2E_TMP/huge.ini"
+: >"$E2E_TMP/saver.log"
+start_saver /c
+wait_for_dialog
+xdotool key space
+box=$(wait_for_named_window "^ $" 5000) || fail "no warning box for a huge profile"
+keys_to_window "$box" Return
+wait_exit "$SAVER_PID" 3000
+[ "$EXIT_STATUS" -eq 1 ] || fail "a refused save ended with status $EXIT_STATUS"
+[ "$(grep -c 'larger than 1 MB, which no profile is; the default settings' "$E2E_TMP/saver.log")" = 1 ] ||
+  fail "the huge profile was not said once: $(cat "$E2E_TMP/saver.log")"
+cmp -s "$profile" "$E2E_TMP/huge.ini" || fail "OK rewrote a huge profile"
 echo "PASS"
