@@ -28,9 +28,9 @@ std::string Headers(int width, int height, std::uint64_t image_size) {
   PutLittleEndian(h, 40, 4);
   PutLittleEndian(h, static_cast<std::uint64_t>(width), 4);
   PutLittleEndian(h, static_cast<std::uint64_t>(height), 4);  // positive: bottom row first
-  PutLittleEndian(h, 1, 2);                                    // planes
-  PutLittleEndian(h, 24, 2);                                   // bits a pixel
-  PutLittleEndian(h, 0, 4);                                    // no compression
+  PutLittleEndian(h, 1, 2);                                   // planes
+  PutLittleEndian(h, 24, 2);                                  // bits a pixel
+  PutLittleEndian(h, 0, 4);                                   // no compression
   PutLittleEndian(h, image_size, 4);
   PutLittleEndian(h, kDotsPerMeter, 4);
   PutLittleEndian(h, kDotsPerMeter, 4);

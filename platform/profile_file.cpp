@@ -190,8 +190,8 @@ ProfileText ReadProfileText(const std::string& path) {
   }
   if (tooLarge || text.size() > kProfileFileLimit) {
     result.status = ProfileReadStatus::kTooLarge;
-    result.error = "it is larger than " + std::to_string(kProfileFileLimit >> 20) +
-                   " MB, which no profile is";
+    result.error =
+        "it is larger than " + std::to_string(kProfileFileLimit >> 20) + " MB, which no profile is";
     ::close(fd);
     return result;
   }

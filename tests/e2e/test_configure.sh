@@ -50,19 +50,4 @@ keys_to_window "$box" Return
 wait_exit "$SAVER_PID" 3000
 [ "$EXIT_STATUS" -eq 1 ] || fail "a failed save ended with status $EXIT_STATUS"
 
-# A profile too large to be one: the defaults, said once on stderr, and OK
-# refuses to cut the file down.
-{ echo "[Screen Saver.KaloShare]"; head -c 2000000 /dev/zero | tr '\0' ';'; } >"$profile"
-cp "$profile" "$E2E_TMP/huge.ini"
-: >"$E2E_TMP/saver.log"
-start_saver /c
-wait_for_dialog
-xdotool key space
-box=$(wait_for_named_window "^ $" 5000) || fail "no warning box for a huge profile"
-keys_to_window "$box" Return
-wait_exit "$SAVER_PID" 3000
-[ "$EXIT_STATUS" -eq 1 ] || fail "a refused save ended with status $EXIT_STATUS"
-[ "$(grep -c 'larger than 1 MB, which no profile is; the default settings' "$E2E_TMP/saver.log")" = 1 ] ||
-  fail "the huge profile was not said once: $(cat "$E2E_TMP/saver.log")"
-cmp -s "$profile" "$E2E_TMP/huge.ini" || fail "OK rewrote a huge profile"
 echo "PASS"

@@ -51,8 +51,8 @@ class SettingsStore : public ::testing::Test {
 TEST_F(SettingsStore, MissingProfileGivesEveryDefault) {
   WriteFile(Path("other.ini"), "[Screen Saver.Other]\nKaloSpiral=FALSE\n");
   // Too large to be a profile: not read, and said once though read twice.
-  WriteFile(Path("huge.ini"), "[Screen Saver.KaloShare]\nKaloSpiral=FALSE\n" +
-                                  std::string(kProfileFileLimit, ';'));
+  WriteFile(Path("huge.ini"),
+            "[Screen Saver.KaloShare]\nKaloSpiral=FALSE\n" + std::string(kProfileFileLimit, ';'));
   testing::internal::CaptureStderr();
   for (const std::string& path : {Path(), Path("no/such/CONTROL.INI"), Path("other.ini"),
                                   dir_.path().toStdString(), Path("huge.ini"), Path("huge.ini")}) {
