@@ -79,7 +79,6 @@ status=0
 if ! grep -q AddressSanitizer "$E2E_TMP/err"; then
   [ "$status" = 0 ] || fail "a big bitmap in little memory: $(cat "$E2E_TMP/err")"
   [ "$(stat -c %s "$art/big.bmp")" = $((54 + 3840 * 3 * 2160)) ] || fail "big.bmp is cut short"
-  [ "$(identify -format '%m %wx%h' "$art/big.bmp")" = "BMP3 3840x2160" ] || fail "big.bmp"
 fi
 
 # --open: the screen becomes the saved picture and stays so; any key ends it,
