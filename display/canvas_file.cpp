@@ -28,7 +28,7 @@ std::string CanvasFileText(std::string_view design_record) {
 std::string WriteFileAtomically(const std::string& path, std::string_view contents,
                                 LinkAtName links) {
   const int error = WriteWholeFile(path, contents, links);
-  return error ? FileErrorMessage(error) : "";
+  return error ? FileErrorMessage(error, path) : "";
 }
 
 std::string WriteCanvasFile(const std::string& path, std::string_view design_record,

@@ -265,7 +265,7 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
       setup.show();
       app.exec();
       saver.unload = nullptr;
-      return 0;
+      return setup.SaveFailed() ? 1 : 0;
     }
     default:
       return 0;

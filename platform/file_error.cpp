@@ -1,5 +1,8 @@
 #include "platform/file_error.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstring>
 
 #include "platform/numbers.h"
@@ -8,6 +11,16 @@ namespace kalo {
 
 std::string FileErrorMessage(int os_error) {
   return "Error" + StrInt(os_error) + "\n" + std::strerror(os_error);
+}
+
+std::string FileErrorMessage(int os_error, const std::string& path) {
+  struct stat st {};
+  if (os_error != EINVAL || ::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode))
+    return FileErrorMessage(os_error);
+  // A name with a line break in it would break the message's form.
+  std::string shown;
+  for (char c : path) shown += (static_cast<unsigned char>(c) < ' ' || c == 127) ? '?' : c;
+  return "Error" + StrInt(os_error) + "\n" + shown + " is not a regular file";
 }
 
 }  // namespace kalo

@@ -9,4 +9,9 @@ namespace kalo {
 
 std::string FileErrorMessage(int os_error);
 
+// The same for the file at path. Where the system's description would leave
+// the user guessing -- "Invalid argument" for a device or a pipe where a file
+// was to go -- the description names the file and says what is wrong.
+std::string FileErrorMessage(int os_error, const std::string& path);
+
 }  // namespace kalo

@@ -170,10 +170,12 @@ ProfileText ReadProfileText(const std::string& path) {
     return result;
   }
 
+  // Read no further than the limit, even from a file that grows meanwhile.
   std::string text;
-  text.reserve(static_cast<std::size_t>(st.st_size));
+  const bool tooLarge = static_cast<unsigned long long>(st.st_size) > kProfileFileLimit;
+  if (!tooLarge) text.reserve(static_cast<std::size_t>(st.st_size));
   char chunk[1 << 16];
-  for (;;) {
+  while (!tooLarge && text.size() <= kProfileFileLimit) {
     ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n > 0) {
       text.append(chunk, static_cast<std::size_t>(n));
@@ -185,6 +187,13 @@ ProfileText ReadProfileText(const std::string& path) {
       ::close(fd);
       return result;
     }
+  }
+  if (tooLarge || text.size() > kProfileFileLimit) {
+    result.status = ProfileReadStatus::kTooLarge;
+    result.error =
+        "it is larger than " + std::to_string(kProfileFileLimit >> 20) + " MB, which no profile is";
+    ::close(fd);
+    return result;
   }
   ::close(fd);
   result.status = ProfileReadStatus::kRead;
@@ -305,7 +314,7 @@ bool WriteProfileStrings(const std::string& path, std::string_view section,
   }
 
   ProfileText old = ReadProfileText(path);
-  if (old.status == ProfileReadStatus::kUnreadable) {
+  if (old.status == ProfileReadStatus::kUnreadable || old.status == ProfileReadStatus::kTooLarge) {
     // Writing over a file we cannot read would throw away every other
     // section in it.
     return fail("the file already there cannot be read (" + old.error + ")");

@@ -48,17 +48,22 @@ class ProfileSection {
   std::unordered_map<std::string, std::string_view> values_;
 };
 
+// The largest profile read: far above any real one, and small enough that a
+// huge or sparse file in its place costs next to nothing.
+inline constexpr std::size_t kProfileFileLimit = 1 << 20;
+
 // What the read of a profile file found.
-enum class ProfileReadStatus { kRead, kMissing, kUnreadable };
+enum class ProfileReadStatus { kRead, kMissing, kUnreadable, kTooLarge };
 
 struct ProfileText {
   ProfileReadStatus status = ProfileReadStatus::kMissing;
   std::string text;   // the whole file when status is kRead
-  std::string error;  // why the file could not be read, when kUnreadable
+  std::string error;  // why the file could not be read, when kUnreadable or kTooLarge
 };
 
 // Reads the whole file in one go. A missing file (or missing folder) is
-// kMissing; a folder, a pipe or a file the user may not read is kUnreadable.
+// kMissing; a folder, a pipe or a file the user may not read is kUnreadable;
+// a file of more than kProfileFileLimit bytes is kTooLarge and not read.
 ProfileText ReadProfileText(const std::string& path);
 
 // The text after setting each key of section to its value: in place, at the
@@ -69,7 +74,8 @@ std::string ApplyProfileWrites(std::string_view text, std::string_view section,
 
 // Sets the keys in the file at path in one atomic replacement, creating the
 // folder and the file when needed. On failure returns false, fills error with
-// a reason fit for the user, and leaves any existing file untouched.
+// a reason fit for the user, and leaves any existing file untouched; a file
+// too large to read is never rewritten.
 bool WriteProfileStrings(const std::string& path, std::string_view section,
                          const std::vector<std::pair<std::string, std::string>>& writes,
                          std::string* error);

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -30,6 +31,18 @@ std::string NameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Whether the system would follow the link at path, whatever the machine's
+// setting for it: in a folder anyone may write to but only owners may delete
+// from (such as /tmp), a link is followed only when it is ours or the
+// folder owner's. Anyone else's link there may have been planted to steer
+// our write onto a file of ours.
+bool MayFollow(const std::string& path, const struct stat& link) {
+  struct stat folder {};
+  if (::stat(FolderOf(path).c_str(), &folder) != 0) return false;
+  const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+  return !shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+}
+
 // The name at the end of the chain of links that starts at path: where the
 // new file must go so that the links keep pointing at it. A name that does
 // not exist yet, or cannot be looked at, is its own end; the steps that
@@ -39,6 +52,7 @@ int FollowLinks(std::string& path) {
   for (int depth = 0; depth < kMaxLinkDepth; ++depth) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return 0;
+    if (!MayFollow(path, st)) return EACCES;
     const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
     if (n < 0) return errno;
     if (static_cast<size_t>(n) == target.size()) return ENAMETOOLONG;
@@ -125,6 +139,58 @@ int WriteAll(int fd, std::string_view contents) {
   return 0;
 }
 
+// Gathers small pieces into writes of a useful size; large ones go straight
+// through. Counts every byte, so that a producer that falls short is caught.
+class PieceWriter {
+ public:
+  explicit PieceWriter(int fd) : fd_(fd) { buffer_.reserve(kBufferSize); }
+  int Put(std::string_view piece) {
+    count_ += piece.size();
+    if (buffer_.size() + piece.size() <= kBufferSize) {
+      buffer_.append(piece);
+      return 0;
+    }
+    if (const int error = Flush()) return error;
+    if (piece.size() >= kBufferSize) return WriteAll(fd_, piece);
+    buffer_.append(piece);
+    return 0;
+  }
+  int Flush() {
+    const int error = WriteAll(fd_, buffer_);
+    buffer_.clear();
+    return error;
+  }
+  std::uint64_t count() const { return count_; }
+
+ private:
+  static constexpr size_t kBufferSize = 1 << 16;
+  int fd_;
+  std::string buffer_;
+  std::uint64_t count_ = 0;
+};
+
+// Writes what produce makes, and checks that the file holds exactly the
+// promised bytes: a producer that stops short must not leave a short file
+// in the user's name.
+int WriteContents(int fd, std::uint64_t size, const FileProducer& produce) {
+  int error = 0;
+  std::uint64_t count = 0;
+  try {
+    PieceWriter writer(fd);
+    error = produce([&writer](std::string_view piece) { return writer.Put(piece); });
+    if (!error) error = writer.Flush();
+    count = writer.count();
+  } catch (const std::bad_alloc&) {
+    // The temporary file must still go; the caller hears ENOMEM.
+    error = ENOMEM;
+  }
+  if (!error && count != size) error = EIO;
+  struct stat written {};
+  if (!error && ::fstat(fd, &written) != 0) error = errno;
+  if (!error && static_cast<std::uint64_t>(written.st_size) != size) error = EIO;
+  return error;
+}
+
 // The new name must reach the disk too, or a crash could bring back the old
 // file after the user was told the new one was saved. A folder that cannot
 // be opened for reading, or a file system that cannot sync folders, is left
@@ -139,6 +205,13 @@ int SyncFolder(int folder) {
 }  // namespace
 
 int WriteWholeFile(const std::string& path, std::string_view contents, LinkAtName links) {
+  return WriteWholeFile(
+      path, contents.size(), [contents](const FilePieceSink& sink) { return sink(contents); },
+      links);
+}
+
+int WriteWholeFile(const std::string& path, std::uint64_t size, const FileProducer& produce,
+                   LinkAtName links) {
   std::string target = path;
   if (links == LinkAtName::kFollow) {
     if (const int error = FollowLinks(target)) return error;
@@ -155,6 +228,12 @@ int WriteWholeFile(const std::string& path, std::string_view contents, LinkAtNam
   // A pipe or a device where the user's file should be is never swapped for
   // a plain file; a planted one among the hand-off files is.
   if (replacing && links == LinkAtName::kFollow && !S_ISREG(old.st_mode)) return EINVAL;
+  // Renaming over a file needs only the folder's permission; a file the user
+  // may not write to stays, as editors and cp leave it. The system answers
+  // for our effective ids, so root keeps root's rights.
+  if (replacing && links == LinkAtName::kFollow &&
+      ::faccessat(folder.get(), name.c_str(), W_OK, AT_EACCESS) != 0)
+    return errno;
 
   const FileSizeSignalIgnored no_kill;
   int fd = -1;
@@ -165,7 +244,7 @@ int WriteWholeFile(const std::string& path, std::string_view contents, LinkAtNam
   // set-user and set-group bits are not carried over to what we write.
   if (replacing && S_ISREG(old.st_mode)) ::fchmod(file.get(), old.st_mode & 0777);
 
-  int error = WriteAll(file.get(), contents);
+  int error = WriteContents(file.get(), size, produce);
   if (!error && ::fsync(file.get()) != 0) error = errno;
   if (const int closed = file.Close(); !error) error = closed;
   if (!error && ::renameat(folder.get(), temporary.c_str(), folder.get(), name.c_str()) != 0)

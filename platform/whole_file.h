@@ -4,6 +4,8 @@
 // leaves the old file exactly as it was and is reported, never hidden.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -25,7 +27,25 @@ enum class LinkAtName {
 // name, otherwise the operating system's error number; on failure the old
 // file is untouched and nothing else is left behind. A file that is replaced
 // keeps its permissions; a new one gets the usual ones less the umask.
+//
+// With kFollow, links are followed only where the system's own protection of
+// shared folders would follow them: a link in a world-writable folder with
+// the sticky bit (such as /tmp) that belongs neither to us nor to the
+// folder's owner gives EACCES, as does an existing file we could not open
+// for writing. Something other than a regular file at the name gives EINVAL.
 int WriteWholeFile(const std::string& path, std::string_view contents,
+                   LinkAtName links = LinkAtName::kFollow);
+
+// Takes the next piece of a file; returns 0 or an error number.
+using FilePieceSink = std::function<int(std::string_view piece)>;
+// Hands the whole contents to the sink, piece by piece, in order; returns 0
+// or an error number (its own, or the sink's).
+using FileProducer = std::function<int(const FilePieceSink& sink)>;
+
+// The same for contents too large to hold twice in memory: produce makes
+// them as they are written. size is how many bytes it promises; a file of
+// any other length on disk is never put in place (EIO).
+int WriteWholeFile(const std::string& path, std::uint64_t size, const FileProducer& produce,
                    LinkAtName links = LinkAtName::kFollow);
 
 }  // namespace kalo

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <cstdio>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -28,6 +29,15 @@ SettingsTexts ReadSettings(const std::string& path) {
   // The file is read and parsed once; a file that is missing or cannot be
   // read is an empty profile, so every key takes its default.
   ProfileText file = ReadProfileText(path);
+  if (file.status == ProfileReadStatus::kTooLarge) {
+    // Said once, though the settings dialog reads the profile a second time.
+    static bool said = false;
+    if (!said) {
+      std::fprintf(stderr, "kalosaver: %s: %s; the default settings are used\n", path.c_str(),
+                   file.error.c_str());
+      said = true;
+    }
+  }
   if (file.status != ProfileReadStatus::kRead) file.text.clear();
   ProfileSection section(file.text, kProfileSection);
 

@@ -27,7 +27,8 @@ namespace kalo {
 std::string ProfilePath();
 
 // Reads the fifteen keys in order, each with its default; a missing or
-// unreadable file gives the defaults.
+// unreadable file gives the defaults, and so does one too large to be a
+// profile, which is said on stderr the first time.
 SettingsTexts ReadSettings(const std::string& path);
 
 struct WriteResult {

@@ -440,6 +440,7 @@ SettingsTexts Setup::TextsFromControls() const {
 void Setup::cmdOK_Click() {
   const WriteResult result = WriteSettings(TextsFromControls(), profilePath_);
   if (!result.ok) {
+    saveFailed_ = true;
     // Closing as if all went well would leave the user believing the new
     // settings were kept.
     const QString why =

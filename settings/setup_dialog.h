@@ -42,6 +42,9 @@ class Setup : public QDialog {
 
   void cmdOK_Click();
   void cmdCancel_Click();
+  // Whether OK failed to write the profile; the program then ends with a
+  // status that says so, not only with the warning box.
+  bool SaveFailed() const { return saveFailed_; }
   void cmdAbout_Click();
 
  protected:
@@ -78,6 +81,7 @@ class Setup : public QDialog {
   RunState& run_;
   std::string profilePath_;
   AboutMouseMemory aboutMouse_;
+  bool saveFailed_ = false;
 
   std::array<QCheckBox*, kDesignTypeCount> Check_{};  // Check1 to Check6
   std::array<QRadioButton*, 12> Option_{};            // Option1 to Option11 at their own numbers

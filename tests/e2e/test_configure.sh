@@ -1,6 +1,6 @@
 # "/c" shows the settings dialog and nothing else; the program lives as long
 # as the dialog. Cancel writes nothing, OK writes every setting, and either
-# ends the program with status 0.
+# ends the program with status 0; an OK whose save failed ends it with status 1.
 source "$(dirname "$0")/lib.sh"
 
 SETTINGS_TITLE="KaloSaver Settings"
@@ -48,4 +48,6 @@ xprop -id "$box" _NET_WM_NAME | grep -qx '_NET_WM_NAME(UTF8_STRING) = " "' ||
   fail "warning box title: $(xprop -id "$box" _NET_WM_NAME WM_NAME)"
 keys_to_window "$box" Return
 wait_exit "$SAVER_PID" 3000
+[ "$EXIT_STATUS" -eq 1 ] || fail "a failed save ended with status $EXIT_STATUS"
+
 echo "PASS"

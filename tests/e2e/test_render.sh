@@ -67,6 +67,19 @@ expect_refusal "the image would replace the canvas file" --render "$art/kept.png
 cmp -s "$art/one.cvd" "$art/kept.png" || fail "the canvas file was overwritten"
 expect_refusal "$art/none/x.png: Error 2: No such file or directory" \
   --render "$art/one.cvd" -o "$art/none/x.png"
+expect_refusal "kalosaver: /dev/full: Error 22: /dev/full is not a regular file" \
+  --render "$art/one.cvd" -o /dev/full
+
+# A bitmap is written a row at a time: with too little memory for a copy of
+# the picture it is still whole, and never a bare header.
+echo "old" >"$art/big.bmp"
+status=0
+(ulimit -v 300000 && exec "$KALOSAVER" --render "$art/one.cvd" --size 3840x2160 \
+  -o "$art/big.bmp") 2>"$E2E_TMP/err" || status=$?
+if ! grep -q AddressSanitizer "$E2E_TMP/err"; then
+  [ "$status" = 0 ] || fail "a big bitmap in little memory: $(cat "$E2E_TMP/err")"
+  [ "$(stat -c %s "$art/big.bmp")" = $((54 + 3840 * 3 * 2160)) ] || fail "big.bmp is cut short"
+fi
 
 # --open: the screen becomes the saved picture and stays so; any key ends it,
 # the space bar too.

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -113,6 +114,10 @@ TEST(CanvasFile, UnwritableFolderGivesTheSystemErrorAndNoFile) {
   const std::string error = WriteCanvasFile((blocker + "/one.cvd").toStdString(), kSpiralRecord);
   EXPECT_EQ(error, "Error " + std::to_string(ENOTDIR) + "\n" + std::strerror(ENOTDIR));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"notafolder"});
+  // A device is named, its control characters shown as "?".
+  ASSERT_EQ(symlink("/dev/null", (dir.path() + "/a\nb.cvd").toLocal8Bit().constData()), 0);
+  EXPECT_EQ(WriteCanvasFile((dir.path() + "/a\nb.cvd").toStdString(), kSpiralRecord),
+            "Error 22\n" + dir.path().toStdString() + "/a?b.cvd is not a regular file");
 }
 
 }  // namespace

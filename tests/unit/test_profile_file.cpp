@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -108,19 +109,13 @@ TEST(ProfileRead, HugeLinesAndFilesAreReadQuickly) {
   EXPECT_EQ(Get(text, "S", "Long"), "xxxxxxx");
   EXPECT_EQ(Get(text, "S", "A"), "1");
 
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  const std::string path = dir.filePath("CONTROL.INI").toStdString();
-  {
-    std::ofstream out(path, std::ios::binary);
-    std::string block;
-    for (int i = 0; i < 1000; ++i) block += "[Sec" + std::to_string(i) + "]\nKey=value\n";
-    while (static_cast<std::size_t>(out.tellp()) < (30u << 20)) out << block;
-    out << "[S]\nA=found\n";
-  }
+  std::string many;
+  std::string block;
+  for (int i = 0; i < 1000; ++i) block += "[Sec" + std::to_string(i) + "]\nKey=value\n";
+  while (many.size() < (30u << 20)) many += block;
+  many += "[S]\nA=found\n";
   const auto start = std::chrono::steady_clock::now();
-  ProfileText file = ReadProfileText(path);
-  ProfileSection section(file.text, "S");
+  ProfileSection section(many, "S");
   std::string value;
   for (int i = 0; i < 15; ++i) value = section.Get("A", "dflt");
   const double seconds =
@@ -129,6 +124,31 @@ TEST(ProfileRead, HugeLinesAndFilesAreReadQuickly) {
   // A read that went over the text again for every line or key would take
   // minutes; the bound leaves room for sanitizers on a busy machine.
   EXPECT_LT(seconds, 10.0);
+}
+
+TEST(ProfileFileRead, AFileAboveTheLimitIsNeitherReadNorCutDown) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const std::string path = dir.filePath("CONTROL.INI").toStdString();
+  // Padded with NULs, sparse where the file system allows: gigabytes cost
+  // nothing to make, and must cost nothing to refuse.
+  for (const std::uint64_t size : {std::uint64_t{kProfileFileLimit},
+                                   std::uint64_t{kProfileFileLimit + 1}, std::uint64_t{3} << 30}) {
+    const bool fits = size <= kProfileFileLimit;
+    WriteFile(path, "[S]\nA=found\n");
+    ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(size)), 0);
+    const ProfileText file = ReadProfileText(path);
+    EXPECT_EQ(file.status, fits ? ProfileReadStatus::kRead : ProfileReadStatus::kTooLarge) << size;
+    EXPECT_EQ(file.text.size(), fits ? size : 0) << size;
+    EXPECT_EQ(file.error, fits ? "" : "it is larger than 1 MB, which no profile is");
+
+    std::string error;
+    EXPECT_EQ(WriteProfileStrings(path, "S", Writes{{"A", "new"}}, &error), fits) << size;
+    EXPECT_NE(error.find(fits ? "" : "(it is larger than 1 MB"), std::string::npos) << error;
+    struct stat st {};
+    EXPECT_TRUE(fits ||
+                (stat(path.c_str(), &st) == 0 && static_cast<std::uint64_t>(st.st_size) == size));
+  }
 }
 
 TEST(ProfileFileRead, MissingFolderPipeOrFolderInPlace) {

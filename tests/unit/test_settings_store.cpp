@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/profile_file.h"
 #include "settings/settings_store.h"
 #include "support/file_text.h"
 
@@ -49,8 +50,12 @@ class SettingsStore : public ::testing::Test {
 
 TEST_F(SettingsStore, MissingProfileGivesEveryDefault) {
   WriteFile(Path("other.ini"), "[Screen Saver.Other]\nKaloSpiral=FALSE\n");
-  for (const std::string& path :
-       {Path(), Path("no/such/CONTROL.INI"), Path("other.ini"), dir_.path().toStdString()}) {
+  // Too large to be a profile: not read, and said once though read twice.
+  WriteFile(Path("huge.ini"),
+            "[Screen Saver.KaloShare]\nKaloSpiral=FALSE\n" + std::string(kProfileFileLimit, ';'));
+  testing::internal::CaptureStderr();
+  for (const std::string& path : {Path(), Path("no/such/CONTROL.INI"), Path("other.ini"),
+                                  dir_.path().toStdString(), Path("huge.ini"), Path("huge.ini")}) {
     SCOPED_TRACE(path);
     const SettingsTexts t = ReadSettings(path);
     EXPECT_TRUE(ReadsTrue(t[kKaloSpiral]));
@@ -69,6 +74,9 @@ TEST_F(SettingsStore, MissingProfileGivesEveryDefault) {
     EXPECT_EQ(Code(t[kRoundness]), "BO");
     EXPECT_TRUE(ReadsTrue(t[kShowAbout]));
   }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "kalosaver: " + Path("huge.ini") +
+                ": it is larger than 1 MB, which no profile is; the default settings are used\n");
 }
 
 TEST_F(SettingsStore, StoredTextsAreSeenTruncatedAndInterpreted) {

@@ -123,6 +123,7 @@ TEST_F(SetupFixture, OkOnAFreshProfileWritesTheFifteenKeysInOrder) {
   SetupDialog s(run, profile);
   Click(s, "cmdOK");
   EXPECT_EQ(s.result(), QDialog::Accepted);
+  EXPECT_FALSE(s.SaveFailed());
   EXPECT_EQ(ReadFile(profile), kFreshProfileWritten);
 }
 
@@ -329,6 +330,7 @@ TEST_F(SetupFixture, FailedWriteIsReportedBeforeTheDialogCloses) {
   EXPECT_FALSE(shown.isEmpty());
   EXPECT_TRUE(shown.contains("could not be saved")) << shown.toStdString();
   EXPECT_EQ(s.result(), QDialog::Accepted);
+  EXPECT_TRUE(s.SaveFailed()) << "the program must not end as if all went well";
   EXPECT_EQ(ReadFile(blocker), "not a folder");
 }
 
