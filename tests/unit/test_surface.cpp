@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <new>
+#include <utility>
 #include <random>
 #include <vector>
 
@@ -420,6 +422,25 @@ TEST_P(SurfaceTest, DirtyRectangleGrowsOverSeveralStrokes) {
   EXPECT_EQ(d.bottom, 33);
 }
 
+TEST(PictureLimit, LargerSizesShrinkToTheLimitKeepingTheirShape) {
+  struct Row {
+    int w, h, fit_w, fit_h;
+  };
+  const Row rows[] = {
+      {1920, 1080, 1920, 1080},     {16384, 4096, 16384, 4096},  // 256 MiB exactly
+      {20000, 20000, 8192, 8192},   {32767, 32767, 8192, 8192},  {16385, 100, 16384, 99},
+      {20000, 3000, 16384, 2457},   {65535, 1, 16384, 1},        {0, -5, 1, 1},
+  };
+  for (const Row& r : rows) {
+    double scale = 0;
+    const PictureSize p = FitPicture(r.w, r.h, &scale);
+    EXPECT_EQ(p.width, r.fit_w) << r.w << "x" << r.h;
+    EXPECT_EQ(p.height, r.fit_h) << r.w << "x" << r.h;
+    EXPECT_LE(int64_t{4} * p.width * p.height, kMaxPictureBytes);
+    EXPECT_NEAR(scale, std::min(1.0, static_cast<double>(r.fit_w) / std::max(1, r.w)), 1e-4);
+  }
+}
+
 TEST_P(SurfaceTest, ClearAndResizeFillWithTheBackgroundColour) {
   Surface s(6, 5);
   s.SetDrawMode(7);
@@ -435,6 +456,22 @@ TEST_P(SurfaceTest, ClearAndResizeFillWithTheBackgroundColour) {
   EXPECT_EQ(s.height(), 3);
   for (uint32_t p : Pixels(s)) ASSERT_EQ(p, 0x010203u);
   EXPECT_EQ(s.TakeDirty().width(), 9);
+
+  // Growing keeps what is drawn at its place, the new part in the colour
+  // given; a size beyond the picture limit is refused and changes nothing.
+  s.SetDrawMode(13);
+  s.PSet(8, 2, RGB(9, 9, 9));
+  s.ResizeKeeping(10, 4, RGB(4, 5, 6));
+  EXPECT_EQ(s.pixel(8, 2), 0x090909u);
+  EXPECT_EQ(s.pixel(0, 0), 0x010203u);
+  EXPECT_EQ(s.pixel(9, 2), 0x040506u);
+  EXPECT_EQ(s.pixel(0, 3), 0x040506u);
+  for (auto [w, h] : {std::pair{16385, 1}, std::pair{1, 16385}, std::pair{16384, 4097}}) {
+    EXPECT_THROW(s.Resize(w, h), std::bad_alloc) << w << "x" << h;
+    EXPECT_THROW(s.ResizeKeeping(w, h, 0), std::bad_alloc) << w << "x" << h;
+    EXPECT_EQ(s.width(), 10);
+    EXPECT_EQ(s.pixel(8, 2), 0x090909u);
+  }
 
   // A buffer with no pixels takes strokes without harm.
   s.Resize(0, 0);
