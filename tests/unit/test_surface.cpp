@@ -422,25 +422,6 @@ TEST_P(SurfaceTest, DirtyRectangleGrowsOverSeveralStrokes) {
   EXPECT_EQ(d.bottom, 33);
 }
 
-TEST(PictureLimit, LargerSizesShrinkToTheLimitKeepingTheirShape) {
-  struct Row {
-    int w, h, fit_w, fit_h;
-  };
-  const Row rows[] = {
-      {1920, 1080, 1920, 1080},     {16384, 4096, 16384, 4096},  // 256 MiB exactly
-      {20000, 20000, 8192, 8192},   {32767, 32767, 8192, 8192},  {16385, 100, 16384, 99},
-      {20000, 3000, 16384, 2457},   {65535, 1, 16384, 1},        {0, -5, 1, 1},
-  };
-  for (const Row& r : rows) {
-    double scale = 0;
-    const PictureSize p = FitPicture(r.w, r.h, &scale);
-    EXPECT_EQ(p.width, r.fit_w) << r.w << "x" << r.h;
-    EXPECT_EQ(p.height, r.fit_h) << r.w << "x" << r.h;
-    EXPECT_LE(int64_t{4} * p.width * p.height, kMaxPictureBytes);
-    EXPECT_NEAR(scale, std::min(1.0, static_cast<double>(r.fit_w) / std::max(1, r.w)), 1e-4);
-  }
-}
-
 TEST_P(SurfaceTest, ClearAndResizeFillWithTheBackgroundColour) {
   Surface s(6, 5);
   s.SetDrawMode(7);
