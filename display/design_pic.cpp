@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "engine/design_state.h"
 #include "platform/form_layout.h"
 #include "platform/numbers.h"
+#include "platform/out_of_memory.h"
 #include "platform/qt_pacer.h"
 #include "platform/surface_image.h"
 #include "platform/twips.h"
@@ -135,28 +137,32 @@ void DesignPic::CoverScreen(QScreen* screen) {
     // the screen's resolution changes.
     disconnect(follow_screen_);
     follow_screen_ = connect(screen, &QScreen::geometryChanged, this, [this, screen] {
-      if (!unloaded_) CoverScreen(screen);
+      if (unloaded_) return;
+      try {
+        CoverScreen(screen);
+      } catch (const std::bad_alloc&) {
+        EndForLackOfMemory();
+      }
     });
   }
   FitImage();
 }
 
 void DesignPic::FitImage() {
-  scale_ = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0;
-  const int w = std::max(1, static_cast<int>(std::lround(width() * scale_)));
-  const int h = std::max(1, static_cast<int>(std::lround(height() * scale_)));
-  const int old_w = surface_.width(), old_h = surface_.height();
-  if (w == old_w && h == old_h) return;
+  const qreal ratio = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0;
+  // A screen beyond the picture limit gets the largest picture of its shape,
+  // shown enlarged over the whole screen: window units stay the picture's
+  // pixels, so the controls and the pointer keep their places on the screen.
+  double fit = 1;
+  const PictureSize size = FitPicture(std::max(1, static_cast<int>(std::lround(width() * ratio))),
+                                      std::max(1, static_cast<int>(std::lround(height() * ratio))),
+                                      &fit);
+  scale_ = ratio * fit;
+  const int w = size.width, h = size.height;
+  if (w == surface_.width() && h == surface_.height()) return;
   // What is drawn keeps its window coordinates, so the strokes still to come
   // of the design being drawn meet the ones already there.
-  const std::vector<uint32_t> kept(surface_.bits(),
-                                   surface_.bits() + static_cast<size_t>(old_w) * old_h);
-  surface_.Resize(w, h);
-  surface_.Clear(BackColor());
-  const int keep_w = std::min(w, old_w);
-  for (int y = 0; y < std::min(h, old_h); ++y)
-    std::copy_n(kept.data() + static_cast<size_t>(y) * old_w, keep_w,
-                surface_.bits() + static_cast<size_t>(y) * w);
+  surface_.ResizeKeeping(w, h, BackColor());
   // Before the window is first shown, start-up lays the controls out itself.
   if (isVisible()) PlaceControls();
   update();
@@ -190,6 +196,11 @@ void DesignPic::Unload() {
 
 void DesignPic::EndSaver() {
   if (!unloaded_ && end_saver_) end_saver_();
+}
+
+void DesignPic::EndForLackOfMemory() {
+  NoteOutOfMemory();
+  EndSaver();
 }
 
 // ---- Input ----------------------------------------------------------------
@@ -311,6 +322,14 @@ void DesignPic::closeEvent(QCloseEvent* event) {
 // ---- Drawing ----------------------------------------------------------------
 
 void DesignPic::paintEvent(QPaintEvent* event) {
+  try {
+    Paint(event->region());
+  } catch (const std::bad_alloc&) {
+    EndForLackOfMemory();
+  }
+}
+
+void DesignPic::Paint(const QRegion& region) {
   QPainter painter(this);
   // The view over the pixels is made once per size of the image, not once a
   // paint, so that a push costs no more than Qt's own painting.
@@ -319,7 +338,7 @@ void DesignPic::paintEvent(QPaintEvent* event) {
     view_ = SurfaceImage(std::as_const(surface_));
   const QImage& image = view_;
   ++figures_.pushes;
-  for (const QRect& r : event->region()) {
+  for (const QRect& r : region) {
     const QRectF source(r.x() * scale_, r.y() * scale_, r.width() * scale_, r.height() * scale_);
     painter.drawImage(QRectF(r), image, source);
     figures_.pixels_pushed += static_cast<long long>(source.width() * source.height());
@@ -331,7 +350,11 @@ void DesignPic::paintEvent(QPaintEvent* event) {
 
 void DesignPic::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  FitImage();
+  try {
+    FitImage();
+  } catch (const std::bad_alloc&) {
+    EndForLackOfMemory();
+  }
 }
 
 void DesignPic::RefreshNow() {

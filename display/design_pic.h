@@ -56,8 +56,12 @@ class DesignPic final : public QWidget, public SurfaceWindow {
   // Closes the window for good: after this nothing is drawn and no input is
   // handled, wherever the design loop stands.
   void Unload();
+  // Ends the saver from an event handler whose allocation failed, and notes
+  // why for the program's end.
+  void EndForLackOfMemory();
 
-  // Window units are device pixels: this many per logical pixel.
+  // Window units are device pixels (fewer on a screen beyond the picture
+  // limit): this many per logical pixel.
   qreal scale() const { return scale_; }
   Integer LastMouseX() const { return mouse_.x; }
   Integer LastMouseY() const { return mouse_.y; }
@@ -99,6 +103,7 @@ class DesignPic final : public QWidget, public SurfaceWindow {
 
  private:
   QWidget* control(Control c) const;
+  void Paint(const QRegion& region);
   void FitImage();
   void PlaceControls();
   void EndSaver();

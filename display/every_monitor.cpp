@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <algorithm>
+#include <new>
 #include <utility>
 
 namespace kalo {
@@ -73,9 +74,18 @@ void EveryMonitor::Cover() {
   if (covering_) return;
   covering_ = true;
   auto* app = qGuiApp;
-  connect(app, &QGuiApplication::screenAdded, this, &EveryMonitor::Follow);
-  connect(app, &QGuiApplication::screenRemoved, this, &EveryMonitor::Follow);
-  connect(app, &QGuiApplication::primaryScreenChanged, this, &EveryMonitor::Follow);
+  // Monitors change inside Qt's event dispatch, which no exception may
+  // leave: a new picture that memory cannot hold ends the saver there.
+  auto follow = [this] {
+    try {
+      Follow();
+    } catch (const std::bad_alloc&) {
+      pic_.EndForLackOfMemory();
+    }
+  };
+  connect(app, &QGuiApplication::screenAdded, this, follow);
+  connect(app, &QGuiApplication::screenRemoved, this, follow);
+  connect(app, &QGuiApplication::primaryScreenChanged, this, follow);
   Follow();
 }
 

@@ -10,18 +10,27 @@ namespace kalo {
 HostView ChooseHostView(int window_width, int window_height, int screen_width, int screen_height) {
   HostView v;
   const int w = std::max(1, window_width), h = std::max(1, window_height);
-  v.surface_width = v.width = w;
-  v.surface_height = v.height = h;
   const bool small = w < kPreviewWidth || h < kPreviewHeight;
   // A screen no larger than the window has nothing to shrink.
-  if (!small || screen_width <= w || screen_height <= h) return v;
-  const double scale =
-      std::min(static_cast<double>(w) / screen_width, static_cast<double>(h) / screen_height);
-  v.scaled = true;
-  v.surface_width = screen_width;
-  v.surface_height = screen_height;
-  v.width = std::clamp(static_cast<int>(std::lround(screen_width * scale)), 1, w);
-  v.height = std::clamp(static_cast<int>(std::lround(screen_height * scale)), 1, h);
+  if (!small || screen_width <= w || screen_height <= h) {
+    // A window beyond the picture limit shows the largest picture of its
+    // shape at its centre, with sharp strokes; the rest of the window shows
+    // the background, which the picture's own background runs into unseen.
+    const PictureSize picture = FitPicture(w, h);
+    v.surface_width = v.width = picture.width;
+    v.surface_height = v.height = picture.height;
+  } else {
+    // A screen beyond the limit is drawn at the limit: shrunk to the window
+    // anyway, it looks the same.
+    const PictureSize screen = FitPicture(screen_width, screen_height);
+    const double scale =
+        std::min(static_cast<double>(w) / screen.width, static_cast<double>(h) / screen.height);
+    v.scaled = true;
+    v.surface_width = screen.width;
+    v.surface_height = screen.height;
+    v.width = std::clamp(static_cast<int>(std::lround(screen.width * scale)), 1, w);
+    v.height = std::clamp(static_cast<int>(std::lround(screen.height * scale)), 1, h);
+  }
   v.left = (w - v.width) / 2;
   v.top = (h - v.height) / 2;
   return v;

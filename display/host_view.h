@@ -23,9 +23,11 @@ struct HostView {
   int left = 0, top = 0, width = 1, height = 1;
 };
 
-// A full-size window is drawn in at its own size. A preview is drawn at the
-// screen's size and shown shrunk, so that a design looks as it would on the
-// screen: one scale for both axes (circles stay round), centred.
+// A full-size window is drawn in at its own size, or at the largest picture
+// of its shape within the picture limit, centred. A preview is drawn at the
+// screen's size (within the same limit) and shown shrunk, so that a design
+// looks as it would on the screen: one scale for both axes (circles stay
+// round), centred.
 HostView ChooseHostView(int window_width, int window_height, int screen_width, int screen_height);
 
 // Shrinks a picture by averaging each destination pixel's block of source

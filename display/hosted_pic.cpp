@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <utility>
 
+#include "platform/out_of_memory.h"
 #include "platform/qt_pacer.h"
 #include "platform/twips.h"
 
@@ -205,18 +207,10 @@ void HostedPic::Fit(int width, int height) {
   window_width_ = std::max(1, width);
   window_height_ = std::max(1, height);
   const HostView v = ChooseHostView(window_width_, window_height_, screen_width_, screen_height_);
-  const int old_w = surface_.width(), old_h = surface_.height();
-  if (v.surface_width != old_w || v.surface_height != old_h) {
-    // What is drawn stays where it was, as in any window that is resized;
-    // the loop reads the new size at its next use.
-    std::vector<uint32_t> old(surface_.bits(),
-                              surface_.bits() + static_cast<size_t>(old_w) * old_h);
-    surface_.Resize(v.surface_width, v.surface_height);
-    const int keep_w = std::min(old_w, v.surface_width), keep_h = std::min(old_h, v.surface_height);
-    for (int y = 0; y < keep_h; ++y)
-      std::copy_n(old.data() + static_cast<size_t>(y) * old_w, keep_w,
-                  surface_.bits() + static_cast<size_t>(y) * v.surface_width);
-  }
+  // What is drawn stays where it was, as in any window that is resized;
+  // the loop reads the new size at its next use.
+  if (v.surface_width != surface_.width() || v.surface_height != surface_.height())
+    surface_.ResizeKeeping(v.surface_width, v.surface_height, BackColor());
   view_ = v;
   if (v.scaled) scaler_.SetSizes(v.surface_width, v.surface_height, v.width, v.height);
   surface_.TakeDirty();
@@ -342,7 +336,18 @@ void HostedPic::Unload() {
 
 bool HostedPic::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
   if (type != "xcb_generic_event_t" || !Live()) return false;
-  auto* event = static_cast<xcb_generic_event_t*>(message);
+  try {
+    return Handle(static_cast<xcb_generic_event_t*>(message));
+  } catch (const std::bad_alloc&) {
+    // A window grown past what memory holds ends the saver; the window
+    // itself is still there and is given back as the host had it.
+    NoteOutOfMemory();
+    if (gone_callback_) gone_callback_();
+    return false;
+  }
+}
+
+bool HostedPic::Handle(xcb_generic_event_t* event) {
   switch (event->response_type & 0x7F) {
     case 0: {
       // Drawing into a window the host has just destroyed fails; that is

@@ -27,7 +27,8 @@ namespace kalo {
 
 class HostedPic final : public SurfaceWindow, public QAbstractNativeEventFilter {
  public:
-  // `gone` runs once when the host's window is destroyed.
+  // `gone` runs once when the host's window is destroyed, or when memory
+  // runs out while the window's events are handled.
   explicit HostedPic(std::function<void()> gone);
   ~HostedPic() override;
   HostedPic(const HostedPic&) = delete;
@@ -74,6 +75,8 @@ class HostedPic final : public SurfaceWindow, public QAbstractNativeEventFilter 
     Single left = 0, top = 0, width = 0, height = 0;
   };
 
+  // One of the window's events; whether Qt is to hear no more of it.
+  bool Handle(xcb_generic_event_t* event);
   std::string Describe(const std::string& what) const;
   xcb_window_t VirtualRoot(xcb_window_t root) const;
   // Fits the picture to a window of the given size, keeping what is drawn.

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -26,6 +27,7 @@
 #include "platform/end_signals.h"
 #include "platform/input_grab.h"
 #include "platform/instance_lock.h"
+#include "platform/out_of_memory.h"
 #include "platform/qt_pacer.h"
 #include "platform/utf8_locale.h"
 #include "settings/settings_store.h"
@@ -159,9 +161,24 @@ int RunSaver(SaverProcess& saver, const SaverRunHooks& hooks) {
 
 }  // namespace
 
+static int RunMain(int argc, char** argv, const SaverRunHooks& hooks);
+
 int Main(int argc, char** argv) { return Main(argc, argv, SaverRunHooks{}); }
 
+// Memory that runs out ends every mode alike, with one line and status 1; the
+// single-instance lock and the windows go as the stack unwinds to here. An
+// event handler whose allocation failed has ended the saver and noted it.
 int Main(int argc, char** argv, const SaverRunHooks& hooks) {
+  try {
+    const int status = RunMain(argc, argv, hooks);
+    if (!OutOfMemoryNoted()) return status;
+  } catch (const std::bad_alloc&) {
+  }
+  std::fputs("kalosaver: out of memory\n", stderr);
+  return 1;
+}
+
+static int RunMain(int argc, char** argv, const SaverRunHooks& hooks) {
   // Before anything of Qt's reads the locale (windows and images alike).
   MoveToUtf8Locale();
   // The run mode is settled before anything opens the display, so that

@@ -15,7 +15,7 @@ struct SaverRunHooks : RunHooks<DesignPic> {
   HostedRunHooks hosted;
 };
 
-// The whole program; returns the exit status (always 0).
+// The whole program; returns the exit status (1 when memory ran out).
 int Main(int argc, char** argv);
 // The same, with `hooks` called around the designs of a saver run.
 int Main(int argc, char** argv, const SaverRunHooks& hooks);

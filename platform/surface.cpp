@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 #include <type_traits>
 #include <utility>
 
@@ -555,12 +556,54 @@ inline int64_t ToPixelIndex(double v) { return static_cast<int64_t>(std::floor(v
 
 }  // namespace
 
+PictureSize FitPicture(int width, int height, double* scale) {
+  const int w = std::max(1, width), h = std::max(1, height);
+  const double bytes = 4.0 * w * h;
+  double s = std::min({1.0, static_cast<double>(kMaxPictureSide) / w,
+                       static_cast<double>(kMaxPictureSide) / h,
+                       std::sqrt(static_cast<double>(kMaxPictureBytes) / bytes)});
+  if (scale) *scale = s;
+  if (s >= 1.0) return {w, h};
+  return {std::max(1, static_cast<int>(w * s)), std::max(1, static_cast<int>(h * s))};
+}
+
+namespace {
+
+bool WithinLimit(int width, int height) {
+  return width <= kMaxPictureSide && height <= kMaxPictureSide &&
+         int64_t{4} * width * height <= kMaxPictureBytes;
+}
+
+}  // namespace
+
 Surface::Surface(int width, int height) { Resize(width, height); }
 
 void Surface::Resize(int width, int height) {
-  width_ = std::max(0, width);
-  height_ = std::max(0, height);
-  pixels_.assign(static_cast<size_t>(width_) * height_ + kSparePixels, background_);
+  width = std::max(0, width);
+  height = std::max(0, height);
+  if (!WithinLimit(width, height)) throw std::bad_alloc();
+  // The new pixels are had before anything changes, so that a failure
+  // leaves the surface whole.
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height + kSparePixels, background_);
+  pixels_.swap(pixels);
+  width_ = width;
+  height_ = height;
+  dirty_ = PixelRect{0, 0, width_, height_};
+}
+
+void Surface::ResizeKeeping(int width, int height, Long fill) {
+  width = std::max(0, width);
+  height = std::max(0, height);
+  if (!WithinLimit(width, height)) throw std::bad_alloc();
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height + kSparePixels,
+                               ToPixel(fill));
+  const int keep_w = std::min(width, width_), keep_h = std::min(height, height_);
+  for (int y = 0; y < keep_h; ++y)
+    std::copy_n(pixels_.data() + static_cast<size_t>(y) * width_, keep_w,
+                pixels.data() + static_cast<size_t>(y) * width);
+  pixels_.swap(pixels);
+  width_ = width;
+  height_ = height;
   dirty_ = PixelRect{0, 0, width_, height_};
 }
 

@@ -20,8 +20,26 @@ struct PixelRect {
   int height() const { return bottom - top; }
 };
 
+// The largest picture the saver draws, whatever the size of the window or
+// screen it is drawn for: 16384 pixels a side and 256 MiB of pixels. A larger
+// window gets a picture of this size, so that no window a host or a screen
+// hands over can make the saver take memory without bound.
+inline constexpr int kMaxPictureSide = 16384;
+inline constexpr int64_t kMaxPictureBytes = int64_t{256} << 20;
+
+struct PictureSize {
+  int width = 1, height = 1;
+};
+
+// The largest picture within the limit with the shape of a width x height
+// one: both sides shrunk by one factor (`scale`, at most 1), rounded down,
+// at least 1 pixel. Sizes within the limit come back as they are.
+PictureSize FitPicture(int width, int height, double* scale = nullptr);
+
 class Surface {
  public:
+  // Both throw std::bad_alloc for a picture beyond the limit, as for one the
+  // memory cannot hold; a surface that cannot be resized stays as it was.
   Surface(int width, int height);
 
   int width() const { return width_; }
@@ -29,6 +47,9 @@ class Surface {
   // Resizes (contents are cleared to the background colour, i.e. the colour of
   // the last Clear, black before any).
   void Resize(int width, int height);
+  // Resizes keeping what is drawn at its place from the top left corner; the
+  // part that is new takes `fill`.
+  void ResizeKeeping(int width, int height, Long fill);
 
   // Pen state used by Line and PSet.
   void SetDrawWidth(int width);  // below 1 counts as 1

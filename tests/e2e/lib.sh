@@ -309,3 +309,25 @@ save_marked_design() {
   keys_to_window "$about" Return
   wait_window_gone "^KaloSaver$" 5000 || fail "OK left the about box open"
 }
+
+# ---- Memory -----------------------------------------------------------------
+
+# What process $1 has taken so far, in KiB, by the line $2 of its status:
+# VmHWM the most memory it held, VmPeak the most address space it reserved.
+memory_kb() { awk -v key="$2:" '$1 == key { print $2 }' "/proc/$1/status"; }
+
+# Runs the command that follows for a second and a half, then ends it with
+# SIGTERM; sets LIMIT_BYTES to the address space it reserved plus $1 MiB: a
+# limit (prlimit --as) under which the same command starts as before but
+# cannot take that much more.
+limit_above() {
+  local extra=$1 pid
+  shift
+  "$@" >>"$E2E_TMP/measured.log" 2>&1 &
+  pid=$!
+  E2E_PIDS+=("$pid")
+  stays_alive "$pid" 1500 || fail "$* ended while its memory was measured"
+  LIMIT_BYTES=$((($(memory_kb "$pid" VmPeak) + extra * 1024) * 1024))
+  kill -TERM "$pid"
+  wait "$pid" || fail "$* ended with status $? on SIGTERM"
+}

@@ -2,7 +2,9 @@
 # several at once, a small window as a shrunk preview; keys, the mouse and a
 # stop and continue end none of them; SIGTERM, SIGINT and SIGHUP end them at
 # once; a window that grows is followed, and one that is destroyed ends its
-# saver. With only the variables MATE passes, a saver prints nothing.
+# saver. With only the variables MATE passes, a saver prints nothing. A huge
+# window costs no more than the picture limit, and memory that runs out ends
+# a saver with status 1.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/hosted_lib.sh"
 
@@ -76,5 +78,36 @@ host_do destroy 0
 wait_all_gone 3000 "$SAVER_PID"
 echo "window destroyed to exit: $GONE_MS ms"
 wait "$SAVER_PID" || fail "saver ended with status $? when its window went"
+
+# Memory that runs out as a window grows ends the saver with one line and
+# status 1, not an abort: the preview's window grows past what the saver may
+# still take.
+limit_above 128 "$KALOSAVER" --window-id "${HOST_IDS[2]}"
+prlimit --as="$LIMIT_BYTES" "$KALOSAVER" --window-id "${HOST_IDS[2]}" >"$E2E_TMP/oom.log" 2>&1 &
+saver_p=$!
+E2E_PIDS+=("$saver_p")
+stays_alive "$saver_p" 1000 || fail "no saver under a memory limit: $(cat "$E2E_TMP/oom.log")"
+host_do resize 2 20000x20000
+wait_exit "$saver_p" 10000
+[ "$EXIT_STATUS" = 1 ] && [ "$(cat "$E2E_TMP/oom.log")" = "kalosaver: out of memory" ] ||
+  fail "out of memory gave status $EXIT_STATUS: $(head -c 300 "$E2E_TMP/oom.log")"
+
+# A window far beyond the picture limit gets the largest picture of its
+# shape, 8192 x 8192 (256 MiB), not one of 1.6 GB; the saver keeps drawing
+# and still ends at once on SIGTERM.
+start_saver --window-id "${HOST_IDS[1]}" --draw-delay 0
+host_do resize 1 20000x20000
+deadline=$(($(now_ms) + 10000))
+until (($(memory_kb "$SAVER_PID" VmHWM) > 256 * 1024)); do
+  alive "$SAVER_PID" && (($(now_ms) < deadline)) || fail "the saver never took the large picture"
+  sleep 0.1
+done
+stays_alive "$SAVER_PID" 1000 || fail "the saver in a 20000 x 20000 window ended"
+held=$(memory_kb "$SAVER_PID" VmHWM)
+echo "20000 x 20000 window: $((held / 1024)) MiB held at most"
+((held < 400 * 1024)) || fail "the saver in a 20000 x 20000 window held $((held / 1024)) MiB"
+kill -TERM "$SAVER_PID"
+wait_all_gone 3000 "$SAVER_PID"
+wait "$SAVER_PID" || fail "saver ended with status $? after SIGTERM"
 [ ! -s "$E2E_TMP/saver.log" ] || fail "savers printed: $(head -c 300 "$E2E_TMP/saver.log")"
 echo "PASS"

@@ -1,6 +1,9 @@
 // The saver window's input rules, its picture on the screen, and the pacing
 // that lets input end the saver while designs are drawn or rest.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -12,12 +15,14 @@
 #include <QWheelEvent>
 #include <array>
 #include <cmath>
+#include <fstream>
 #include <string>
 #include <utility>
 
 #include "display/design_pic.h"
 #include "driver/startup_rules.h"
 #include "platform/input_grab.h"
+#include "platform/out_of_memory.h"
 #include "platform/qt_pacer.h"
 
 namespace kalo {
@@ -281,6 +286,49 @@ TEST(DesignPicPicture, ANewScreenSizeKeepsThePictureAndPlacesTheControls) {
       EXPECT_NEAR(w.pic.Top(Control::Command1), banner_top, 1);
     }
   }
+}
+
+TEST(DesignPicPicture, AScreenBeyondThePictureLimitShowsTheLargestPictureEnlarged) {
+  Window w;
+  w.pic.SetBackColor(RGB(255, 255, 255));
+  w.pic.setGeometry(0, 0, 17000, 1000);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(w.pic.ScaleWidth(), 16384);
+  ASSERT_EQ(w.pic.ScaleHeight(), 963);
+  w.pic.SetDrawWidth(9);
+  w.pic.Line(16000, 500, 16300, 500, RGB(255, 0, 0));
+  w.pic.PushChanges();
+  // Window units are the picture's pixels, each shown 17000 / 16384 wide.
+  const QImage shot = w.pic.grab(QRect(16000, 400, 1000, 200)).toImage();
+  EXPECT_EQ(shot.pixelColor(16757 - 16000, 519 - 400), QColor(255, 0, 0));
+  EXPECT_EQ(shot.pixelColor(16757 - 16000, 530 - 400), QColor(255, 255, 255));
+  EXPECT_NEAR(w.pic.Top(Control::Label3) + w.pic.Height(Control::Label3), 964, 1);
+}
+
+TEST(DesignPicPicture, MemoryThatRunsOutInAResizeEndsTheSaver) {
+  Window w;
+  w.pic.hide();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    alarm(20);  // an exception lost in Qt's dispatch may hang rather than abort
+    // Room for what the process holds now and 64 MiB more: not for the
+    // 244 MiB picture of an 8000 x 8000 screen.
+    long size_kb = 0;
+    std::ifstream status("/proc/self/status");
+    for (std::string key; status >> key && key != "VmSize:";) {
+    }
+    status >> size_kb;
+    const rlimit limit{static_cast<rlim_t>(size_kb + 65536) * 1024,
+                       static_cast<rlim_t>(size_kb + 65536) * 1024};
+    if (size_kb == 0 || setrlimit(RLIMIT_AS, &limit) != 0) _exit(2);
+    w.pic.resize(8000, 8000);
+    QResizeEvent grown(QSize(8000, 8000), QSize(640, 480));
+    QCoreApplication::sendEvent(&w.pic, &grown);
+    _exit(w.ends == 1 && OutOfMemoryNoted() && w.pic.ScaleWidth() == 640 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
 }
 
 TEST(DesignPicPicture, NothingIsDrawnOnceUnloaded) {

@@ -18,6 +18,7 @@ TEST(HostView, SmallWindowsShowTheScreensPictureShrunkAndCentred) {
     int w, h, screen_w, screen_h;
     bool scaled;
     int left, top, width, height;
+    int surface_w = 0, surface_h = 0;  // when not the window's or the screen's size
   };
   const Row rows[] = {
       {1280, 800, 1920, 1080, false, 0, 0, 1280, 800},
@@ -30,13 +31,22 @@ TEST(HostView, SmallWindowsShowTheScreensPictureShrunkAndCentred) {
       {400, 300, 1024, 768, true, 0, 0, 400, 300},
       {0, 0, 1920, 1080, true, 0, 0, 1, 1},         // an empty window draws nothing amiss
       {300, 200, 200, 100, false, 0, 0, 300, 200},  // no larger screen to shrink
+      // Beyond the picture limit: the largest picture of the window's shape,
+      // centred; a preview of a huge screen shrinks the limit's picture.
+      {20000, 20000, 1920, 1080, false, 5904, 5904, 8192, 8192, 8192, 8192},
+      {32767, 32767, 1920, 1080, false, 12287, 12287, 8192, 8192, 8192, 8192},
+      {20000, 3000, 1920, 1080, false, 1808, 271, 16384, 2457, 16384, 2457},
+      {320, 240, 32767, 32767, true, 40, 0, 240, 240, 8192, 8192},
   };
   for (const Row& r : rows) {
     const HostView v = ChooseHostView(r.w, r.h, r.screen_w, r.screen_h);
     const std::string at = std::to_string(r.w) + "x" + std::to_string(r.h);
     EXPECT_EQ(v.scaled, r.scaled) << at;
-    EXPECT_EQ(v.surface_width, r.scaled ? r.screen_w : std::max(1, r.w)) << at;
-    EXPECT_EQ(v.surface_height, r.scaled ? r.screen_h : std::max(1, r.h)) << at;
+    EXPECT_EQ(v.surface_width, r.surface_w ? r.surface_w : r.scaled ? r.screen_w : std::max(1, r.w))
+        << at;
+    EXPECT_EQ(v.surface_height,
+              r.surface_h ? r.surface_h : r.scaled ? r.screen_h : std::max(1, r.h))
+        << at;
     EXPECT_EQ(v.left, r.left) << at;
     EXPECT_EQ(v.top, r.top) << at;
     EXPECT_EQ(v.width, r.width) << at;

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <new>
+#include <utility>
 #include <random>
 #include <vector>
 
@@ -435,6 +437,22 @@ TEST_P(SurfaceTest, ClearAndResizeFillWithTheBackgroundColour) {
   EXPECT_EQ(s.height(), 3);
   for (uint32_t p : Pixels(s)) ASSERT_EQ(p, 0x010203u);
   EXPECT_EQ(s.TakeDirty().width(), 9);
+
+  // Growing keeps what is drawn at its place, the new part in the colour
+  // given; a size beyond the picture limit is refused and changes nothing.
+  s.SetDrawMode(13);
+  s.PSet(8, 2, RGB(9, 9, 9));
+  s.ResizeKeeping(10, 4, RGB(4, 5, 6));
+  EXPECT_EQ(s.pixel(8, 2), 0x090909u);
+  EXPECT_EQ(s.pixel(0, 0), 0x010203u);
+  EXPECT_EQ(s.pixel(9, 2), 0x040506u);
+  EXPECT_EQ(s.pixel(0, 3), 0x040506u);
+  for (auto [w, h] : {std::pair{16385, 1}, std::pair{1, 16385}, std::pair{16384, 4097}}) {
+    EXPECT_THROW(s.Resize(w, h), std::bad_alloc) << w << "x" << h;
+    EXPECT_THROW(s.ResizeKeeping(w, h, 0), std::bad_alloc) << w << "x" << h;
+    EXPECT_EQ(s.width(), 10);
+    EXPECT_EQ(s.pixel(8, 2), 0x090909u);
+  }
 
   // A buffer with no pixels takes strokes without harm.
   s.Resize(0, 0);
