@@ -128,8 +128,11 @@ int RenderCanvas(const Invocation& inv) {
   DrawCanvasImage(read.design, *surface);
   const std::string error =
       EndsWithBmp(output) ? SaveBitmapFile(*surface, output) : SavePngFile(*surface, output);
-  if (!error.empty()) return Fail(ShownFileName(output) + ": " + error);
-  return 0;
+  if (error.empty()) return 0;
+  // A message that already names the file (a device given as the output)
+  // is not prefixed with the name a second time.
+  const std::string shown = ShownFileName(output);
+  return Fail(error.find(shown) != std::string::npos ? error : shown + ": " + error);
 }
 
 }  // namespace kalo

@@ -67,7 +67,7 @@ expect_refusal "the image would replace the canvas file" --render "$art/kept.png
 cmp -s "$art/one.cvd" "$art/kept.png" || fail "the canvas file was overwritten"
 expect_refusal "$art/none/x.png: Error 2: No such file or directory" \
   --render "$art/one.cvd" -o "$art/none/x.png"
-expect_refusal "kalosaver: /dev/full: Error 22: /dev/full is not a regular file" \
+expect_refusal "kalosaver: Error 22: /dev/full is not a regular file" \
   --render "$art/one.cvd" -o /dev/full
 
 # A bitmap is written a row at a time: with too little memory for a copy of
