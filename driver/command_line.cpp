@@ -429,7 +429,13 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + Printable(text) + "\""; }
+std::string Quoted(std::string_view text) {
+  // Built by appending: GCC 12 at -O3 warns falsely of overlap in '"' + s.
+  std::string out = "\"";
+  out += Printable(text);
+  out += '"';
+  return out;
+}
 
 }  // namespace
 
