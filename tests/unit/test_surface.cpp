@@ -43,7 +43,9 @@ double DistanceToSegment(double px, double py, double x0, double y0, double x1, 
 // Draws the segment (a dot when the ends coincide and dot is set) in white on
 // black and checks every pixel against the distance of its centre from the
 // segment; centres within a millionth of a pixel of the edge may go either way.
-void ExpectCapsule(int width, double x0, double y0, double x1, double y1, bool dot) {
+// The first wrong pixel ends the check: one failure, not hundreds.
+testing::AssertionResult IsCapsule(int width, double x0, double y0, double x1, double y1,
+                                   bool dot) {
   Surface s(40, 30);
   s.Clear(0);
   s.SetDrawWidth(width);
@@ -55,11 +57,13 @@ void ExpectCapsule(int width, double x0, double y0, double x1, double y1, bool d
   for (int y = 0; y < s.height(); ++y)
     for (int x = 0; x < s.width(); ++x) {
       const double d = dot ? std::hypot(x - x0, y - y0) : DistanceToSegment(x, y, x0, y0, x1, y1);
-      if (std::abs(d - r) < 1e-6) continue;
-      ASSERT_EQ(s.pixel(x, y) != 0, d <= r)
-          << "pixel " << x << "," << y << " width " << width << " from " << x0 << "," << y0
-          << " to " << x1 << "," << y1 << (dot ? " (dot)" : "");
+      if (std::abs(d - r) < 1e-6 || (s.pixel(x, y) != 0) == (d <= r)) continue;
+      return testing::AssertionFailure()
+             << "pixel " << x << "," << y << (d <= r ? " unpainted" : " painted") << ", width "
+             << width << " from " << x0 << "," << y0 << " to " << x1 << "," << y1
+             << (dot ? " (dot)" : "");
     }
+  return testing::AssertionSuccess();
 }
 
 // Every test runs twice: wide strokes drawn with 256-bit vectors (where the
@@ -274,9 +278,9 @@ TEST_P(SurfaceTest, WideStrokesCoverExactlyThePixelsWithinHalfTheWidth) {
         break;  // short
     }
     const int width = widths[i % 8];
-    ExpectCapsule(width, x0, y0, x1, y1, false);
-    ExpectCapsule(width, x0, y0, x0, y0, true);
-    ExpectCapsule(width, x0, y0, x0, y0, false);  // a line of no length is a dot
+    ASSERT_TRUE(IsCapsule(width, x0, y0, x1, y1, false));
+    ASSERT_TRUE(IsCapsule(width, x0, y0, x0, y0, true));
+    ASSERT_TRUE(IsCapsule(width, x0, y0, x0, y0, false));  // a line of no length is a dot
   }
 }
 
