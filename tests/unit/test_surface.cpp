@@ -2,7 +2,6 @@
 
 #include <QImage>
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -335,9 +334,9 @@ TEST_P(SurfaceTest, HugeCoordinatesStillDrawTheVisiblePart) {
 }
 
 TEST_P(SurfaceTest, FarCoordinatesCostNoMoreThanTheVisiblePart) {
-  // Walking these lines pixel by pixel would take hours.
+  // Walking these lines pixel by pixel would take hours, and the suite's
+  // time limit for a test would end it; done right they take milliseconds.
   Surface s(64, 48);
-  const auto start = std::chrono::steady_clock::now();
   for (int width : {1, 3, 37}) {
     s.SetDrawWidth(width);
     for (int i = 0; i < 300; ++i) {
@@ -348,7 +347,6 @@ TEST_P(SurfaceTest, FarCoordinatesCostNoMoreThanTheVisiblePart) {
       s.PSet(1e9, -1e9, RGB(255, 255, 255));
     }
   }
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   EXPECT_GT(CountSet(s), 0);
 }
 
