@@ -434,10 +434,10 @@ TEST(QtPacer, YieldsPushAndLookForInputAtMostSoOftenButZeroSleepsAlwaysDo) {
 // ---- Grabs ------------------------------------------------------------------
 
 // Delivers one tick of the grab's retry timer, if it has one and it comes
-// round every kRetryMs, as the event loop would when that time is up.
+// round every 50 ms, as the event loop would when that time is up.
 bool RetryTick(InputGrab& grab) {
   const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(&grab);
-  if (timers.size() != 1 || timers[0].interval != InputGrab::kRetryMs) return false;
+  if (timers.size() != 1 || timers[0].interval != 50) return false;
   QTimerEvent tick(timers[0].timerId);
   QCoreApplication::sendEvent(&grab, &tick);
   return true;
@@ -459,7 +459,7 @@ TEST(InputGrab, RetriesWhatAnotherProgramHoldsForASecondThenRunsWithout) {
         clock.Now());
     clock.Advance(5000);  // the second counts from the Take
     grab.Take();
-    clock.Advance(InputGrab::kRetryForMs - 1);
+    clock.Advance(999);
     for (int ticks = 0; ticks < 4 && grab.retrying(); ++ticks) ASSERT_TRUE(RetryTick(grab));
     EXPECT_EQ(grab.retrying(), !held[1]);
     clock.Advance(1);
