@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QTimerEvent>
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
@@ -13,6 +14,12 @@
 namespace kalo {
 
 namespace {
+
+qint64 SteadyNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 #if QT_CONFIG(xcb)
 // The pointer is grabbed through XInput 2 where the server has it, since that
@@ -105,15 +112,16 @@ InputGrab::Grabber X11Grabber(QWidget* window) {
 
 }  // namespace
 
-InputGrab::InputGrab(QWidget* window) : grabber_(X11Grabber(window)) {}
+InputGrab::InputGrab(QWidget* window) : grabber_(X11Grabber(window)), clock_(SteadyNs) {}
 
-InputGrab::InputGrab(Grabber grabber) : grabber_(std::move(grabber)) {}
+InputGrab::InputGrab(Grabber grabber, Clock clock)
+    : grabber_(std::move(grabber)), clock_(clock ? std::move(clock) : Clock(SteadyNs)) {}
 
 InputGrab::~InputGrab() { Release(); }
 
 void InputGrab::Take() {
   if (!grabber_) return;
-  since_.start();
+  since_ns_ = clock_();
   if (TakeMissing())
     retry_.stop();
   else if (!retry_.isActive())
@@ -143,7 +151,7 @@ void InputGrab::timerEvent(QTimerEvent* event) {
   if (event->timerId() != retry_.timerId()) return QObject::timerEvent(event);
   // Whatever another program still holds after this long, the saver runs
   // without: the designs must not wait on it.
-  if (TakeMissing() || since_.elapsed() >= kRetryForMs) retry_.stop();
+  if (TakeMissing() || clock_() - since_ns_ >= kRetryForMs * qint64{1000000}) retry_.stop();
 }
 
 }  // namespace kalo

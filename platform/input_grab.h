@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QBasicTimer>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -22,11 +21,15 @@ class InputGrab final : public QObject {
   // Takes (true) or gives back (false) one device. Taking answers whether the
   // device is now held; another program's grab makes it fail.
   using Grabber = std::function<bool(InputDevice, bool take)>;
+  // Nanoseconds on a clock that never steps back.
+  using Clock = std::function<qint64()>;
 
   // Grabs on the X server for `window`, through Qt's own connection. Other
   // window systems let no program grab, and there the grab does nothing.
   explicit InputGrab(QWidget* window);
-  explicit InputGrab(Grabber grabber);
+  // The retries are timed on `clock`, the system's steady clock when none is
+  // given.
+  explicit InputGrab(Grabber grabber, Clock clock = {});
   ~InputGrab() override;
   InputGrab(const InputGrab&) = delete;
   InputGrab& operator=(const InputGrab&) = delete;
@@ -51,7 +54,8 @@ class InputGrab final : public QObject {
   Grabber grabber_;
   bool held_[2] = {false, false};
   QBasicTimer retry_;
-  QElapsedTimer since_;
+  Clock clock_;
+  qint64 since_ns_ = 0;
 };
 
 }  // namespace kalo

@@ -1,8 +1,8 @@
 #include "platform/qt_pacer.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QEventLoop>
+#include <chrono>
 #include <ctime>
 #include <utility>
 
@@ -16,11 +16,17 @@ qint64 ProcessCpuNs() {
   return static_cast<qint64>(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
+qint64 SteadyNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 }  // namespace
 
-QtPacer::QtPacer(std::function<void()> push, std::function<bool()> ended)
-    : push_(std::move(push)), ended_(std::move(ended)) {
-  clock_.start();
+QtPacer::QtPacer(std::function<void()> push, std::function<bool()> ended, Clock clock)
+    : push_(std::move(push)), ended_(std::move(ended)), clock_(std::move(clock)) {
+  if (!clock_) clock_ = SteadyNs;
 }
 
 QtPacer::~QtPacer() { wake_.stop(); }
@@ -28,13 +34,13 @@ QtPacer::~QtPacer() { wake_.stop(); }
 void QtPacer::Push() {
   ++figures_.pushes;
   if (push_) push_();
-  last_push_ns_ = clock_.nsecsElapsed();
+  last_push_ns_ = clock_();
 }
 
 void QtPacer::PassEvents() {
   ++figures_.event_passes;
   QCoreApplication::processEvents();
-  last_pass_ns_ = clock_.nsecsElapsed();
+  last_pass_ns_ = clock_();
 }
 
 void QtPacer::ThrowIfEnded() const {
@@ -44,7 +50,7 @@ void QtPacer::ThrowIfEnded() const {
 void QtPacer::DoEvents() {
   ThrowIfEnded();
   ++figures_.yields;
-  const qint64 now = clock_.nsecsElapsed();
+  const qint64 now = clock_();
   if (last_push_ns_ < 0 || now - last_push_ns_ >= kPushIntervalMs * 1000000) {
     // The push is painted by the pass that follows it.
     Push();
@@ -66,15 +72,15 @@ void QtPacer::Sleep(Long ms) {
     return;
   }
   ++figures_.sleeps;
-  const qint64 waited_from = clock_.nsecsElapsed();
+  const qint64 waited_from = clock_();
   const qint64 cpu_before = ProcessCpuNs();
   // Block on the event queue until the deadline, so input is handled the
   // moment it arrives and the processor rests meanwhile. Input that does not
   // end the saver wakes the wait without shortening it: the timer is re-armed
   // for what is left after every wake-up.
-  const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
+  const qint64 deadline_ns = clock_() + static_cast<qint64>(ms) * 1000000;
   for (;;) {
-    const qint64 left_ns = deadline.remainingTimeNSecs();
+    const qint64 left_ns = deadline_ns - clock_();
     if (left_ns <= 0) break;
     wake_.start(static_cast<int>((left_ns + 999999) / 1000000), Qt::PreciseTimer, &waker_);
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -84,7 +90,7 @@ void QtPacer::Sleep(Long ms) {
     }
   }
   wake_.stop();
-  last_pass_ns_ = clock_.nsecsElapsed();
+  last_pass_ns_ = clock_();
   figures_.sleep_ns += last_pass_ns_ - waited_from;
   figures_.sleep_cpu_ns += ProcessCpuNs() - cpu_before;
 }

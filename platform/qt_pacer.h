@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QBasicTimer>
-#include <QElapsedTimer>
 #include <QObject>
 #include <functional>
 
@@ -25,9 +24,13 @@ struct PacerFigures {
 
 class QtPacer final : public Pacer {
  public:
+  // Nanoseconds on a clock that never steps back.
+  using Clock = std::function<qint64()>;
+
   // `push` hands the part of the image changed since the last push to the
-  // screen; `ended` tells whether the saver has been ended.
-  QtPacer(std::function<void()> push, std::function<bool()> ended);
+  // screen; `ended` tells whether the saver has been ended. Intervals and
+  // sleeps are timed on `clock`, the system's steady clock when none is given.
+  QtPacer(std::function<void()> push, std::function<bool()> ended, Clock clock = {});
   ~QtPacer() override;
 
   void DoEvents() override;
@@ -50,7 +53,7 @@ class QtPacer final : public Pacer {
 
   std::function<void()> push_;
   std::function<bool()> ended_;
-  QElapsedTimer clock_;
+  Clock clock_;
   qint64 last_push_ns_ = -1;
   qint64 last_pass_ns_ = -1;
   // Wakes a sleep at its deadline; kept for the pacer's life so a sleep
