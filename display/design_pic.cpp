@@ -16,7 +16,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -137,12 +136,7 @@ void DesignPic::CoverScreen(QScreen* screen) {
     // the screen's resolution changes.
     disconnect(follow_screen_);
     follow_screen_ = connect(screen, &QScreen::geometryChanged, this, [this, screen] {
-      if (unloaded_) return;
-      try {
-        CoverScreen(screen);
-      } catch (const std::bad_alloc&) {
-        EndForLackOfMemory();
-      }
+      if (!unloaded_ && !RanWithinMemory([this, screen] { CoverScreen(screen); })) EndSaver();
     });
   }
   FitImage();
@@ -196,11 +190,6 @@ void DesignPic::Unload() {
 
 void DesignPic::EndSaver() {
   if (!unloaded_ && end_saver_) end_saver_();
-}
-
-void DesignPic::EndForLackOfMemory() {
-  NoteOutOfMemory();
-  EndSaver();
 }
 
 // ---- Input ----------------------------------------------------------------
@@ -322,11 +311,7 @@ void DesignPic::closeEvent(QCloseEvent* event) {
 // ---- Drawing ----------------------------------------------------------------
 
 void DesignPic::paintEvent(QPaintEvent* event) {
-  try {
-    Paint(event->region());
-  } catch (const std::bad_alloc&) {
-    EndForLackOfMemory();
-  }
+  if (!RanWithinMemory([this, event] { Paint(event->region()); })) EndSaver();
 }
 
 void DesignPic::Paint(const QRegion& region) {
@@ -350,11 +335,7 @@ void DesignPic::Paint(const QRegion& region) {
 
 void DesignPic::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  try {
-    FitImage();
-  } catch (const std::bad_alloc&) {
-    EndForLackOfMemory();
-  }
+  if (!RanWithinMemory([this] { FitImage(); })) EndSaver();
 }
 
 void DesignPic::RefreshNow() {

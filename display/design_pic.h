@@ -56,9 +56,8 @@ class DesignPic final : public QWidget, public SurfaceWindow {
   // Closes the window for good: after this nothing is drawn and no input is
   // handled, wherever the design loop stands.
   void Unload();
-  // Ends the saver from an event handler whose allocation failed, and notes
-  // why for the program's end.
-  void EndForLackOfMemory();
+  // Ends the saver from an event handler whose allocation failed.
+  void EndForLackOfMemory() { EndSaver(); }
 
   // Window units are device pixels (fewer on a screen beyond the picture
   // limit): this many per logical pixel.

@@ -7,8 +7,9 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <algorithm>
-#include <new>
 #include <utility>
+
+#include "platform/out_of_memory.h"
 
 namespace kalo {
 
@@ -77,11 +78,7 @@ void EveryMonitor::Cover() {
   // Monitors change inside Qt's event dispatch, which no exception may
   // leave: a new picture that memory cannot hold ends the saver there.
   auto follow = [this] {
-    try {
-      Follow();
-    } catch (const std::bad_alloc&) {
-      pic_.EndForLackOfMemory();
-    }
+    if (!RanWithinMemory([this] { Follow(); })) pic_.EndForLackOfMemory();
   };
   connect(app, &QGuiApplication::screenAdded, this, follow);
   connect(app, &QGuiApplication::screenRemoved, this, follow);

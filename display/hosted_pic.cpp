@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <new>
 #include <utility>
 
 #include "platform/out_of_memory.h"
@@ -336,15 +335,13 @@ void HostedPic::Unload() {
 
 bool HostedPic::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
   if (type != "xcb_generic_event_t" || !Live()) return false;
-  try {
-    return Handle(static_cast<xcb_generic_event_t*>(message));
-  } catch (const std::bad_alloc&) {
-    // A window grown past what memory holds ends the saver; the window
-    // itself is still there and is given back as the host had it.
-    NoteOutOfMemory();
-    if (gone_callback_) gone_callback_();
-    return false;
-  }
+  bool handled = false;
+  if (RanWithinMemory([&] { handled = Handle(static_cast<xcb_generic_event_t*>(message)); }))
+    return handled;
+  // A window grown past what memory holds ends the saver; the window itself
+  // is still there and is given back as the host had it.
+  if (gone_callback_) gone_callback_();
+  return false;
 }
 
 bool HostedPic::Handle(xcb_generic_event_t* event) {

@@ -11,6 +11,7 @@
 #include "driver/render_canvas.h"
 #include "driver/saver_main.h"
 #include "driver/saver_windows.h"
+#include "platform/file_error.h"
 #include "platform/numbers.h"
 #include "platform/qt_pacer.h"
 

@@ -87,12 +87,6 @@ int Fail(const std::string& message) {
 
 }  // namespace
 
-std::string ShownFileName(const std::string& name) {
-  std::string out;
-  for (char c : name) out += (static_cast<unsigned char>(c) < ' ' || c == 127) ? '?' : c;
-  return out;
-}
-
 std::string DefaultRenderOutput(const std::string& canvas_file) {
   const size_t slash = canvas_file.rfind('/');
   const size_t base = slash == std::string::npos ? 0 : slash + 1;

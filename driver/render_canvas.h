@@ -19,7 +19,4 @@ int RenderCanvas(const Invocation& inv);
 // replaced by .png, or .png added where it has none.
 std::string DefaultRenderOutput(const std::string& canvas_file);
 
-// A file name as messages show it: on one line, whatever bytes it holds.
-std::string ShownFileName(const std::string& name);
-
 }  // namespace kalo

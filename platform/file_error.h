@@ -9,6 +9,9 @@ namespace kalo {
 
 std::string FileErrorMessage(int os_error);
 
+// A file name as messages show it: on one line, whatever bytes it holds.
+std::string ShownFileName(const std::string& name);
+
 // The same for the file at path. Where the system's description would leave
 // the user guessing -- "Invalid argument" for a device or a pipe where a file
 // was to go -- the description names the file and says what is wrong.

@@ -1,5 +1,7 @@
 #include "platform/out_of_memory.h"
 
+#include <new>
+
 namespace kalo {
 
 namespace {
@@ -8,5 +10,15 @@ bool g_out_of_memory = false;
 
 void NoteOutOfMemory() { g_out_of_memory = true; }
 bool OutOfMemoryNoted() { return g_out_of_memory; }
+
+bool RanWithinMemory(const std::function<void()>& work) {
+  try {
+    work();
+    return true;
+  } catch (const std::bad_alloc&) {
+    NoteOutOfMemory();
+    return false;
+  }
+}
 
 }  // namespace kalo

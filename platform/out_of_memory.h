@@ -4,9 +4,15 @@
 // program ends as if the allocation had failed in front of it.
 #pragma once
 
+#include <functional>
+
 namespace kalo {
 
 void NoteOutOfMemory();
 bool OutOfMemoryNoted();
+
+// Runs work where Qt called us; memory that runs out in it is noted, and
+// false tells the caller to end the saver.
+bool RanWithinMemory(const std::function<void()>& work);
 
 }  // namespace kalo

@@ -578,26 +578,20 @@ bool WithinLimit(int width, int height) {
 
 Surface::Surface(int width, int height) { Resize(width, height); }
 
-void Surface::Resize(int width, int height) {
+void Surface::Resize(int width, int height) { Reshape(width, height, background_, false); }
+
+void Surface::ResizeKeeping(int width, int height, Long fill) {
+  Reshape(width, height, ToPixel(fill), true);
+}
+
+void Surface::Reshape(int width, int height, uint32_t fill, bool keep) {
   width = std::max(0, width);
   height = std::max(0, height);
   if (!WithinLimit(width, height)) throw std::bad_alloc();
   // The new pixels are had before anything changes, so that a failure
   // leaves the surface whole.
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height + kSparePixels, background_);
-  pixels_.swap(pixels);
-  width_ = width;
-  height_ = height;
-  dirty_ = PixelRect{0, 0, width_, height_};
-}
-
-void Surface::ResizeKeeping(int width, int height, Long fill) {
-  width = std::max(0, width);
-  height = std::max(0, height);
-  if (!WithinLimit(width, height)) throw std::bad_alloc();
-  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height + kSparePixels,
-                               ToPixel(fill));
-  const int keep_w = std::min(width, width_), keep_h = std::min(height, height_);
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height + kSparePixels, fill);
+  const int keep_h = keep ? std::min(height, height_) : 0, keep_w = std::min(width, width_);
   for (int y = 0; y < keep_h; ++y)
     std::copy_n(pixels_.data() + static_cast<size_t>(y) * width_, keep_w,
                 pixels.data() + static_cast<size_t>(y) * width);

@@ -88,6 +88,9 @@ class Surface {
   uint32_t background_ = 0;  // the pixel of the last Clear, which Resize fills with
 
   void GrowDirty(const PixelRect& changed);
+  // The new size filled with `fill`, the old pixels kept from the top left
+  // when `keep` is set; throws std::bad_alloc, leaving all as it was.
+  void Reshape(int width, int height, uint32_t fill, bool keep);
 };
 
 }  // namespace kalo

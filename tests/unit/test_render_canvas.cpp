@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "driver/render_canvas.h"
+#include "platform/file_error.h"
 
 namespace kalo {
 namespace {
