@@ -1,11 +1,17 @@
 #include "display/surface_window.h"
 
+#include <chrono>
+
 #include "platform/qt_pacer.h"
 
 namespace kalo {
 
-SurfaceWindow::SurfaceWindow(int width, int height) : OwnedImage(width, height), SurfacePen(image) {
-  push_clock_.start();
+SurfaceWindow::SurfaceWindow(int width, int height)
+    : OwnedImage(width, height), SurfacePen(image), clock_([] {
+        return static_cast<qint64>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                       std::chrono::steady_clock::now().time_since_epoch())
+                                       .count());
+      }) {
   surface_.Clear(BackColor());
 }
 
@@ -26,8 +32,7 @@ void SurfaceWindow::Cls() {
 }
 
 void SurfaceWindow::Refresh() {
-  if (last_push_ns_ >= 0 &&
-      push_clock_.nsecsElapsed() - last_push_ns_ < QtPacer::kPushIntervalMs * 1000000)
+  if (last_push_ns_ >= 0 && clock_() - last_push_ns_ < QtPacer::kPushIntervalMs * 1000000)
     return;
   RefreshNow();
 }

@@ -5,8 +5,10 @@
 // shows it.
 #pragma once
 
-#include <QElapsedTimer>
+#include <QtGlobal>
 #include <chrono>
+#include <functional>
+#include <utility>
 
 #include "platform/image_window.h"
 
@@ -35,6 +37,11 @@ class SurfaceWindow : private OwnedImage, public SurfacePen {
   const ScreenFigures& figures() const { return figures_; }
   bool unloaded() const { return unloaded_; }
 
+  // Nanoseconds on a clock that never steps back; refreshes are timed on the
+  // system's steady clock unless another is given.
+  using Clock = std::function<qint64()>;
+  void SetClock(Clock clock) { clock_ = std::move(clock); }
+
   // After unloading nothing is drawn.
   void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override;
   void PSet(Single x, Single y, Long colour) override;
@@ -50,7 +57,7 @@ class SurfaceWindow : private OwnedImage, public SurfacePen {
   // Shows the image's changes now, whenever the last push went out.
   virtual void RefreshNow() = 0;
   // Notes that the image's changes have just gone out.
-  void NotePush() { last_push_ns_ = push_clock_.nsecsElapsed(); }
+  void NotePush() { last_push_ns_ = clock_(); }
 
   ScreenFigures figures_;
   bool unloaded_ = false;
@@ -58,7 +65,7 @@ class SurfaceWindow : private OwnedImage, public SurfacePen {
  private:
   // When the image's changes last went out, so that refreshes in quick
   // succession share one push.
-  QElapsedTimer push_clock_;
+  Clock clock_;
   qint64 last_push_ns_ = -1;
 };
 

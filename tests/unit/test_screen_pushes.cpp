@@ -5,26 +5,27 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QPaintEvent>
 #include <QRegion>
 #include <QTest>
-#include <QTimer>
 #include <chrono>
 #include <vector>
 
 #include "display/design_pic.h"
 #include "platform/qt_pacer.h"
+#include "support/fake_clock.h"
 
 namespace kalo {
 namespace {
 
 // A shown saver window past its start-up, with the real pacer pushing to it
-// and every paint of the window noted.
+// and every paint of the window noted. The pacer and the window's refreshes
+// run on a clock the test moves, so no figure depends on the machine's load.
 struct Screen : QObject {
   Screen()
       : pic(run, [this] { ++ends; }),
-        pacer([this] { pic.PushChanges(); }, [this] { return ends > 0; }) {
+        pacer([this] { pic.PushChanges(); }, [this] { return ends > 0; }, clock.Now()) {
+    pic.SetClock(clock.Now());
     run.KeysActive = True;
     run.StartingUp = False;
     pic.setGeometry(0, 0, 640, 480);
@@ -40,7 +41,7 @@ struct Screen : QObject {
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() == QEvent::Paint) {
       paints.push_back(static_cast<QPaintEvent*>(event)->region());
-      paint_times.push_back(clock.elapsed());
+      paint_times.push_back(clock.ms());
     }
     return false;
   }
@@ -53,13 +54,13 @@ struct Screen : QObject {
     return all;
   }
 
+  test::FakeClock clock;
   RunState run;
   int ends = 0;
   DesignPic pic;
   QtPacer pacer;
   std::vector<QRegion> paints;
   std::vector<qint64> paint_times;
-  QElapsedTimer clock;
 };
 
 TEST(ScreenPushes, StrokesBetweenPushesGoOutAsTheirUnion) {
@@ -67,48 +68,50 @@ TEST(ScreenPushes, StrokesBetweenPushesGoOutAsTheirUnion) {
   s.pacer.Sleep(0);
   s.TakePainted();
 
-  // A burst of short strokes, each with its yield, as a renderer draws them.
-  QElapsedTimer burst;
-  burst.start();
+  // A burst of short strokes, each with its yield, as a renderer draws them,
+  // all within one push interval: none of them is painted on its own.
   QRegion drawn;
   for (int i = 0; i < 40; ++i) {
     const int x = 100 + (i % 10) * 20, y = 100 + (i / 10) * 20;
     s.pic.Line(x, y, x + 10, y, RGB(255, 255, 255));
     drawn += QRect(x, y, 10, 1);
+    s.clock.AdvanceUs(150);
     s.pacer.DoEvents();
   }
-  const qint64 took = burst.elapsed();
-  const size_t paints_in_burst = s.paints.size();
-  EXPECT_LE(paints_in_burst, static_cast<size_t>(took / QtPacer::kPushIntervalMs + 1));
+  EXPECT_TRUE(s.paints.empty());
 
-  s.pacer.Sleep(1);
+  // The first yield a push interval after the last push shows them all, and
+  // little else.
+  s.clock.Advance(QtPacer::kPushIntervalMs);
+  s.pacer.DoEvents();
   const QRegion painted = s.TakePainted();
-  // Every stroke reached the screen, and little else did.
   EXPECT_TRUE(painted.contains(drawn.boundingRect()));
   EXPECT_LE(painted.boundingRect().width() * painted.boundingRect().height(),
             2 * drawn.boundingRect().width() * drawn.boundingRect().height());
   EXPECT_EQ(s.pic.figures().strokes, 40);
 
   // Nothing drawn: nothing pushed.
-  s.pacer.Sleep(1);
-  QTest::qWait(QtPacer::kPushIntervalMs + 2);
+  s.clock.Advance(QtPacer::kPushIntervalMs);
   s.pacer.DoEvents();
+  s.pacer.Sleep(0);
   EXPECT_TRUE(s.TakePainted().isEmpty());
 }
 
 TEST(ScreenPushes, ASleepShowsTheStrokesBeforeItWaits) {
   Screen s;
   s.pacer.Sleep(0);
-  s.pacer.DoEvents();  // the yield has just pushed: the next one would not
+  s.pacer.DoEvents();  // the sleep has just pushed: this yield does not
   s.TakePainted();
   EXPECT_EQ(s.pic.figures().first_stroke_shown, std::chrono::steady_clock::time_point{});
   s.pic.SetDrawWidth(5);
   s.pic.Line(300, 200, 340, 200, RGB(0, 255, 0));
   s.pacer.DoEvents();
-  s.clock.start();
+  EXPECT_TRUE(s.paints.empty());
+  s.clock.Tick(1);  // every pass of the event loop is a millisecond
   s.pacer.Sleep(200);
   ASSERT_FALSE(s.paint_times.empty());
-  EXPECT_LT(s.paint_times.front(), 100);
+  EXPECT_LE(s.paint_times.front(), 1);
+  EXPECT_GE(s.clock.ms(), 200);
   EXPECT_TRUE(s.TakePainted().contains(QRect(300, 198, 40, 4)));
   EXPECT_NE(s.pic.figures().first_stroke_shown, std::chrono::steady_clock::time_point{});
 }
@@ -117,37 +120,22 @@ TEST(ScreenPushes, InputThatDoesNotEndTheSaverKeepsThePace) {
   Screen s;
   // The space bar marks the design and a hand trembling on the mouse is
   // ignored; neither may cut the stroke's sleep short.
-  QTimer::singleShot(20, &s.pic, [&s] { QTest::keyClick(&s.pic, Qt::Key_Space); });
-  QTimer::singleShot(40, &s.pic, [&s] { s.pic.Form_MouseMove(200, 200); });
-  QTimer::singleShot(60, &s.pic, [&s] { s.pic.Form_MouseMove(201, 202); });
-  QElapsedTimer clock;
-  clock.start();
+  s.clock.Tick(1, [&s] {
+    if (s.clock.ms() == 20) QTest::keyClick(&s.pic, Qt::Key_Space);
+    if (s.clock.ms() == 40) s.pic.Form_MouseMove(200, 200);
+    if (s.clock.ms() == 60) s.pic.Form_MouseMove(201, 202);
+  });
   EXPECT_NO_THROW(s.pacer.Sleep(150));
-  EXPECT_GE(clock.elapsed(), 150);
+  EXPECT_GE(s.clock.ms(), 150);
   EXPECT_TRUE(IsTrue(s.run.SavePending));
   EXPECT_EQ(s.ends, 0);
-
-  // Ending input during the next sleep ends it at once.
-  QTimer::singleShot(20, &s.pic, [&s] { s.pic.Form_MouseDown(); });
-  s.run.SavePending = False;
-  clock.restart();
-  EXPECT_THROW(s.pacer.Sleep(2000), SaverEnded);
-  EXPECT_LT(clock.elapsed(), 20 + 100);
-}
-
-// Lets more than a push interval pass without handling any event.
-void OutlastPushInterval() {
-  QElapsedTimer t;
-  t.start();
-  while (t.elapsed() <= QtPacer::kPushIntervalMs + 2) {
-  }
 }
 
 TEST(ScreenPushes, RefreshPaintsTheChangesNowAndNotTheWholeWindow) {
   Screen s;
   s.pacer.Sleep(0);
   s.TakePainted();
-  OutlastPushInterval();
+  s.clock.Advance(QtPacer::kPushIntervalMs);
   s.pic.SetDrawWidth(3);
   s.pic.Line(50, 60, 90, 60, RGB(255, 0, 0));
   s.pic.SetVisible(Control::Command2, true);
@@ -158,7 +146,7 @@ TEST(ScreenPushes, RefreshPaintsTheChangesNowAndNotTheWholeWindow) {
   EXPECT_LT(painted.boundingRect().width() * painted.boundingRect().height(), 640 * 480 / 2);
 
   // After a clear the whole image has changed, and all of it goes out.
-  OutlastPushInterval();
+  s.clock.Advance(QtPacer::kPushIntervalMs);
   s.pic.Cls();
   s.pic.Refresh();
   const QRect all = s.TakePainted().boundingRect();
@@ -169,26 +157,20 @@ TEST(ScreenPushes, RefreshPaintsTheChangesNowAndNotTheWholeWindow) {
 TEST(ScreenPushes, RefreshesRightAfterAPushShareTheNextOne) {
   Screen s;
   s.pic.Line(1, 1, 5, 1, RGB(255, 255, 255));
-  QElapsedTimer since_push;
-  since_push.start();
   s.pacer.Sleep(0);
   s.TakePainted();
   // Pictures ending in quick succession: clear, refresh, clear, refresh ...
+  // none of them paints within the push interval ...
   for (int i = 0; i < 20; ++i) {
     s.pic.Cls();
     s.pic.Refresh();
+    s.clock.AdvanceUs(300);
   }
-  // Only a machine slow enough to spend a whole push interval on the clears
-  // may have painted meanwhile, as it should; otherwise none of them did.
-  if (since_push.elapsed() < QtPacer::kPushIntervalMs) {
-    EXPECT_TRUE(s.TakePainted().isEmpty());
-    // The sleep that follows shows them, once.
-    s.pacer.Sleep(1);
-    EXPECT_EQ(s.paints.size(), 1u);
-    EXPECT_EQ(s.TakePainted().boundingRect(), QRect(0, 0, 640, 480));
-  }
-  s.pacer.Sleep(1);
-  s.TakePainted();
+  EXPECT_TRUE(s.TakePainted().isEmpty());
+  // ... and the sleep that follows shows them, once.
+  s.pacer.Sleep(0);
+  EXPECT_EQ(s.paints.size(), 1u);
+  EXPECT_EQ(s.TakePainted().boundingRect(), QRect(0, 0, 640, 480));
 
   // Before a question the picture must be on the screen whatever the timing.
   s.pic.SetDrawWidth(1);
