@@ -174,22 +174,50 @@ drawn_pixels() {
   for box in "$TOP_BOX" "$HINT_BOX" "$FOOTER_BOX"; do
     args+=(-draw "rectangle ${box//,/ }")
   done
-  convert "$E2E_TMP/screen.png" -fill "$bg" "${args[@]}" -fill white +opaque "$bg" \
-    -fill black -opaque "$bg" -format '%[fx:int(mean*w*h+0.5)]' info:
+  convert "$E2E_TMP/screen.png" -fill "$bg" "${args[@]}" -transparent "$bg" -alpha extract \
+    -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 
 # Polls screenshots for up to $1 ms until at least $2 pixels away from the
-# controls differ from the background $3 (black when left out). Drawn pixels
-# also mean that the start-up, during which input is ignored, is over.
+# controls differ from the background $3: black when left out, and when
+# "corner" the colour of each screenshot's top left pixel. Drawn pixels also
+# mean that the start-up, during which input is ignored, is over.
 wait_for_drawing() {
   local deadline=$(($(now_ms) + $1)) want=$2 bg=${3:-#000000} n
   while :; do
     screenshot
+    if [ "${3:-}" = corner ]; then bg=$(pixel 1 1); fi
     n=$(drawn_pixels "$bg")
     ((n >= want)) && return 0
     (($(now_ms) < deadline)) || fail "after $1 ms only $n drawn pixels (want $want)"
     sleep 0.1
   done
+}
+
+# Starts the saver with the given arguments and waits for its window and for
+# its first strokes (with "-n N" first, for N drawn pixels): input that comes
+# before the first design is set up is ignored. The window's id lands in
+# SAVER_WINDOW.
+start_drawing() {
+  local want=1
+  if [ "$1" = -n ]; then want=$2; shift 2; fi
+  start_saver "$@"
+  SAVER_WINDOW=$(wait_for_window 10000) || fail "no saver window for: ${*:1:3}"
+  wait_for_drawing 20000 "$want" corner
+}
+
+# Gives the saver the input that follows, as xdotool commands ("key x",
+# "click 1", "mousemove 680 400"), or sends it "signal NAME", and checks that
+# the saver then ends with status 0. The time it took is printed; what it may
+# be is measured by bench/measure_saver.sh, not here, where a busy machine
+# would fail it.
+ends_saver() {
+  local t0
+  t0=$(now_ms)
+  if [ "$1" = signal ]; then kill -"$2" "$SAVER_PID"; else xdotool "$@"; fi
+  wait_exit "$SAVER_PID" 10000
+  [ "$EXIT_STATUS" -eq 0 ] || fail "the saver ended with status $EXIT_STATUS after: $*"
+  echo "$*: ended in $(($(now_ms) - t0)) ms"
 }
 
 # True when row $2 of the last screenshot, sampled every 10 pixels from x=$1

@@ -62,7 +62,7 @@ xdotool key x
 wait_for_question
 [ -z "$(ls -A "$yes")" ] || fail "files written before the answer: $(ls -A "$yes")"
 keys_to_window "$QUESTION" Return
-wait_exit "$SAVER_PID" 3000
+wait_exit "$SAVER_PID" 10000
 [ "$EXIT_STATUS" -eq 0 ] || fail "the hand-off after Yes ended with status $EXIT_STATUS"
 cmp -s "$yes/loadaskr.que" <(printf 'Load = YES\r\n') ||
   fail "loadaskr.que after Yes holds: $(od -c "$yes/loadaskr.que" | head -n 2)"
@@ -88,7 +88,7 @@ cp "$no/kalosave.cvd" "$E2E_TMP/earlier.cvd"
 start_and_mark "$no" 500
 wait_for_question
 keys_to_window "$QUESTION" n
-wait_exit "$SAVER_PID" 3000
+wait_exit "$SAVER_PID" 10000
 [ "$EXIT_STATUS" -eq 0 ] || fail "the hand-off after No ended with status $EXIT_STATUS"
 cmp -s "$no/loadaskr.que" <(printf 'Load = NO\r\n') ||
   fail "loadaskr.que after No holds: $(od -c "$no/loadaskr.que" | head -n 2)"
@@ -101,9 +101,7 @@ term="$E2E_TMP/term"
 mkdir -p "$term"
 start_and_mark "$term" 500
 wait_for_question
-kill -TERM "$SAVER_PID"
-wait_exit "$SAVER_PID" 1000
-[ "$EXIT_STATUS" -eq 0 ] || fail "SIGTERM during the question ended with status $EXIT_STATUS"
+ends_saver signal TERM
 cmp -s "$term/loadaskr.que" <(printf 'Load = NO\r\n') || fail "no Load = NO after SIGTERM"
 
 # A second press takes the mark back: the hint returns to the top, any other
@@ -123,8 +121,6 @@ until hint_on_top && ! banner_in_middle; do
 done
 xdotool search --onlyvisible --name "$QUESTION_TITLE" >/dev/null 2>&1 &&
   fail "the question came after the mark was taken back"
-xdotool key x
-wait_exit "$SAVER_PID" 2000
-[ "$EXIT_STATUS" -eq 0 ] || fail "a key after the mark was taken back ended with status $EXIT_STATUS"
+ends_saver key x
 [ -z "$(ls -A "$back")" ] || fail "files written without a mark: $(ls -A "$back")"
 echo "PASS"

@@ -20,12 +20,8 @@ number=0
 for type in "${DESIGN_TYPES[@]}"; do
   write_settings_for_type "$type" MaxLayers=1 ShowAbout=FALSE
 
-  start_saver /s
-  wait_for_window 10000 >/dev/null || fail "$type: no saver window"
-  wait_for_drawing 20000 20
-  xdotool key x
-  wait_exit "$SAVER_PID" 2000
-  [ "$EXIT_STATUS" -eq 0 ] || fail "$type: a key ended the saver with status $EXIT_STATUS"
+  start_drawing -n 20 /s
+  ends_saver key x
 
   folder="$E2E_TMP/$type"
   mkdir -p "$folder"
@@ -43,7 +39,7 @@ for type in "${DESIGN_TYPES[@]}"; do
   dialog=$(wait_for_named_window "Auto-Draw Load Request" 30000) ||
     fail "$type: the marked design was never offered"
   keys_to_window "$dialog" Return
-  wait_exit "$SAVER_PID" 3000
+  wait_exit "$SAVER_PID" 10000
   [ "$EXIT_STATUS" -eq 0 ] || fail "$type: the hand-off ended with status $EXIT_STATUS"
   check_canvas_file "$folder/kalosave.cvd" 1
   got=$(canvas_design_type "$folder/kalosave.cvd")

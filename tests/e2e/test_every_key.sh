@@ -12,40 +12,31 @@ other_program() {
   OTHER=$(wait_for_named_window "^xmessage$" 10000) || fail "xmessage never showed"
   xdotool windowraise "$OTHER" windowfocus --sync "$OTHER"
 }
-ends_on() {
-  xdotool "$@"
-  wait_exit "$SAVER_PID" 2000
-  [ "$EXIT_STATUS" -eq 0 ] || fail "'$*' ended the saver with status $EXIT_STATUS"
-}
 
 write_settings_for_type KaloStar DrawDelay=100
 xdotool mousemove 500 340
 for act in "key x" "click 4"; do
-  start_saver /s
-  wait_for_window 10000 >/dev/null || fail "no saver window"
-  wait_for_drawing 20000 50
+  start_drawing -n 50 /s
   other_program
   # shellcheck disable=SC2086
-  ends_on $act
+  ends_saver $act
   kill "$OTHER_PID"
 done
 
 # A design that is soon finished, so that its save is soon offered.
 write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE
-start_saver /s
-wait_for_window 10000 >/dev/null || fail "no saver window"
-wait_for_drawing 20000 50
+start_drawing -n 50 /s
 xdotool key space
 for title in "Save as WINDOWS Bitmap file[?]" "KaloDraw Canvas data file save query"; do
   question=$(wait_for_named_window "^$title$" 60000) || fail "no question '$title'"
   other_program
   xdotool key Return  # ends the other program, which has the keyboard now
-  wait_exit "$OTHER_PID" 2000
+  wait_exit "$OTHER_PID" 10000
   keys_to_window "$question" Escape
 done
 about=$(wait_for_named_window "^KaloSaver$" 10000) || fail "no about box after the questions"
 keys_to_window "$about" Return
 wait_window_gone "^KaloSaver$" 5000 || fail "OK left the about box open"
 other_program
-ends_on key x
+ends_saver key x
 echo "PASS"

@@ -54,7 +54,7 @@ n=$(($(drawn_in 480 540 320 20) + $(drawn_in 480 760 320 20)))
 kill -TERM "$saver_a"
 kill -INT "$saver_b"
 kill -HUP "$saver_p"
-wait_all_gone 3000 "$saver_a" "$saver_b" "$saver_p"
+wait_all_gone 10000 "$saver_a" "$saver_b" "$saver_p"
 echo "SIGTERM, SIGINT and SIGHUP to exit of three savers: $GONE_MS ms"
 for pid in "$saver_a" "$saver_b" "$saver_p"; do
   wait "$pid" || fail "saver $pid ended with status $? after the signal"
@@ -75,7 +75,7 @@ done
 host_do resize 0 1000x700
 wait_drawn_in 20000 0 480 480 220 200
 host_do destroy 0
-wait_all_gone 3000 "$SAVER_PID"
+wait_all_gone 10000 "$SAVER_PID"
 echo "window destroyed to exit: $GONE_MS ms"
 wait "$SAVER_PID" || fail "saver ended with status $? when its window went"
 
@@ -107,7 +107,7 @@ held=$(memory_kb "$SAVER_PID" VmHWM)
 echo "20000 x 20000 window: $((held / 1024)) MiB held at most"
 ((held < 400 * 1024)) || fail "the saver in a 20000 x 20000 window held $((held / 1024)) MiB"
 kill -TERM "$SAVER_PID"
-wait_all_gone 3000 "$SAVER_PID"
+wait_all_gone 10000 "$SAVER_PID"
 wait "$SAVER_PID" || fail "saver ended with status $? after SIGTERM"
 [ ! -s "$E2E_TMP/saver.log" ] || fail "savers printed: $(head -c 300 "$E2E_TMP/saver.log")"
 echo "PASS"

@@ -30,16 +30,14 @@ start_saver -root
 wait_drawn_in 10000 ${V//,/ } 500
 n=$(changed_outside "$E2E_TMP/before.png" "$E2E_TMP/screen.png" "$V")
 [ "$n" = 0 ] || fail "$n pixels changed outside the virtual root"
-kill -TERM "$SAVER_PID"
-wait_exit "$SAVER_PID" 1000
+ends_saver signal TERM
 
 # No mark left: the root itself, with the window shrunk out of the way.
 xprop -id "${HOST_TOPS[0]}" -remove __SWM_VROOT
 host_do resize 0 50x50
 start_saver -root
 wait_drawn_in 10000 400 200 480 400 500
-kill -TERM "$SAVER_PID"
-wait_exit "$SAVER_PID" 1000
+ends_saver signal TERM
 screenshot
 n=$(drawn_in 400 200 480 400)
 [ "$n" = 0 ] || fail "$n pixels of the designs stayed on the root"

@@ -15,13 +15,10 @@ write_settings_for_type KaloStar MaxLayers=3 ShowAbout=FALSE
 # least 216. Such a save is made again.
 for attempt in 1 2 3 4; do
   rm -f "$art"/*
-  start_saver /s
-  wait_for_window 10000 >/dev/null || fail "no saver window"
-  wait_for_drawing 20000 500
+  start_drawing -n 500 /s
   xdotool key space
   save_marked_design "$art/one.bmp"
-  xdotool key x
-  wait_exit "$SAVER_PID" 5000
+  ends_saver key x
   check_canvas_file "$art/one.cvd" 1
   radius=$(sed -n 6p "$art/one.cvd" | cut -d'\' -f6 | tr -d ' ')
   ((radius >= 216)) && break
@@ -91,21 +88,18 @@ until screenshot && [ "$(compare -metric AE "$art/one.bmp" "$E2E_TMP/screen.png"
   sleep 0.2
 done
 stays_alive "$SAVER_PID" 500 || fail "--open ended by itself"
-xdotool key space
-wait_exit "$SAVER_PID" 3000
-[ "$EXIT_STATUS" = 0 ] || fail "--open ended with status $EXIT_STATUS"
+ends_saver key space
 # At the slowest pace the first strokes show long before the last.
 start_saver --open "$art/one.cvd" --draw-delay 999
 wait_for_drawing 20000 1
 [ "$(compare -metric AE "$art/one.bmp" "$E2E_TMP/screen.png" null: 2>&1)" != 0 ] ||
   fail "--draw-delay 999 showed the whole picture at once"
-xdotool click 1
-wait_exit "$SAVER_PID" 3000
+ends_saver click 1
 # A damaged file: said on stderr, and in a message box where there is a screen.
 start_saver --open "$art/bad.cvd"
 box=$(wait_for_named_window "^KaloSaver$" 10000) || fail "no message box for a damaged file"
 keys_to_window "$box" Return
-wait_exit "$SAVER_PID" 3000
+wait_exit "$SAVER_PID" 10000
 [ "$EXIT_STATUS" = 1 ] || fail "--open of a damaged file ended with status $EXIT_STATUS"
 grep -qF "bad.cvd: line 6, field 2: design type 9" "$E2E_TMP/saver.log" || fail "nothing on stderr"
 (unset DISPLAY WAYLAND_DISPLAY && expect_refusal "line 6, field 2" --open "$art/bad.cvd")

@@ -30,22 +30,14 @@ long_noise=$(head -c 6000 /dev/urandom | base64 -w0 | tr -d '/')
 for args in "/s /c99999999999999999999" "/s /c-5" "/s /c1e400 /r" "/s $long_noise /d" \
   "/s -platform bogus -display :9999"; do
   # shellcheck disable=SC2086
-  start_saver $args
-  wait_for_window 10000 >/dev/null || fail "no window for: ${args:0:30}"
-  sleep 0.3
-  xdotool key Return
-  wait_exit "$SAVER_PID" 1000
-  [ "$EXIT_STATUS" -eq 0 ] || fail "status $EXIT_STATUS for: ${args:0:30}"
+  start_drawing $args
+  ends_saver key Return
 done
 # A profile that cannot be read (here a folder where the file should be)
 # gives the defaults rather than stopping the saver.
 mkdir -p "$XDG_CONFIG_HOME/kalosaver/CONTROL.INI"
-start_saver /s
-wait_for_window 10000 >/dev/null || fail "no window with an unreadable profile"
-sleep 0.3
-xdotool key space key space key Return
-wait_exit "$SAVER_PID" 1000
-[ "$EXIT_STATUS" -eq 0 ] || fail "status $EXIT_STATUS with an unreadable profile"
+start_drawing /s
+ends_saver key space key space key Return
 
 # The box that says a canvas file cannot be drawn goes with the end signals,
 # as the saver's own questions do, long before the grace time would end it.
@@ -53,7 +45,7 @@ for sig in TERM INT HUP; do
   start_saver --open "$E2E_TMP/none.cvd"
   wait_for_named_window "^KaloSaver$" 10000 >/dev/null || fail "no message box for a missing file"
   kill -"$sig" "$SAVER_PID"
-  wait_exit "$SAVER_PID" 1000
+  wait_exit "$SAVER_PID" 10000
   [ "$EXIT_STATUS" -eq 1 ] || fail "SIG$sig on the box ended with status $EXIT_STATUS"
 done
 

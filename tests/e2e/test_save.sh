@@ -9,9 +9,7 @@ write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE
 art="$E2E_TMP/art"
 mkdir -p "$art"
 
-start_saver /s
-wait_for_window 10000 >/dev/null || fail "no saver window"
-wait_for_drawing 20000 500
+start_drawing -n 500 /s
 xdotool key space
 
 # The picture as the screen shows it while the user is asked about it.
@@ -23,9 +21,7 @@ note_question() {
 }
 save_marked_design "$art/one.bmp" note_question
 stays_alive "$SAVER_PID" 500 || fail "the saver ended after the about box"
-xdotool key x
-wait_exit "$SAVER_PID" 2000
-[ "$EXIT_STATUS" -eq 0 ] || fail "a key after the save ended the saver with status $EXIT_STATUS"
+ends_saver key x
 
 [ "$(ls -A "$art" | sort | tr '\n' ' ')" = "one.bmp one.cvd " ] ||
   fail "saved files: $(ls -A "$art")"

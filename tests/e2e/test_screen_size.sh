@@ -16,7 +16,5 @@ xrandr -s 800x600 >/dev/null 2>&1 || fail "xrandr could not change the screen si
 expect_pixels 5000 "#FFFFFF" 799,0 10,590
 [ "$(geometry "$design")" = "800x600+0+0" ] || fail "the window is $(geometry "$design")"
 
-xdotool key x
-wait_exit "$SAVER_PID" 2000
-[ "$EXIT_STATUS" -eq 0 ] || fail "the saver ended with status $EXIT_STATUS after the resize"
+ends_saver key x
 echo "PASS"

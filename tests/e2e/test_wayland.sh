@@ -172,7 +172,7 @@ done
 as_user swaymsg create_output >/dev/null
 wait_until 5000 plain HEADLESS-3 '#000000' || fail "the new output is not covered: $(colours HEADLESS-3)"
 key x
-wait_exit "$SAVER_PID" 5000
+wait_exit "$SAVER_PID" 10000
 [ "$EXIT_STATUS" -eq 0 ] || fail "a key ended the saver with status $EXIT_STATUS"
 
 # ---- Started by the idle daemon, ended by a key, resumed ------------------
@@ -203,7 +203,7 @@ wait_until 30000 shown_window "Auto-Draw Load Request" || fail "the question is 
 shot "$COVERED" -c
 [ "$(colours "$COVERED" 64x64+392+92 | wc -w)" -gt 1 ] || fail "no pointer while the question is up"
 key -k Return
-wait_exit "$SAVER_PID" 5000
+wait_exit "$SAVER_PID" 10000
 [ "$EXIT_STATUS" -eq 0 ] || fail "the hand-off ended with status $EXIT_STATUS"
 cmp -s "$WL/work/loadaskr.que" <(printf 'Load = YES\r\n') || fail "Return did not answer Yes"
 check_canvas_file "$WL/work/kalosave.cvd" 1
