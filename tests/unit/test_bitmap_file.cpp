@@ -97,6 +97,9 @@ TEST(BitmapFile, UnwritableFolderOrFullDiskGivesOneMessageAndKeepsTheOldFile) {
 
   const std::string path = dir.filePath("one.bmp").toStdString();
   test::WriteFile(path, "the bitmap saved before");
+  // No pixels, or more than the headers' 32-bit sizes can hold.
+  for (const auto& [w, h, e] : {std::tuple{0, 2, EINVAL}, {2, 0, EINVAL}, {40000, 40000, EFBIG}})
+    EXPECT_EQ(SaveBitmapFile(pixels, w, h, path), FileErrorMessage(e)) << w << "x" << h;
   std::string error;
   {
     const test::FullDisk disk;
@@ -167,13 +170,16 @@ TEST(WholeFile, LinksInSharedStickyFoldersAreFollowedOnlyWhereTheSystemWould) {
 TEST(WholeFile, AFileTheUserMayNotWriteToIsKept) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
   QTemporaryDir dir;
-  ASSERT_EQ(chmod(dir.path().toLocal8Bit().constData(), 0777), 0);
-  // Read-only to its owner, root's own, and the only one the other user may write.
-  const std::string paths[] = {dir.path().toStdString() + "/read-only.png",
-                               dir.path().toStdString() + "/root's.png",
-                               dir.path().toStdString() + "/own.png"};
-  const std::pair<mode_t, uid_t> modes[] = {{0444, kOtherUser}, {0644, 0}, {0644, kOtherUser}};
-  for (int i = 0; i < 3; ++i) {
+  // Shared as /tmp is: only a file's owner may rename over it.
+  ASSERT_EQ(chmod(dir.path().toLocal8Bit().constData(), 01777), 0);
+  // Read-only to its owner, root's own, root's that anyone may write, and the
+  // only one the other user may replace.
+  const std::string paths[] = {
+      dir.path().toStdString() + "/read-only.png", dir.path().toStdString() + "/root's.png",
+      dir.path().toStdString() + "/anyone's.png", dir.path().toStdString() + "/own.png"};
+  const std::pair<mode_t, uid_t> modes[] = {
+      {0444, kOtherUser}, {0644, 0}, {0666, 0}, {0644, kOtherUser}};
+  for (int i = 0; i < 4; ++i) {
     test::WriteFile(paths[i], "old");
     ASSERT_TRUE(chmod(paths[i].c_str(), modes[i].first) == 0 &&
                 chown(paths[i].c_str(), modes[i].second, 0) == 0);
@@ -184,13 +190,16 @@ TEST(WholeFile, AFileTheUserMayNotWriteToIsKept) {
     if (setgroups(0, nullptr) != 0 || setgid(kOtherUser) != 0 || setuid(kOtherUser) != 0) _exit(8);
     _exit((WriteWholeFile(paths[0], "new") != EACCES) |
           (WriteWholeFile(paths[1], "new") != EACCES) << 1 |
-          (WriteWholeFile(paths[2], "new") != 0) << 2);
+          (WriteWholeFile(paths[2], "new") != EPERM) << 2 |
+          (WriteWholeFile(paths[3], "new") != 0) << 3);
   }
   int status = -1;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wrong outcomes: " << status;
-  EXPECT_EQ(test::ReadFile(paths[0]) + test::ReadFile(paths[1]) + test::ReadFile(paths[2]),
-            "oldoldnew");
+  EXPECT_EQ(test::ReadFile(paths[0]) + test::ReadFile(paths[1]) + test::ReadFile(paths[2]) +
+                test::ReadFile(paths[3]),
+            "oldoldoldnew");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
   // Root keeps root's rights.
   EXPECT_EQ(WriteWholeFile(paths[0], "root's"), 0);
   EXPECT_EQ(test::ReadFile(paths[0]), "root's");

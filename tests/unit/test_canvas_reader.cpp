@@ -54,7 +54,7 @@ TEST(CanvasReader, ReadsEveryFieldOfTheSaversFilesWithEitherLineEnd) {
 TEST(CanvasReader, TakesEveryNumberFormTheSaverWrites) {
   for (const auto& [text, value] : std::vector<std::pair<std::string, float>>{
            {" .5", .5f}, {" .0125", .0125f}, {" 12.5", 12.5f}, {" 99.99999", 99.99999f}}) {
-    const std::string layer = " 4\\ 0\\ 1\\" + text + "\\ 90\\ 3\\ 0\\ 13\\/";
+    const std::string layer = " 4\\ 0\\ 1\\" + text + "\\ 90\\ 3\\ 0\\ 16\\/";  // the last mode
     const CanvasRead read = ParseCanvasText(CanvasFileText(" 0\\" + layer));
     ASSERT_TRUE(read.ok()) << text << ": " << read.error;
     EXPECT_EQ(read.design.layers[0].XStretch, value) << text;
@@ -90,6 +90,7 @@ TEST(CanvasReader, NamesTheLineAndFieldOfEveryFault) {
       {Replaced(kGood, " 16711680", "16711680"), "line 6, field 3: expected a whole number"},
       {Replaced(kGood, " 16711680", " 016711680"), "line 6, field 3: expected a whole number"},
       {Replaced(kGood, "\\ 0\\-1\\-1", "\\-0\\-1\\-1"), "line 6, field 10: expected -1 or 0"},
+      {Replaced(kGood, "-1\\ 9\\", "-1\\-0\\"), "line 6, field 14: expected a whole number"},
       {Replaced(kGood, " 16711680", " 16777216"),
        "line 6, field 3: pen colour 16777216 is not within 0 to 16777215"},
       {Replaced(kGood, " 3\\ 1\\ 60", " 129\\ 1\\ 60"), "line 6, field 4: pen width 129 is not"},

@@ -171,6 +171,7 @@ TEST(CommandLine, HostWindowByTheHostsRules) {
   EXPECT_EQ(ChooseHostWindow(root, "153").id, 153u);  // decimal, as some hosts write it
   EXPECT_EQ(ChooseHostWindow(root, nullptr).id, HostWindow::kRootWindow);
   EXPECT_EQ(ChooseHostWindow(root, "").id, HostWindow::kRootWindow);
+  EXPECT_EQ(ChooseHostWindow(root, "").error, "");
   const HostWindow token = ChooseHostWindow(root, "wayland-token");
   EXPECT_EQ(token.error,
             "XSCREENSAVER_WINDOW: expected a window id (0x... or decimal), not \"wayland-token\"");

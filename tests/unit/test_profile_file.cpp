@@ -66,10 +66,11 @@ TEST(ProfileRead, FirstOfDuplicatesWinsAndLooseKeysBelongNowhere) {
 }
 
 TEST(ProfileRead, LineEndingsHeadersAndOddLines) {
-  const std::string mixed = "[A]\r\nX=crlf\r\n[B]\nX=lf\n[C]\r\nX=last-no-newline";
+  // The last line lost its LF and keeps its CR.
+  const std::string mixed = "[A]\r\nX=crlf\r\n[B]\nX=lf\n[C]\r\nX=cut\r";
   EXPECT_EQ(Get(mixed, "A", "X"), "crlf");
   EXPECT_EQ(Get(mixed, "B", "X"), "lf");
-  EXPECT_EQ(Get(mixed, "C", "X"), "last-no");
+  EXPECT_EQ(Get(mixed, "C", "X"), "cut");
 
   // A header that lost its bracket still opens its section and still ends
   // the one before it; text after a closing bracket is not part of the name.
@@ -298,14 +299,14 @@ TEST_F(ProfileFileWrite, FullDiskOrALinkedProfile) {
   // A profile linked from elsewhere stays linked; the file it points to is
   // the one written.
   WriteFile(Path("dotfiles.ini"), old);
-  ASSERT_EQ(chmod(Path("dotfiles.ini").c_str(), 0640), 0);
+  ASSERT_EQ(chmod(Path("dotfiles.ini").c_str(), 02640), 0);
   ASSERT_EQ(symlink("dotfiles.ini", Path("linked.ini").c_str()), 0);
   ASSERT_TRUE(WriteProfileStrings(Path("linked.ini"), "S", Writes{{"A", "2"}}, &error)) << error;
   EXPECT_EQ(ReadFile(Path("dotfiles.ini")), old + "\n[S]\nA=2\n");
   EXPECT_TRUE(QFileInfo(QString::fromStdString(Path("linked.ini"))).isSymLink());
   struct stat st {};
   ASSERT_EQ(stat(Path("dotfiles.ini").c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 07777, 0640u) << "the replaced file keeps its permissions";
+  EXPECT_EQ(st.st_mode & 07777, 0640u) << "the replaced file keeps its permissions, not set-group";
 }
 
 }  // namespace

@@ -114,7 +114,7 @@ TEST_F(SettingsStore, StoredTextsAreSeenTruncatedAndInterpreted) {
   EXPECT_EQ(Code(t[kRoundness]), "CI");
   EXPECT_TRUE(ReadsTrue(t[kShowAbout])) << "a missing key keeps its default";
 
-  EXPECT_FALSE(ReadsTrue("T"));
+  EXPECT_FALSE(ReadsTrue("tru"));
   EXPECT_FALSE(ReadsTrue(""));
   EXPECT_EQ(Code("d"), "D");
 }
@@ -153,6 +153,10 @@ TEST_F(SettingsStore, SomeDesignTypeIsAlwaysWritten) {
   const SettingsTexts back = ReadSettings(Path());
   EXPECT_EQ(back[kKaloSpiral], "TRUE");
   for (int k = kKaloYarn; k <= kKaloBoxes; ++k) EXPECT_EQ(back.text[k], "FALSE");
+  // Boxes alone, the last type, is a type enabled: spiral stays off.
+  texts.text[kKaloBoxes] = "TRUE";
+  ASSERT_TRUE(WriteSettings(texts, Path()).ok);
+  EXPECT_EQ(ReadSettings(Path())[kKaloSpiral], "FALSE");
 }
 
 TEST_F(SettingsStore, FailedWriteIsReportedAndOldFileStays) {
