@@ -196,8 +196,10 @@ wait_for_drawing() {
 
 # Starts the saver with the given arguments and waits for its window and for
 # its first strokes (with "-n N" first, for N drawn pixels): input that comes
-# before the first design is set up is ignored. The window's id lands in
-# SAVER_WINDOW.
+# before the first design is set up is ignored. Strokes in a raster mode or
+# colour that leaves the background as it was do not show: "SolidMix=Solid"
+# rules both out where a slow pace leaves few strokes to see. The window's id
+# lands in SAVER_WINDOW.
 start_drawing() {
   local want=1
   if [ "$1" = -n ]; then want=$2; shift 2; fi

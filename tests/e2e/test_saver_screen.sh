@@ -3,8 +3,9 @@
 source "$(dirname "$0")/lib.sh"
 
 # A slow stroke pace keeps the first design small, so the screen away from
-# the centre still shows the plain background when it is looked at.
-write_settings "DrawDelay=1000"
+# the centre still shows the plain background when it is looked at; solid
+# lines never take the background's colour, so the first strokes show.
+write_settings "DrawDelay=100" "SolidMix=Solid" "LinesDots=Lines"
 
 start_drawing /s
 expect_pixels 5000 "#000000" "${OUTER_POINTS[@]}"

@@ -3,7 +3,7 @@
 # runtime folder the lock goes to a folder of the user's own.
 source "$(dirname "$0")/lib.sh"
 
-write_settings "DrawDelay=200"
+write_settings "DrawDelay=200" "SolidMix=Solid" "LinesDots=Lines"
 start_saver /s
 first=$SAVER_PID
 wait_for_window 10000 >/dev/null || fail "first saver shows no window"
