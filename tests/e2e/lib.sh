@@ -194,29 +194,46 @@ wait_for_drawing() {
   done
 }
 
-# Starts the saver with the given arguments and waits for its window and for
-# its first strokes (with "-n N" first, for N drawn pixels): input that comes
-# before the first design is set up is ignored. Strokes in a raster mode or
-# colour that leaves the background as it was do not show: "SolidMix=Solid"
-# rules both out where a slow pace leaves few strokes to see. The window's id
-# lands in SAVER_WINDOW.
+# Starts the saver with the given arguments and waits for its window, whose
+# id lands in SAVER_WINDOW.
+start_shown() {
+  start_saver "$@"
+  SAVER_WINDOW=$(wait_for_window 10000) || fail "no saver window for: ${*:1:3}"
+}
+
+# Starts the saver as start_shown does and waits for its first strokes too
+# (with "-n N" first, for N drawn pixels): input that comes before the first
+# design is set up is ignored. The hint in the middle hides a design's first
+# strokes, and a slow pace leaves few to see: a design that soon reaches out
+# from the middle (stars, yarn) in solid lines ("SolidMix=Solid", which never
+# takes the background's colour) shows at once.
 start_drawing() {
   local want=1
   if [ "$1" = -n ]; then want=$2; shift 2; fi
-  start_saver "$@"
-  SAVER_WINDOW=$(wait_for_window 10000) || fail "no saver window for: ${*:1:3}"
+  start_shown "$@"
   wait_for_drawing 20000 "$want" corner
 }
 
 # Gives the saver the input that follows, as xdotool commands ("key x",
 # "click 1", "mousemove 680 400"), or sends it "signal NAME", and checks that
-# the saver then ends with status 0. The time it took is printed; what it may
-# be is measured by bench/measure_saver.sh, not here, where a busy machine
-# would fail it.
+# the saver then ends with status 0. With "-r" first the input is given again
+# every quarter second until the saver ends, for input that may come while
+# the saver starts up and is ignored. The time it took is printed; what it
+# may be is measured by bench/measure_saver.sh, not here, where a busy
+# machine would fail it.
 ends_saver() {
-  local t0
+  local t0 again=0 deadline next
+  if [ "$1" = -r ]; then again=1; shift; fi
   t0=$(now_ms)
-  if [ "$1" = signal ]; then kill -"$2" "$SAVER_PID"; else xdotool "$@"; fi
+  deadline=$((t0 + 10000))
+  while :; do
+    if [ "$1" = signal ]; then kill -"$2" "$SAVER_PID"; else xdotool "$@"; fi
+    ((again)) || break
+    next=$(($(now_ms) + 250))
+    while alive "$SAVER_PID" && (($(now_ms) < next)); do sleep 0.02; done
+    alive "$SAVER_PID" || break
+    (($(now_ms) < deadline)) || break
+  done
   wait_exit "$SAVER_PID" 10000
   [ "$EXIT_STATUS" -eq 0 ] || fail "the saver ended with status $EXIT_STATUS after: $*"
   echo "$*: ended in $(($(now_ms) - t0)) ms"

@@ -2,7 +2,7 @@
 # running; a real move (40 pixels) ends it.
 source "$(dirname "$0")/lib.sh"
 
-write_settings "DrawDelay=200" "SolidMix=Solid" "LinesDots=Lines"
+write_settings_for_type KaloStar DrawDelay=200 SolidMix=Solid
 xdotool mousemove 640 400
 start_drawing /s
 # Every step is at most 3 pixels on each axis from the one before; the hint

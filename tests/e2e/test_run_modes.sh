@@ -30,14 +30,14 @@ long_noise=$(head -c 6000 /dev/urandom | base64 -w0 | tr -d '/')
 for args in "/s /c99999999999999999999" "/s /c-5" "/s /c1e400 /r" "/s $long_noise /d" \
   "/s -platform bogus -display :9999"; do
   # shellcheck disable=SC2086
-  start_drawing $args
-  ends_saver key Return
+  start_shown $args
+  ends_saver -r key Return
 done
 # A profile that cannot be read (here a folder where the file should be)
 # gives the defaults rather than stopping the saver.
 mkdir -p "$XDG_CONFIG_HOME/kalosaver/CONTROL.INI"
-start_drawing /s
-ends_saver key space key space key Return
+start_shown /s
+ends_saver -r key Return
 
 # The box that says a canvas file cannot be drawn goes with the end signals,
 # as the saver's own questions do, long before the grace time would end it.

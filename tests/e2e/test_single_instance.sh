@@ -3,7 +3,7 @@
 # runtime folder the lock goes to a folder of the user's own.
 source "$(dirname "$0")/lib.sh"
 
-write_settings "DrawDelay=200" "SolidMix=Solid" "LinesDots=Lines"
+write_settings "DrawDelay=200"
 start_saver /s
 first=$SAVER_PID
 wait_for_window 10000 >/dev/null || fail "first saver shows no window"
@@ -25,8 +25,8 @@ while xdotool search --onlyvisible --name "SCRNSAVE: KaloSaver" >/dev/null 2>&1;
   sleep 0.05
 done
 
-start_drawing /s
-ends_saver key space key space key q
+start_shown /s
+ends_saver -r key q
 
 # A runtime folder others may write to is no place for the lock.
 chmod 777 "$XDG_RUNTIME_DIR"
