@@ -1,17 +1,12 @@
 #include "display/surface_window.h"
 
-#include <chrono>
-
 #include "platform/qt_pacer.h"
+#include "platform/steady_clock.h"
 
 namespace kalo {
 
 SurfaceWindow::SurfaceWindow(int width, int height)
-    : OwnedImage(width, height), SurfacePen(image), clock_([] {
-        return static_cast<qint64>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                       std::chrono::steady_clock::now().time_since_epoch())
-                                       .count());
-      }) {
+    : OwnedImage(width, height), SurfacePen(image), clock_(SteadyNs) {
   surface_.Clear(BackColor());
 }
 

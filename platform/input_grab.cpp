@@ -6,20 +6,15 @@
 #include <QGuiApplication>
 #include <QTimerEvent>
 #include <QWidget>
-#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <utility>
 
+#include "platform/steady_clock.h"
+
 namespace kalo {
 
 namespace {
-
-qint64 SteadyNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
 
 #if QT_CONFIG(xcb)
 // The pointer is grabbed through XInput 2 where the server has it, since that

@@ -2,9 +2,10 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <chrono>
 #include <ctime>
 #include <utility>
+
+#include "platform/steady_clock.h"
 
 namespace kalo {
 
@@ -14,12 +15,6 @@ qint64 ProcessCpuNs() {
   timespec t{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
   return static_cast<qint64>(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-qint64 SteadyNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
 }
 
 }  // namespace
