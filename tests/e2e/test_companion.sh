@@ -11,8 +11,9 @@ QUESTION_TITLE="Auto-Draw Load Request"
 # two records. The end of a design is followed by a pause of 1.5 to 3 s
 # before a marked design is handed over, in which the banner is there to be
 # seen; a short pause between strokes makes it likelier still that the mark
-# lands while the design is being drawn.
-write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE DrawDelay=20
+# lands while the design is being drawn. Solid lines show on the black
+# screen whatever layer is drawn.
+write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE DrawDelay=20 SolidMix=Solid
 
 # The companion hint fills a button along the top (x 387 to 893, y 5 to 32);
 # the banner, moved to the middle (y 386 to 413), shows on both sides of the
@@ -80,7 +81,7 @@ done
   fail "files left after Yes: $(ls -A "$yes")"
 
 # No (the N key): only the answer; a design left from before stays as it was.
-write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE
+write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE SolidMix=Solid
 no="$E2E_TMP/no"
 mkdir -p "$no"
 printf 'an earlier design\r\n' >"$no/kalosave.cvd"
@@ -96,7 +97,7 @@ cmp -s "$no/kalosave.cvd" "$E2E_TMP/earlier.cvd" || fail "No changed the existin
 
 # A signal from the session while the question is up ends the saver at once,
 # the question with it; the companion is told not to load the design.
-write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE
+write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE SolidMix=Solid
 term="$E2E_TMP/term"
 mkdir -p "$term"
 start_and_mark "$term" 500
@@ -107,7 +108,7 @@ cmp -s "$term/loadaskr.que" <(printf 'Load = NO\r\n') || fail "no Load = NO afte
 # A second press takes the mark back: the hint returns to the top, any other
 # key ends the saver again, and nothing is written. Slow strokes keep the
 # design from ending between the two presses.
-write_settings_for_type KaloStar MaxLayers=1 ShowAbout=FALSE DrawDelay=300
+write_settings_for_type KaloStar MaxLayers=1 ShowAbout=FALSE DrawDelay=300 SolidMix=Solid
 back="$E2E_TMP/back"
 mkdir -p "$back"
 start_and_mark "$back" 100

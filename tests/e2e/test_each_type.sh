@@ -18,7 +18,7 @@ NAME_FACE=75x19+603+391
 declare -A name_face_sums
 number=0
 for type in "${DESIGN_TYPES[@]}"; do
-  write_settings_for_type "$type" MaxLayers=1 ShowAbout=FALSE
+  write_settings_for_type "$type" MaxLayers=1 ShowAbout=FALSE SolidMix=Solid
 
   start_drawing -n 20 /s
   ends_saver key x

@@ -13,7 +13,7 @@ other_program() {
   xdotool windowraise "$OTHER" windowfocus --sync "$OTHER"
 }
 
-write_settings_for_type KaloStar DrawDelay=100
+write_settings_for_type KaloStar DrawDelay=100 SolidMix=Solid
 xdotool mousemove 500 340
 for act in "key x" "click 4"; do
   start_drawing -n 50 /s
@@ -24,7 +24,7 @@ for act in "key x" "click 4"; do
 done
 
 # A design that is soon finished, so that its save is soon offered.
-write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE
+write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE SolidMix=Solid
 start_drawing -n 50 /s
 xdotool key space
 for title in "Save as WINDOWS Bitmap file[?]" "KaloDraw Canvas data file save query"; do

@@ -5,7 +5,7 @@
 # canvas extension, in the bitmap's folder.
 source "$(dirname "$0")/lib.sh"
 
-write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE
+write_settings_for_type KaloStar MaxLayers=2 ShowAbout=FALSE SolidMix=Solid
 art="$E2E_TMP/art"
 mkdir -p "$art"
 
