@@ -12,15 +12,15 @@
 #include <utility>
 #include <vector>
 
-#include "display/canvas_file.h"
-#include "display/canvas_reader.h"
-#include "display/canvas_replay.h"
-#include "driver/design_loop.h"
-#include "driver/render_canvas.h"
-#include "platform/image_window.h"
-#include "platform/random.h"
+#include "app/render_canvas.h"
+#include "canvas/canvas_file.h"
+#include "canvas/canvas_reader.h"
+#include "canvas/canvas_replay.h"
+#include "core/random.h"
+#include "engine/design_loop.h"
 #include "support/saved_design.h"
 #include "support/startup_defaults.h"
+#include "surface/image_window.h"
 
 namespace kalo {
 namespace {

@@ -14,14 +14,15 @@
 #include <cstdlib>
 #include <new>
 
-#include "driver/design_loop.h"
-#include "driver/hosted_saver.h"
-#include "platform/numbers.h"
-#include "platform/random.h"
-#include "platform/surface.h"
-#include "settings/settings_store.h"
+#include "app/hosted_saver.h"
+#include "core/numbers.h"
+#include "core/random.h"
+#include "core/setting_rules.h"
+#include "engine/design_loop.h"
+#include "files/settings_store.h"
 #include "support/recording_window.h"
 #include "support/startup_defaults.h"
+#include "surface/surface.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <random>
 #include <vector>
 
-#include "display/host_view.h"
+#include "surface/host_view.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/profile_file.h"
+#include "files/profile_file.h"
 
 namespace {
 

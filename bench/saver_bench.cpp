@@ -39,10 +39,10 @@
 #include <string>
 #include <vector>
 
-#include "display/design_pic.h"
-#include "display/hosted_pic.h"
-#include "driver/saver_main.h"
-#include "platform/qt_pacer.h"
+#include "app/saver_main.h"
+#include "screen/design_pic.h"
+#include "screen/hosted_pic.h"
+#include "screen/qt_pacer.h"
 
 // Every heap allocation of the process, Qt's included, is counted: the
 // allocator's own entry points are wrapped. Sanitizer builds keep their own

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/surface.h"
+#include "surface/surface.h"
 
 namespace {
 

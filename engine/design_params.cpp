@@ -1,8 +1,8 @@
 // The per-design shape parameters. Every value is a random whole number held
 // in the variable's own type; the order of the random draws is part of what a
 // design looks like, so it is kept exactly as the blocks below read.
+#include "core/numbers.h"
 #include "engine/engine.h"
-#include "platform/numbers.h"
 
 namespace kalo {
 

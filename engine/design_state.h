@@ -6,7 +6,7 @@
 #include <array>
 #include <string>
 
-#include "common/basic_types.h"
+#include "core/basic_types.h"
 
 namespace kalo {
 

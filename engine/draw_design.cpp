@@ -2,8 +2,8 @@
 // record, the renderer of the current type, and the record's closing fields.
 #include <string>
 
+#include "core/numbers.h"
 #include "engine/engine.h"
-#include "platform/numbers.h"
 
 namespace kalo {
 

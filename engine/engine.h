@@ -3,8 +3,8 @@
 // itself through Pacer; nothing here knows about Qt, files or dialogs.
 #pragma once
 
+#include "core/design_window.h"
 #include "engine/design_state.h"
-#include "common/design_window.h"
 
 namespace kalo {
 

@@ -1,5 +1,5 @@
+#include "core/numbers.h"
 #include "engine/engine.h"
-#include "platform/numbers.h"
 
 namespace kalo {
 

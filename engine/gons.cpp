@@ -4,8 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "core/numbers.h"
 #include "engine/engine.h"
-#include "platform/numbers.h"
 
 namespace kalo {
 

@@ -2,8 +2,8 @@
 // circle, inside it, outside it, or both, as joined segments or as dots.
 #include <cmath>
 
+#include "core/numbers.h"
 #include "engine/engine.h"
-#include "platform/numbers.h"
 
 namespace kalo {
 

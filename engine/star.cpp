@@ -3,8 +3,8 @@
 // point, which weaves the star.
 #include <cmath>
 
+#include "core/numbers.h"
 #include "engine/engine.h"
-#include "platform/numbers.h"
 
 namespace kalo {
 

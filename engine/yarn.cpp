@@ -2,8 +2,8 @@
 // every other by a straight line, like yarn wound round pegs.
 #include <cmath>
 
+#include "core/numbers.h"
 #include "engine/engine.h"
-#include "platform/numbers.h"
 
 namespace kalo {
 

@@ -4,8 +4,8 @@
 // refuses prints its message and ends with status 2, as the saver would.
 #include <cstdio>
 
-#include "driver/command_line.h"
-#include "settings/settings_store.h"
+#include "app/command_line.h"
+#include "files/settings_store.h"
 
 int main(int argc, char** argv) {
   const kalo::Invocation inv = kalo::ParseCommandLine(argc, argv);

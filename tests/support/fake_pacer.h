@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "common/design_window.h"
+#include "core/design_window.h"
 
 namespace kalo::test {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/design_window.h"
+#include "core/design_window.h"
 
 namespace kalo::test {
 

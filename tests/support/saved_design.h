@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/design_loop.h"
-#include "platform/surface.h"
+#include "engine/design_loop.h"
+#include "surface/surface.h"
 
 namespace kalo::test {
 

@@ -6,7 +6,7 @@
 #include <deque>
 #include <initializer_list>
 
-#include "common/design_window.h"
+#include "core/design_window.h"
 
 namespace kalo::test {
 

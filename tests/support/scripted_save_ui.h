@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "display/save_ui.h"
+#include "dialogs/save_ui.h"
 
 namespace kalo {
 

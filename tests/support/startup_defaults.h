@@ -3,10 +3,10 @@
 // width. Which design types are enabled is left to the caller.
 #pragma once
 
-#include "common/run_state.h"
+#include "core/numbers.h"
+#include "core/run_state.h"
 #include "engine/design_state.h"
-#include "platform/numbers.h"
-#include "settings/settings_store.h"
+#include "files/settings_store.h"
 
 namespace kalo::test {
 

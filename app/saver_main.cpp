@@ -1,0 +1,315 @@
+#include "app/saver_main.h"
+
+#include <QApplication>
+#include <QDir>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+
+#include "app/command_line.h"
+#include "app/hosted_saver.h"
+#include "app/open_canvas.h"
+#include "app/render_canvas.h"
+#include "app/saver_process.h"
+#include "app/saver_windows.h"
+#include "dialogs/design_export.h"
+#include "dialogs/frm_about.h"
+#include "dialogs/qt_save_ui.h"
+#include "dialogs/setup_dialog.h"
+#include "engine/startup_rules.h"
+#include "files/bitmap_file.h"
+#include "files/settings_store.h"
+#include "screen/design_pic.h"
+#include "screen/dialog_over_saver.h"
+#include "screen/every_monitor.h"
+#include "screen/input_grab.h"
+#include "screen/qt_pacer.h"
+#include "system/display_check.h"
+#include "system/end_signals.h"
+#include "system/instance_lock.h"
+#include "system/out_of_memory.h"
+#include "system/utf8_locale.h"
+
+namespace kalo {
+
+namespace {
+
+SaverProcess* g_saver = nullptr;
+
+struct SaverScope {
+  explicit SaverScope(SaverProcess& s) { g_saver = &s; }
+  ~SaverScope() { g_saver = nullptr; }
+};
+
+// What the design loop asks of the saver beyond drawing. Each call comes from
+// the loop itself, outside Qt's event dispatch, so it may leave the loop
+// with SaverEnded once an input handler inside a dialog has ended the saver.
+//
+// The pointer is shown exactly while the user is asked something, and then
+// keyboard and pointer are given back to the desktop, so that the questions,
+// the file dialog and the about dialog work like any other window.
+class SaverHost final : public SaverServices {
+ public:
+  SaverHost(SaverProcess& saver, DesignPic& pic, InputGrab& grab)
+      : saver_(saver),
+        pic_(pic),
+        grab_(grab),
+        ui_(&pic),
+        export_(saver.run, saver.design, ui_, Hooks(saver, pic, grab),
+                QCoreApplication::applicationDirPath().toStdString(),
+                QDir::currentPath().toStdString()) {}
+
+  void SaveData(Integer dformat) override {
+    // The user is asked about the picture: it must be on the screen in full.
+    pic_.RefreshNow();
+    export_.SaveData(dformat);
+    LeaveIfEnded();
+  }
+  void SaveDataForDrawPgm() override {
+    pic_.RefreshNow();
+    export_.SaveDataForDrawPgm();
+    // The hand-off ends the saver; not one more stroke after it.
+    LeaveIfEnded();
+  }
+  void ShowAboutModal() override {
+    FrmAbout* about = OpenAbout();
+    about->PrepareAfterSave();
+    ExecOverSaver(*about);
+    CloseAbout();
+    LeaveIfEnded();
+  }
+  void ShowAboutBriefly() override {
+    FrmAbout* about = OpenAbout();
+    about->PrepareBrief();
+    about->show();
+    about->raise();
+    about->activateWindow();
+    about->repaint();
+  }
+  void UnloadAbout() override {
+    CloseAbout();
+    LeaveIfEnded();
+  }
+  void HideCursor() override { Hide(saver_, grab_); }
+  void RestoreCursor() override { Show(grab_); }
+
+ private:
+  static void Hide(const SaverProcess& saver, InputGrab& grab) {
+    kalo::HideCursor();
+    if (!saver.ended) grab.Take();
+  }
+  static void Show(InputGrab& grab) {
+    grab.Release();
+    kalo::RestoreCursor();
+  }
+
+  static ExportHooks Hooks(SaverProcess& saver, DesignPic& pic, InputGrab& grab) {
+    ExportHooks hooks;
+    hooks.HideCommand1 = [&pic] { pic.SetVisible(Control::Command1, false); };
+    hooks.RestoreCursor = [&grab] { Show(grab); };
+    hooks.HideCursor = [&saver, &grab] { Hide(saver, grab); };
+    hooks.SaveBitmap = [&pic](const std::string& path) {
+      return SaveBitmapFile(pic.surface(), path);
+    };
+    hooks.EndSaver = [] { EndSaver(); };
+    return hooks;
+  }
+
+  FrmAbout* OpenAbout() {
+    CloseAbout();
+    saver_.about = new FrmAbout(
+        saver_.run, saver_.about_mouse, [] { EndSaver(); }, &pic_);
+    StandOverFocus(*saver_.about);
+    return saver_.about;
+  }
+
+  void CloseAbout() {
+    delete saver_.about.data();
+    // Keys belong to the saver window again.
+    if (!saver_.ended) {
+      pic_.activateWindow();
+      pic_.setFocus();
+    }
+  }
+
+  void LeaveIfEnded() const {
+    if (saver_.ended) throw SaverEnded{};
+  }
+
+  SaverProcess& saver_;
+  DesignPic& pic_;
+  InputGrab& grab_;
+  QtSaveUi ui_;
+  DesignExport export_;
+};
+
+int RunSaver(SaverProcess& saver, const SaverRunHooks& hooks) {
+  RunState& run = saver.run;
+  SaverWindows windows(saver);
+  DesignPic& pic = windows.pic();
+  PrepareSaver(run, saver.design, windows.window(), saver.rnd);
+  windows.Show();
+  FinishStartup(run, saver.design, windows.window());
+
+  SaverHost host(saver, pic, windows.grab());
+  RunDesigns(saver, pic, windows.window(), host, hooks);
+  return 0;
+}
+
+}  // namespace
+
+static int RunMain(int argc, char** argv, const SaverRunHooks& hooks);
+
+int Main(int argc, char** argv) { return Main(argc, argv, SaverRunHooks{}); }
+
+// Memory that runs out ends every mode alike, with one line and status 1; the
+// single-instance lock and the windows go as the stack unwinds to here. An
+// event handler whose allocation failed has ended the saver and noted it.
+int Main(int argc, char** argv, const SaverRunHooks& hooks) {
+  try {
+    const int status = RunMain(argc, argv, hooks);
+    if (!OutOfMemoryNoted()) return status;
+  } catch (const std::bad_alloc&) {
+  }
+  std::fputs("kalosaver: out of memory\n", stderr);
+  return 1;
+}
+
+static int RunMain(int argc, char** argv, const SaverRunHooks& hooks) {
+  // Before anything of Qt's reads the locale (windows and images alike).
+  MoveToUtf8Locale();
+  // The run mode is settled before anything opens the display, so that
+  // command lines that end at once never need one.
+  const Invocation inv = ParseCommandLine(argc, argv);
+  HostWindow host;
+  switch (inv.mode) {
+    case RunMode::kError:
+      std::fprintf(stderr, "kalosaver: %s\n", inv.error.c_str());
+      return 2;
+    case RunMode::kHelp:
+      std::fputs(UsageText().c_str(), stdout);
+      return 0;
+    case RunMode::kVersion:
+      std::fputs(VersionText().c_str(), stdout);
+      return 0;
+    case RunMode::kNone:
+      return 0;
+    case RunMode::kHosted:
+      host = ChooseHostWindow(inv, std::getenv("XSCREENSAVER_WINDOW"));
+      if (!host.error.empty()) {
+        std::fprintf(stderr, "kalosaver: %s\n", host.error.c_str());
+        return 2;
+      }
+      // Hosts hand over X windows, whatever the session would rather use.
+      setenv("QT_QPA_PLATFORM", "xcb", 1);
+      break;
+    case RunMode::kRender:
+      // Images are drawn without a window: no display is needed.
+      return RenderCanvas(inv);
+    default:
+      break;
+  }
+  // A canvas file to open is read first: what is wrong with it is said even
+  // where no display is.
+  std::optional<CanvasRead> canvas;
+  if (inv.mode == RunMode::kOpen) canvas = ReadCanvasToOpen(inv);
+  if (!DisplayAvailable()) {
+    if (canvas && !canvas->ok()) return 1;
+    std::fputs("kalosaver: no display could be opened (is DISPLAY or WAYLAND_DISPLAY set?)\n",
+               stderr);
+    return 1;
+  }
+
+  // Without a runtime folder Qt warns on the terminal; the saver's own
+  // private folder serves it instead, so a saver started from a bare
+  // environment (cron, a host that passes only DISPLAY) prints nothing.
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (!runtime || !*runtime) {
+    const std::string folder = PrivateLockFolder(LockPlaces::FromEnvironment());
+    if (!folder.empty()) setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+  }
+
+  // Qt gets none of our arguments: its own options ("-display", "-platform")
+  // would otherwise be acted on, or end the program, before ours are read.
+  int qt_argc = 1;
+  char* qt_argv[] = {argv[0], nullptr};
+  QApplication app(qt_argc, qt_argv);
+  QApplication::setApplicationName("kalosaver");
+  // Hosted mode asks the same of the host's own window.
+  if (inv.mode != RunMode::kHosted) {
+    const std::string colour = ScreenColourProblem();
+    if (!colour.empty()) {
+      // A canvas file that cannot be drawn has already been told instead.
+      if (!canvas || canvas->ok()) std::fprintf(stderr, "kalosaver: %s\n", colour.c_str());
+      return 1;
+    }
+  }
+
+  SaverProcess saver;
+  SaverScope scope(saver);
+  saver.mode = inv.mode;
+  saver.run.StartingUp = True;
+  std::optional<InstanceLock> lock;
+  if (inv.mode == RunMode::kSaver || inv.mode == RunMode::kConfigure) {
+    lock.emplace();
+    if (!lock->TryLock()) return 0;
+  }
+
+  saver.design.SwitchesGiven = False;
+  saver.run.CommandLine = inv.command_line;
+  saver.run.Settings = ReadSettings(ProfilePath());
+  EndSignals end_signals([] { EndSaver(); });
+
+  switch (saver.mode) {
+    case RunMode::kSaver:
+      ApplySettingOptions(inv, saver.run.Settings);
+      return RunSaver(saver, hooks);
+    case RunMode::kHosted:
+      ApplySettingOptions(inv, saver.run.Settings);
+      return RunHosted(saver, host.id, hooks.hosted);
+    case RunMode::kOpen:
+      ApplySettingOptions(inv, saver.run.Settings);
+      return OpenCanvas(saver, inv, *canvas);
+    case RunMode::kConfigure: {
+      // The program lives as long as the settings dialog: OK and Cancel both
+      // end it.
+      Setup setup(saver.run, ProfilePath());
+      saver.unload = [&setup] { setup.hide(); };
+      QObject::connect(&setup, &QDialog::finished, [] { EndSaver(); });
+      setup.show();
+      app.exec();
+      saver.unload = nullptr;
+      return setup.SaveFailed() ? 1 : 0;
+    }
+    default:
+      return 0;
+  }
+}
+
+SaverProcess* CurrentSaver() { return g_saver; }
+
+void EndSaver() {
+  SaverProcess* saver = g_saver;
+  if (!saver || saver->ended) return;
+  if (saver->unload) saver->unload();
+  RestoreCursor();
+  saver->ended = true;
+  if (saver->mode == RunMode::kConfigure) QCoreApplication::quit();
+}
+
+bool HasSaverEnded() { return g_saver && g_saver->ended; }
+
+void HideCursor() {
+  if (!g_saver) return;
+  kalo::HideCursor(g_saver->run, [](bool show) { return g_saver->cursor.ShowCursor(show); });
+}
+
+void RestoreCursor() {
+  if (!g_saver) return;
+  kalo::RestoreCursor(g_saver->run, [](bool show) { return g_saver->cursor.ShowCursor(show); });
+}
+
+}  // namespace kalo

@@ -1,0 +1,47 @@
+#include "app/saver_windows.h"
+
+#include <QApplication>
+#include <QDialog>
+
+#include "app/saver_main.h"
+
+namespace kalo {
+
+namespace {
+
+// A question or dialog still open when the end comes (a signal from the
+// session) goes too, as if cancelled, rather than keep the saver alive; the
+// about dialog is one of them.
+void CloseOpenDialogs() {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) dialog->reject();
+  }
+}
+
+}  // namespace
+
+SaverWindows::SaverWindows(SaverProcess& saver)
+    : saver_(saver), pic_(saver.run, [] { EndSaver(); }), window_(pic_), grab_(&pic_) {
+  saver_.unload = [this] {
+    CloseOpenDialogs();
+    grab_.Release();
+    window_.Unload();
+  };
+  pic_.CoverScreen();
+}
+
+SaverWindows::~SaverWindows() { saver_.unload = nullptr; }
+
+void SaverWindows::Show() {
+  HideCursor();
+  // Full-screen state on top of the screen's geometry, so that a window
+  // manager keeps its panels beneath the saver.
+  pic_.showFullScreen();
+  pic_.raise();
+  pic_.activateWindow();
+  pic_.setFocus();
+  window_.Cover();
+  grab_.Take();
+}
+
+}  // namespace kalo

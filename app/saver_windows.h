@@ -1,0 +1,41 @@
+// The windows of a saver on the desktop: the design window on the primary
+// monitor, a plain cover over every other monitor, and the keyboard and
+// pointer held for them. The saver and a canvas file drawn again come up the
+// same way, and go the same way when the saver ends.
+#pragma once
+
+#include "app/saver_process.h"
+#include "screen/design_pic.h"
+#include "screen/every_monitor.h"
+#include "screen/input_grab.h"
+
+namespace kalo {
+
+class SaverWindows {
+ public:
+  // The design window covers the primary monitor, not yet shown; EndSaver
+  // takes all of them down from now on.
+  explicit SaverWindows(SaverProcess& saver);
+  ~SaverWindows();
+  SaverWindows(const SaverWindows&) = delete;
+  SaverWindows& operator=(const SaverWindows&) = delete;
+
+  // Hides the pointer, shows every window full screen over the panels, and
+  // takes the keyboard and pointer, so that a key always reaches the saver
+  // even when another program keeps the focus.
+  void Show();
+
+  DesignPic& pic() { return pic_; }
+  // What the designs are drawn on: the design window, with the covers
+  // following its background.
+  EveryMonitor& window() { return window_; }
+  InputGrab& grab() { return grab_; }
+
+ private:
+  SaverProcess& saver_;
+  DesignPic pic_;
+  EveryMonitor window_;
+  InputGrab grab_;
+};
+
+}  // namespace kalo

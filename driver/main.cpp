@@ -1,3 +1,0 @@
-#include "driver/saver_main.h"
-
-int main(int argc, char** argv) { return kalo::Main(argc, argv); }

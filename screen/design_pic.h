@@ -1,0 +1,123 @@
+// The saver window: a borderless window over the whole primary screen that
+// shows the persistent image every design is drawn into, the three buttons
+// and the footer drawn over it, and the input handlers that end the saver or
+// mark the design being drawn for saving.
+#pragma once
+
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "core/design_window.h"
+#include "core/run_state.h"
+#include "screen/surface_window.h"
+
+class QScreen;
+
+namespace kalo {
+
+// A push button whose caption wraps onto several lines when it is too long
+// for the button, as the long hints over the designs need.
+class CaptionButton final : public QPushButton {
+  Q_OBJECT
+ public:
+  explicit CaptionButton(QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// The last pointer position one window saw, which its next move is measured
+// against.
+struct PointerMemory {
+  Integer x = 0;
+  Integer y = 0;
+};
+
+class DesignPic final : public QWidget, public SurfaceWindow {
+  Q_OBJECT
+ public:
+  // `end_saver` ends the saver; the handlers call it and then return at once.
+  DesignPic(RunState& run, std::function<void()> end_saver, QWidget* parent = nullptr);
+  ~DesignPic() override;
+
+  // Covers `screen` (the primary screen when null) and keeps covering it when
+  // its size changes. The image takes the screen's size in device pixels;
+  // what is drawn keeps its place, and the controls move to theirs.
+  void CoverScreen(QScreen* screen = nullptr);
+  // Hands the part of the image changed since the last push to the screen.
+  void PushChanges();
+  // Paints the image's changes and the controls now, however recently the
+  // last push went out: for the moments before the user is asked anything.
+  void RefreshNow() override;
+  // Closes the window for good: after this nothing is drawn and no input is
+  // handled, wherever the design loop stands.
+  void Unload();
+  // Ends the saver from an event handler whose allocation failed.
+  void EndForLackOfMemory() { EndSaver(); }
+
+  // Window units are device pixels (fewer on a screen beyond the picture
+  // limit): this many per logical pixel.
+  qreal scale() const { return scale_; }
+  Integer LastMouseX() const { return mouse_.x; }
+  Integer LastMouseY() const { return mouse_.y; }
+  QPushButton* button(Control c) const;
+  QLabel* footer() const { return label3_; }
+
+  // Input handlers, as the event dispatch delivers them. The key code is
+  // passed by reference: a handled space bar press comes back changed.
+  void Form_KeyDown(int& key_code);
+  void Command2_KeyDown(int key_code);
+  void Form_MouseDown();
+  void Form_MouseMove(Single x, Single y);
+  // A move over another of the saver's windows, in that window's pixels and
+  // measured against its own memory: it ends the saver by the same rule.
+  void MouseMoveOn(PointerMemory& memory, Single x, Single y);
+
+  // DesignWindow: the controls drawn over the picture.
+  void SetCaption(Control c, const std::string& text) override;
+  std::string Caption(Control c) const override;
+  void SetVisible(Control c, bool visible) override;
+  bool IsVisible(Control c) const override;
+  void Move(Control c, Single left, Single top) override;
+  Single Left(Control c) const override;
+  Single Top(Control c) const override;
+  Single Width(Control c) const override;
+  Single Height(Control c) const override;
+  void SetColours(Control c, Long back, Long fore) override;
+
+ protected:
+  bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QWidget* control(Control c) const;
+  void Paint(const QRegion& region);
+  void FitImage();
+  void PlaceControls();
+  void EndSaver();
+
+  RunState& run_;
+  std::function<void()> end_saver_;
+  QImage view_;  // the surface's pixels as the paint events read them
+  qreal scale_ = 1;
+  PointerMemory mouse_;
+  QMetaObject::Connection follow_screen_;
+
+  CaptionButton* command1_;
+  CaptionButton* command2_;
+  CaptionButton* command5_;
+  QLabel* label3_;
+};
+
+}  // namespace kalo

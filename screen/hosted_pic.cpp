@@ -1,0 +1,410 @@
+#include "screen/hosted_pic.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <utility>
+
+#include "screen/qt_pacer.h"
+#include "screen/twips.h"
+#include "system/out_of_memory.h"
+
+namespace kalo {
+
+namespace {
+
+// Replies and errors from xcb, freed when they go.
+template <class T>
+struct FreeDeleter {
+  void operator()(T* p) const { std::free(p); }
+};
+template <class T>
+using Reply = std::unique_ptr<T, FreeDeleter<T>>;
+
+// The reply to a request, or null; an error (a window gone meanwhile) comes
+// back here rather than as an event for Qt to report.
+template <class T, class Cookie>
+Reply<T> Answer(T* (*reply)(xcb_connection_t*, Cookie, xcb_generic_error_t**), xcb_connection_t* c,
+                Cookie cookie) {
+  xcb_generic_error_t* error = nullptr;
+  Reply<T> r(reply(c, cookie, &error));
+  std::free(error);
+  return r;
+}
+
+PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+          std::min(a.bottom, b.bottom)};
+}
+
+PixelRect Unite(const PixelRect& a, const PixelRect& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
+
+xcb_screen_t* ScreenWithRoot(const xcb_setup_t* setup, xcb_window_t root) {
+  for (auto it = xcb_setup_roots_iterator(setup); it.rem; xcb_screen_next(&it))
+    if (it.data->root == root) return it.data;
+  return nullptr;
+}
+
+xcb_screen_t* NumberedScreen(const xcb_setup_t* setup, int number) {
+  auto it = xcb_setup_roots_iterator(setup);
+  for (int i = 0; it.rem && i < number; ++i) xcb_screen_next(&it);
+  return it.rem ? it.data : xcb_setup_roots_iterator(setup).data;
+}
+
+const xcb_visualtype_t* FindVisual(const xcb_screen_t* screen, xcb_visualid_t id) {
+  for (auto d = xcb_screen_allowed_depths_iterator(screen); d.rem; xcb_depth_next(&d)) {
+    for (auto v = xcb_depth_visuals_iterator(d.data); v.rem; xcb_visualtype_next(&v))
+      if (v.data->visual_id == id) return v.data;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+HostedPic::HostedPic(std::function<void()> gone)
+    : SurfaceWindow(1, 1), gone_callback_(std::move(gone)) {
+  // The controls as the full-screen window lays them out before start-up
+  // moves them; here they are only remembered, never shown.
+  auto set = [this](Control c, const char* caption, bool visible, int l, int t, int w, int h) {
+    control(c) = ControlState{caption,
+                              visible,
+                              static_cast<Single>(Px(l)),
+                              static_cast<Single>(Px(t)),
+                              static_cast<Single>(Px(w)),
+                              static_cast<Single>(Px(h))};
+  };
+  set(Control::Command1, "Save of current design is pending.  Hit the  <SPACEBAR> to cancel...",
+      false, -855, 2010, 7605, 420);
+  set(Control::Command2,
+      "Hit the  <SPACEBAR>  while a design is being drawn to save it as a Wallpaper/Bitmap "
+      "(.bmp) file.",
+      true, 1065, 510, 3855, 735);
+  set(Control::Command5, "KaloSpiral", false, 2280, 2880, 1215, 375);
+  set(Control::Label3, "KaloSaver", true, 0, 4275, 7035, 255);
+}
+
+HostedPic::~HostedPic() { Unload(); }
+
+std::string HostedPic::Describe(const std::string& what) const {
+  char id[16];
+  std::snprintf(id, sizeof id, "0x%x", window_);
+  return (is_root_ ? std::string("the screen's root window ") : std::string("window ")) + id + " " +
+         what;
+}
+
+xcb_window_t HostedPic::VirtualRoot(xcb_window_t root) const {
+  // Window managers that draw their own desktop mark it on one of the root's
+  // children; savers draw there, or the desktop would hide them.
+  static const char kName[] = "__SWM_VROOT";
+  const auto atom =
+      Answer(xcb_intern_atom_reply, conn_, xcb_intern_atom(conn_, 1, sizeof kName - 1, kName));
+  if (!atom || atom->atom == XCB_ATOM_NONE) return root;
+  const auto tree = Answer(xcb_query_tree_reply, conn_, xcb_query_tree(conn_, root));
+  if (!tree) return root;
+  const xcb_window_t* children = xcb_query_tree_children(tree.get());
+  const int count = xcb_query_tree_children_length(tree.get());
+  std::vector<xcb_get_property_cookie_t> asked;
+  asked.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i)
+    asked.push_back(xcb_get_property(conn_, 0, children[i], atom->atom, XCB_ATOM_WINDOW, 0, 1));
+  xcb_window_t found = root;
+  for (xcb_get_property_cookie_t cookie : asked) {
+    const auto p = Answer(xcb_get_property_reply, conn_, cookie);
+    if (found == root && p && p->type == XCB_ATOM_WINDOW && p->format == 32 &&
+        xcb_get_property_value_length(p.get()) >= 4)
+      found = *static_cast<const xcb_window_t*>(xcb_get_property_value(p.get()));
+  }
+  return found ? found : root;
+}
+
+std::string HostedPic::Attach(uint32_t id) {
+  auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  conn_ = x11 ? x11->connection() : nullptr;
+  if (!conn_) return "drawing in a screen-saver host's window needs an X display";
+  const xcb_setup_t* setup = xcb_get_setup(conn_);
+  int screen_number = 0;
+  char* host = nullptr;
+  int display = 0;
+  if (xcb_parse_display(nullptr, &host, &display, &screen_number)) std::free(host);
+  const xcb_window_t default_root = NumberedScreen(setup, screen_number)->root;
+  window_ = id ? id : VirtualRoot(default_root);
+  is_root_ = window_ == default_root;
+
+  const auto attributes =
+      Answer(xcb_get_window_attributes_reply, conn_, xcb_get_window_attributes(conn_, window_));
+  if (!attributes) return Describe("does not exist");
+  if (attributes->_class == XCB_WINDOW_CLASS_INPUT_ONLY)
+    return Describe("takes input only and cannot be drawn in");
+  // Events are asked for on top of what this program already hears of the
+  // window: on the root, Qt listens too. Button presses are never asked for:
+  // only one client may have them, and they are the host's.
+  own_mask_ = attributes->your_event_mask;
+  const uint32_t mask = own_mask_ | XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_EXPOSURE;
+  const Reply<xcb_generic_error_t> select_error(xcb_request_check(
+      conn_, xcb_change_window_attributes_checked(conn_, window_, XCB_CW_EVENT_MASK, &mask)));
+  if (select_error) return Describe("does not exist");
+  selected_ = true;
+  const auto geometry = Answer(xcb_get_geometry_reply, conn_, xcb_get_geometry(conn_, window_));
+  if (!geometry) return Describe("does not exist");
+
+  const xcb_screen_t* screen = ScreenWithRoot(setup, geometry->root);
+  const xcb_visualtype_t* visual = screen ? FindVisual(screen, attributes->visual) : nullptr;
+  if (!visual || (visual->_class != XCB_VISUAL_CLASS_TRUE_COLOR &&
+                  visual->_class != XCB_VISUAL_CLASS_DIRECT_COLOR))
+    return Describe("has a colour-mapped visual, which the saver cannot draw in");
+  PixelLayout layout;
+  layout.depth = geometry->depth;
+  layout.red_mask = visual->red_mask;
+  layout.green_mask = visual->green_mask;
+  layout.blue_mask = visual->blue_mask;
+  layout.msb_first = setup->image_byte_order == XCB_IMAGE_ORDER_MSB_FIRST;
+  layout.bits_per_pixel = 0;
+  for (auto f = xcb_setup_pixmap_formats_iterator(setup); f.rem; xcb_format_next(&f)) {
+    if (f.data->depth == geometry->depth) {
+      layout.bits_per_pixel = f.data->bits_per_pixel;
+      layout.scanline_pad = f.data->scanline_pad;
+    }
+  }
+  if (!PixelPacker::Supports(layout))
+    return Describe("has a " + std::to_string(layout.depth) +
+                    "-bit visual, which the saver cannot draw in");
+  packer_.emplace(layout);
+  depth_ = geometry->depth;
+
+  gc_ = xcb_generate_id(conn_);
+  const uint32_t no_exposures = 0;
+  xcb_create_gc(conn_, gc_, window_, XCB_GC_GRAPHICS_EXPOSURES, &no_exposures);
+
+  // A preview shows the designs as the screen would.
+  screen_width_ = screen->width_in_pixels;
+  screen_height_ = screen->height_in_pixels;
+  if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+    const QSize size = primary->geometry().size() * primary->devicePixelRatio();
+    if (!size.isEmpty()) {
+      screen_width_ = size.width();
+      screen_height_ = size.height();
+    }
+  }
+  QCoreApplication::instance()->installNativeEventFilter(this);
+  Fit(geometry->width, geometry->height);
+  xcb_flush(conn_);
+  return "";
+}
+
+void HostedPic::Fit(int width, int height) {
+  window_width_ = std::max(1, width);
+  window_height_ = std::max(1, height);
+  const HostView v = ChooseHostView(window_width_, window_height_, screen_width_, screen_height_);
+  // What is drawn stays where it was, as in any window that is resized;
+  // the loop reads the new size at its next use.
+  if (v.surface_width != surface_.width() || v.surface_height != surface_.height())
+    surface_.ResizeKeeping(v.surface_width, v.surface_height, BackColor());
+  view_ = v;
+  if (v.scaled) scaler_.SetSizes(v.surface_width, v.surface_height, v.width, v.height);
+  surface_.TakeDirty();
+  Repaint({0, 0, window_width_, window_height_});
+}
+
+PixelRect HostedPic::Picture() const {
+  return {view_.left, view_.top, view_.left + view_.width, view_.top + view_.height};
+}
+
+void HostedPic::FillMargins(const PixelRect& area) {
+  const PixelRect window{0, 0, window_width_, window_height_};
+  const PixelRect picture = Picture();
+  // A preview's margins show the background, as the screen around a
+  // design would.
+  const PixelRect margins[] = {
+      {window.left, window.top, window.right, picture.top},
+      {window.left, picture.bottom, window.right, window.bottom},
+      {window.left, picture.top, picture.left, picture.bottom},
+      {picture.right, picture.top, window.right, picture.bottom},
+  };
+  std::vector<xcb_rectangle_t> fills;
+  for (const PixelRect& m : margins) {
+    const PixelRect r = Intersect(m, area);
+    if (!r.empty())
+      fills.push_back({static_cast<int16_t>(r.left), static_cast<int16_t>(r.top),
+                       static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height())});
+  }
+  if (fills.empty()) return;
+  const uint32_t colour = packer_->Value(Surface::ToPixel(BackColor()));
+  xcb_change_gc(conn_, gc_, XCB_GC_FOREGROUND, &colour);
+  xcb_poly_fill_rectangle(conn_, window_, gc_, static_cast<uint32_t>(fills.size()), fills.data());
+}
+
+void HostedPic::Repaint(const PixelRect& area) {
+  if (!Live()) return;
+  const PixelRect a = Intersect(area, {0, 0, window_width_, window_height_});
+  if (a.empty()) return;
+  FillMargins(a);
+  const PixelRect part = Intersect(a, Picture());
+  Show({part.left - view_.left, part.top - view_.top, part.right - view_.left,
+        part.bottom - view_.top});
+}
+
+void HostedPic::Show(const PixelRect& part) {
+  if (part.empty()) return;
+  const int w = part.width(), h = part.height();
+  const uint32_t* source;
+  size_t stride;
+  if (view_.scaled) {
+    scaled_.resize(static_cast<size_t>(w) * h);
+    scaler_.Scale(surface_.bits(), surface_.width(), part, scaled_.data());
+    source = scaled_.data();
+    stride = static_cast<size_t>(w);
+  } else {
+    stride = static_cast<size_t>(surface_.width());
+    source = surface_.bits() + static_cast<size_t>(part.top) * stride + part.left;
+  }
+  // Large pictures go in bands, each within the longest request the server
+  // takes.
+  const int row_bytes = packer_->RowBytes(w);
+  const size_t longest = static_cast<size_t>(xcb_get_maximum_request_length(conn_)) * 4 -
+                         sizeof(xcb_put_image_request_t);
+  const int band = std::max(1, static_cast<int>(longest / static_cast<size_t>(row_bytes)));
+  for (int y = 0; y < h; y += band) {
+    const int rows = std::min(band, h - y);
+    packed_.resize(static_cast<size_t>(rows) * row_bytes);
+    for (int r = 0; r < rows; ++r)
+      packer_->Pack(source + (static_cast<size_t>(y) + r) * stride, w,
+                    packed_.data() + static_cast<size_t>(r) * row_bytes);
+    Put(packed_.data(), row_bytes, view_.left + part.left, view_.top + part.top + y, w, rows);
+  }
+}
+
+void HostedPic::Put(const uint8_t* data, int row_bytes, int left, int top, int width, int height) {
+  xcb_put_image(conn_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_, static_cast<uint16_t>(width),
+                static_cast<uint16_t>(height), static_cast<int16_t>(left),
+                static_cast<int16_t>(top), 0, depth_,
+                static_cast<uint32_t>(row_bytes) * static_cast<uint32_t>(height), data);
+}
+
+void HostedPic::PushChanges() {
+  const PixelRect r = surface_.TakeDirty();
+  if (!Live()) return;
+  if (margins_stale_) {
+    margins_stale_ = false;
+    FillMargins({0, 0, window_width_, window_height_});
+  }
+  if (r.empty()) {
+    xcb_flush(conn_);
+    return;
+  }
+  Show(view_.scaled ? scaler_.Covering(r) : r);
+  xcb_flush(conn_);
+  NotePush();
+  ++figures_.pushes;
+  figures_.pixels_pushed += static_cast<long long>(r.width()) * r.height();
+  if (figures_.strokes > 0 &&
+      figures_.first_stroke_shown == std::chrono::steady_clock::time_point{})
+    figures_.first_stroke_shown = std::chrono::steady_clock::now();
+  if (push_watcher_) push_watcher_();
+}
+
+void HostedPic::Gone() {
+  if (gone_) return;
+  gone_ = true;
+  if (gone_callback_) gone_callback_();
+}
+
+void HostedPic::Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  if (!conn_) return;
+  if (QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
+  if (selected_ && !gone_) {
+    xcb_change_window_attributes(conn_, window_, XCB_CW_EVENT_MASK, &own_mask_);
+    // The desktop's own background comes back where the designs were.
+    if (is_root_) xcb_clear_area(conn_, 1, window_, 0, 0, 0, 0);
+  }
+  if (gc_) xcb_free_gc(conn_, gc_);
+  xcb_flush(conn_);
+}
+
+bool HostedPic::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
+  if (type != "xcb_generic_event_t" || !Live()) return false;
+  bool handled = false;
+  if (RanWithinMemory([&] { handled = Handle(static_cast<xcb_generic_event_t*>(message)); }))
+    return handled;
+  // A window grown past what memory holds ends the saver; the window itself
+  // is still there and is given back as the host had it.
+  if (gone_callback_) gone_callback_();
+  return false;
+}
+
+bool HostedPic::Handle(xcb_generic_event_t* event) {
+  switch (event->response_type & 0x7F) {
+    case 0: {
+      // Drawing into a window the host has just destroyed fails; that is
+      // the host's word that the saver is done, not a fault to report.
+      auto* e = reinterpret_cast<xcb_generic_error_t*>(event);
+      if (e->resource_id != window_ && e->resource_id != gc_) return false;
+      if (e->error_code == XCB_WINDOW || e->error_code == XCB_DRAWABLE) Gone();
+      return true;
+    }
+    case XCB_EXPOSE: {
+      auto* e = reinterpret_cast<xcb_expose_event_t*>(event);
+      if (e->window != window_) return false;
+      exposed_ = Unite(exposed_, PixelRect{e->x, e->y, e->x + e->width, e->y + e->height});
+      if (e->count == 0) {
+        Repaint(exposed_);
+        exposed_ = {};
+        xcb_flush(conn_);
+      }
+      return false;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+      auto* e = reinterpret_cast<xcb_configure_notify_event_t*>(event);
+      if (e->window != window_ || e->event != window_) return false;
+      if (e->width != window_width_ || e->height != window_height_) {
+        Fit(e->width, e->height);
+        xcb_flush(conn_);
+      }
+      return false;
+    }
+    case XCB_DESTROY_NOTIFY: {
+      auto* e = reinterpret_cast<xcb_destroy_notify_event_t*>(event);
+      if (e->window == window_) Gone();
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+// ---- Drawing ----------------------------------------------------------------
+
+void HostedPic::SetBackColor(Long colour) {
+  margins_stale_ = true;
+  SurfaceWindow::SetBackColor(colour);
+}
+
+// ---- Controls, as plain state -------------------------------------------------
+
+void HostedPic::SetCaption(Control c, const std::string& text) { control(c).caption = text; }
+std::string HostedPic::Caption(Control c) const { return control(c).caption; }
+void HostedPic::SetVisible(Control c, bool visible) { control(c).visible = visible; }
+bool HostedPic::IsVisible(Control c) const { return control(c).visible; }
+void HostedPic::Move(Control c, Single left, Single top) {
+  control(c).left = left;
+  control(c).top = top;
+}
+Single HostedPic::Left(Control c) const { return control(c).left; }
+Single HostedPic::Top(Control c) const { return control(c).top; }
+Single HostedPic::Width(Control c) const { return control(c).width; }
+Single HostedPic::Height(Control c) const { return control(c).height; }
+void HostedPic::SetColours(Control, Long, Long) {}
+
+}  // namespace kalo

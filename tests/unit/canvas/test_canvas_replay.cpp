@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "canvas/canvas_file.h"
+#include "canvas/canvas_replay.h"
+#include "core/random.h"
+#include "engine/design_loop.h"
+#include "support/fake_pacer.h"
+#include "support/saved_design.h"
+#include "support/startup_defaults.h"
+#include "surface/image_window.h"
+
+namespace kalo {
+namespace {
+
+// The saver draws designs of one type, with every setting at its default, and
+// each saved design that stands alone in the middle of the screen is drawn
+// again from its canvas file, pixel for pixel the same. The screen's 4:3
+// proportions take more than the seven digits the file keeps of a stretch.
+TEST(CanvasReplay, ADesignDrawnAloneComesBackPixelForPixelForEveryType) {
+  constexpr int kW = 320, kH = 240;
+  for (int type = 0; type < kDesignTypeCount; ++type) {
+    int compared = 0, stretched = 0;
+    for (uint64_t seed = 1; compared < 6 && seed < 300; ++seed) {
+      Surface surface(kW, kH);
+      ImageWindow win(surface);
+      test::FakePacer pacer;
+      SystemRandom rnd(seed);
+      DesignState s;
+      RunState run;
+      test::SetStartupDefaults(s, run, kW);
+      run.DesignEnabled.fill(False);
+      run.DesignEnabled[type] = True;
+      test::SavedDesign saved(surface, s);
+      LoopContext ctx{{s, win, pacer, rnd}, run, saved};
+      DesignLoop loop(ctx);
+      run.SavePending = True;
+      loop.RunOneDesign();
+
+      // What the file cannot tell: a cluster's place, a reach picked at
+      // random, a stretch picked at random.
+      if (IsTrue(loop.locals().ClusterPicture)) continue;
+      if (type >= KaloGons && s.HalfWidth != s.CenterX) continue;
+      if (s.XStretch != 1 && s.XStretch != static_cast<Single>(kW) / kH) continue;
+      const CanvasRead read = ParseCanvasText(CanvasFileText(saved.records.back()));
+      ASSERT_TRUE(read.ok()) << read.error;
+      Surface again(kW, kH);
+      DrawCanvasImage(read.design, again);
+      EXPECT_TRUE(std::equal(saved.picture.begin(), saved.picture.end(), again.bits()))
+          << kDesignTypeNames[type] << ", seed " << seed << ":\n"
+          << saved.records.back();
+      ++compared;
+      stretched += s.XStretch != 1;
+    }
+    EXPECT_EQ(compared, 6) << kDesignTypeNames[type];
+    EXPECT_GT(stretched, 0) << kDesignTypeNames[type];
+  }
+}
+
+// Any size: the design stays in the middle, and keeps its stretch.
+TEST(CanvasReplay, DrawsInTheMiddleOfAnySizeWithTheRecordedStretch) {
+  // A triangle of radius 40, twice as wide as it is high, in white.
+  const CanvasRead read =
+      ParseCanvasText(CanvasFileText(" 0\\ 1\\ 16777215\\ 1\\ 2\\ 40\\ 3\\-1\\ 13\\/"));
+  ASSERT_TRUE(read.ok()) << read.error;
+  for (auto [w, h] : {std::pair{200, 100}, {640, 480}, {301, 199}}) {
+    Surface surface(w, h);
+    DrawCanvasImage(read.design, surface);
+    int left = w, right = -1, top = h, bottom = -1;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        if (surface.pixel(x, y) != 0) {
+          left = std::min(left, x), right = std::max(right, x);
+          top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    // Point 1 straight above the centre, the others 120 degrees round.
+    EXPECT_EQ(top, h / 2 - 40) << w << "x" << h;
+    EXPECT_EQ(bottom, h / 2 + 20) << w << "x" << h;
+    EXPECT_NEAR((left + right) / 2.0, w / 2, 1) << w << "x" << h;
+    EXPECT_NEAR(right - left, 2 * 2 * 40 * 0.866, 2) << w << "x" << h;
+  }
+}
+
+TEST(CanvasReplay, TurnsAwayDesignsThatWouldTakeTooLongBeforeDrawingAnything) {
+  // A full Star in the widest pen: the saver's heaviest layer.
+  const std::string star = " 2\\ 255\\ 128\\ 1\\ 999\\ 25\\ 20\\-1\\ 13\\/\r\n";
+  std::string file = CanvasFileText(" 0\\" + star.substr(0, star.size() - 2));
+  for (int i = 1; i < 32; ++i) file += star;
+  const CanvasRead saved = ParseCanvasText(file);
+  for (int i = 32; i < kCanvasLayerLimit; ++i) file += star;
+  const CanvasRead heavy = ParseCanvasText(file);
+  ASSERT_TRUE(saved.ok() && heavy.ok()) << saved.error << heavy.error;
+
+  EXPECT_EQ(CheckCanvasWork(saved.design, 7680, 4320), "");
+  EXPECT_EQ(CheckCanvasWork(heavy.design, 16384, 4096),
+            "the design would take too long to draw at 16384 x 4096");
+  EXPECT_LE(CanvasWork(heavy.design, 16384, 4096, 1e9), 1.01e9);
+}
+
+}  // namespace
+}  // namespace kalo

@@ -1,0 +1,90 @@
+// The saver on two monitors: the designs on the primary one, a plain cover in
+// the background colour on the other, and input on the cover taken as input
+// on the design window.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QTest>
+#include <QWheelEvent>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+#include "screen/every_monitor.h"
+
+namespace kalo {
+namespace {
+
+// Two offscreen monitors side by side, however the tests are started: set
+// before main() makes the application, over what the environment says.
+[[maybe_unused]] const bool kTwoMonitors =
+    setenv("QT_QPA_PLATFORM", "offscreen:configfile=" KALO_TWO_MONITORS, 1) == 0;
+
+struct Desktop {
+  Desktop() : pic(run, [this] { ++ends; }), window(pic) {
+    run.KeysActive = True;
+    pic.CoverScreen();
+    pic.show();
+    window.Cover();
+    pic.Form_MouseMove(300, 300);  // the design window's own last move
+  }
+  RunState run;
+  int ends = 0;
+  DesignPic pic;
+  EveryMonitor window;
+};
+
+TEST(EveryMonitor, DesignsOnThePrimaryAPlainCoverInTheBackgroundElsewhere) {
+  ASSERT_EQ(QGuiApplication::screens().size(), 2);
+  Desktop d;
+  ASSERT_EQ(d.window.covers().size(), 1u);
+  MonitorCover& cover = *d.window.covers()[0];
+  EXPECT_EQ(cover.geometry(), QGuiApplication::screens()[1]->geometry());
+  EXPECT_EQ(d.pic.geometry(), QGuiApplication::primaryScreen()->geometry());
+  for (Long colour : {RGB(0, 128, 128), RGB(255, 255, 0)}) {
+    d.window.SetBackColor(colour);
+    EXPECT_EQ(Surface::ToColour(d.pic.surface().pixel(10, 10)), colour);
+    const QColor shown = cover.grab().toImage().pixelColor(320, 240);
+    EXPECT_EQ(RGB(shown.red(), shown.green(), shown.blue()), colour);
+  }
+  d.window.Unload();
+  EXPECT_TRUE(cover.isHidden());
+  EXPECT_TRUE(d.pic.unloaded());
+}
+
+TEST(EveryMonitor, InputOnACoverActsAsOnTheDesignWindow) {
+  using Act = std::function<void(QWidget*)>;
+  const Act key = [](QWidget* w) { QTest::keyClick(w, Qt::Key_A); };
+  const Act click = [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); };
+  const Act wheel = [](QWidget* w) {
+    QWheelEvent turn({5, 5}, {805, 5}, {}, {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w, &turn);
+  };
+  // Moves count in the cover's own pixels, from its own last move.
+  auto moves = [](std::vector<QPoint> points) -> Act {
+    return [points](QWidget* w) {
+      for (QPoint p : points) QTest::mouseMove(w->windowHandle(), p);
+    };
+  };
+  const struct {
+    Act act;
+    bool pending;
+    int ends;
+  } rows[] = {{key, false, 1},
+              {key, true, 0},
+              {click, false, 1},
+              {click, true, 0},
+              {wheel, false, 1},
+              {wheel, true, 0},
+              {moves({{100, 100}, {103, 97}}), false, 0},
+              {moves({{200, 200}, {204, 200}}), false, 1}};
+  for (const auto& row : rows) {
+    Desktop d;
+    d.run.SavePending = ToBoolean(row.pending);
+    row.act(d.window.covers()[0]);
+    EXPECT_EQ(d.ends, row.ends) << &row - rows;
+  }
+}
+
+}  // namespace
+}  // namespace kalo
