@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/ascii.h"
 #include "core/basic_types.h"
 
 #ifndef KALO_VERSION
@@ -266,15 +267,6 @@ const SwitchHelp kSwitches[] = {
     {"/z", "companion mode: a marked design is handed over in kalosave.cvd and loadaskr.que"},
 };
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameWord(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  return true;
-}
-
 const Option* FindOption(std::string_view name) {
   for (const Option& o : kOptions) {
     if (name == o.name || (o.brief && name == o.brief)) return &o;
@@ -290,10 +282,10 @@ size_t Distance(std::string_view a, std::string_view b) {
   for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
   for (size_t i = 1; i <= a.size(); ++i) {
     for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t change = Lower(a[i - 1]) == Lower(b[j - 1]) ? 0 : 1;
+      const size_t change = AsciiLower(a[i - 1]) == AsciiLower(b[j - 1]) ? 0 : 1;
       d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change});
-      if (i > 1 && j > 1 && Lower(a[i - 1]) == Lower(b[j - 2]) &&
-          Lower(a[i - 2]) == Lower(b[j - 1]))
+      if (i > 1 && j > 1 && AsciiLower(a[i - 1]) == AsciiLower(b[j - 2]) &&
+          AsciiLower(a[i - 2]) == AsciiLower(b[j - 1]))
         d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
     }
   }
@@ -333,9 +325,9 @@ std::optional<long> WholeNumber(std::string_view text, long low, long high) {
 
 std::optional<bool> OnOff(std::string_view text) {
   for (const char* w : {"on", "yes", "true", "1"})
-    if (SameWord(text, w)) return true;
+    if (SameIgnoringCase(text, w)) return true;
   for (const char* w : {"off", "no", "false", "0"})
-    if (SameWord(text, w)) return false;
+    if (SameIgnoringCase(text, w)) return false;
   return std::nullopt;
 }
 
@@ -379,7 +371,7 @@ std::string TakeValue(const Option& o, std::string_view value, Invocation& inv) 
         const std::string_view word = value.substr(from, to - from);
         bool known = false;
         for (int t = 0; t < kDesignTypeCount; ++t) {
-          if (SameWord(word, kTypeWords[t])) chosen[t] = known = any = true;
+          if (SameIgnoringCase(word, kTypeWords[t])) chosen[t] = known = any = true;
         }
         if (!known) return "expected design names from spiral, yarn, star, gons, angle, boxes";
         from = to + 1;
@@ -408,7 +400,7 @@ std::string TakeValue(const Option& o, std::string_view value, Invocation& inv) 
       std::string words;
       for (const Choice& c : o.choices) {
         if (!c.word) break;
-        if (SameWord(value, c.word)) {
+        if (SameIgnoringCase(value, c.word)) {
           inv.settings[o.setting] = c.text;
           return "";
         }
@@ -466,8 +458,8 @@ std::optional<uint32_t> ParseWindowId(std::string_view text) {
     int d;
     if (c >= '0' && c <= '9')
       d = c - '0';
-    else if (base == 16 && Lower(c) >= 'a' && Lower(c) <= 'f')
-      d = Lower(c) - 'a' + 10;
+    else if (base == 16 && AsciiLower(c) >= 'a' && AsciiLower(c) <= 'f')
+      d = AsciiLower(c) - 'a' + 10;
     else
       return std::nullopt;
     v = v * base + d;

@@ -17,6 +17,7 @@
 #include "canvas/canvas_file.h"
 #include "canvas/canvas_reader.h"
 #include "canvas/canvas_replay.h"
+#include "core/ascii.h"
 #include "files/bitmap_file.h"
 #include "files/file_error.h"
 #include "screen/surface_image.h"
@@ -51,10 +52,7 @@ Size PrimaryScreenSize() {
 }
 
 bool EndsWithBmp(const std::string& name) {
-  if (name.size() < 4) return false;
-  std::string end = name.substr(name.size() - 4);
-  for (char& c : end) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return end == ".bmp";
+  return name.size() >= 4 && SameIgnoringCase(std::string_view(name).substr(name.size() - 4), ".bmp");
 }
 
 // The PNG is made in memory first, so that the file is written whole or not

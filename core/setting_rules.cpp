@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/ascii.h"
 #include "core/numbers.h"
 #include "core/setting_rules.h"
 
@@ -10,13 +11,7 @@ namespace kalo {
 
 namespace {
 
-std::string UpperPrefix(std::string_view text, std::size_t n) {
-  std::string out(text.substr(0, n));
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
+std::string UpperPrefix(std::string_view text, std::size_t n) { return AsciiUpper(text.substr(0, n)); }
 
 }  // namespace
 

@@ -4,12 +4,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QString>
-#include <algorithm>
-#include <cctype>
 #include <optional>
 #include <utility>
 
 #include "canvas/canvas_file.h"
+#include "core/ascii.h"
 
 namespace kalo {
 
@@ -35,9 +34,7 @@ constexpr SaveKind kCanvasKind = {
 // offers one.cvd for the canvas file that follows.
 std::string OfferedName(const std::string& previous, const SaveKind& kind) {
   if (previous.size() >= 3) {
-    std::string tail = previous.substr(previous.size() - 3);
-    std::transform(tail.begin(), tail.end(), tail.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string tail = AsciiLower(std::string_view(previous).substr(previous.size() - 3));
     if (tail == kind.switched[0] || tail == kind.switched[1])
       return previous.substr(0, previous.size() - 3) + kind.extension;
   }

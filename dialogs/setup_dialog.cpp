@@ -12,10 +12,10 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <utility>
 
+#include "core/ascii.h"
 #include "core/numbers.h"
 #include "core/setting_rules.h"
 #include "screen/form_layout.h"
@@ -41,8 +41,7 @@ std::string StoredNumberText(double v) {
   if (v == 0) v = 0;  // no "-0"
   char buf[40];
   const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 15);
-  std::string s(buf, res.ptr);
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  std::string s = AsciiUpper(std::string_view(buf, static_cast<std::size_t>(res.ptr - buf)));
   if (s.rfind("0.", 0) == 0) {
     s.erase(0, 1);
   } else if (s.rfind("-0.", 0) == 0) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/ascii.h"
 #include "files/whole_file.h"
 
 namespace kalo {
@@ -22,22 +23,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string Folded(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = Fold(c);
-  return out;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  }
-  return true;
 }
 
 // A value ends at a NUL, as it would in the reader's buffer.
@@ -124,9 +109,9 @@ ProfileSection::ProfileSection(std::string_view text, std::string_view section) 
     if (line.kind == Line::kHeader) {
       // Only the first section of the name counts; the next header ends it.
       if (found_) break;
-      found_ = SameName(line.name, section);
+      found_ = SameIgnoringCase(line.name, section);
     } else if (found_ && line.kind == Line::kKey) {
-      values_.emplace(Folded(line.name), line.value);
+      values_.emplace(AsciiLower(line.name), line.value);
     }
   }
 }
@@ -134,7 +119,7 @@ ProfileSection::ProfileSection(std::string_view text, std::string_view section) 
 std::string ProfileSection::Get(std::string_view key, std::string_view def,
                                 std::size_t bufferSize) const {
   std::string_view value = def;
-  if (auto it = values_.find(Folded(key)); it != values_.end()) value = it->second;
+  if (auto it = values_.find(AsciiLower(key)); it != values_.end()) value = it->second;
   value = UpToNul(value);
   std::size_t visible = bufferSize == 0 ? 0 : bufferSize - 1;
   return std::string(value.substr(0, visible));
@@ -212,7 +197,7 @@ std::string ApplyProfileWrites(std::string_view text, std::string_view section,
   };
   std::vector<Pending> pending;
   for (const auto& [name, value] : writes) {
-    std::string folded = Folded(name);
+    std::string folded = AsciiLower(name);
     auto same = [&](const Pending& p) { return p.folded == folded; };
     if (auto it = std::find_if(pending.begin(), pending.end(), same); it != pending.end()) {
       it->value = value;
@@ -235,9 +220,9 @@ std::string ApplyProfileWrites(std::string_view text, std::string_view section,
   while (scanner.Next(line)) {
     if (line.kind == Line::kHeader) {
       if (inSection) break;
-      if (SameName(line.name, section)) inSection = sectionFound = true;
+      if (SameIgnoringCase(line.name, section)) inSection = sectionFound = true;
     } else if (inSection && line.kind == Line::kKey) {
-      std::string folded = Folded(line.name);
+      std::string folded = AsciiLower(line.name);
       for (std::size_t i = 0; i < pending.size(); ++i) {
         if (!pending[i].placed && pending[i].folded == folded) {
           pending[i].placed = true;
