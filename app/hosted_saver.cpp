@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/saver_main.h"
 #include "app/saver_process.h"
 #include "engine/startup_rules.h"
 #include "screen/hosted_pic.h"
@@ -11,8 +10,8 @@
 
 namespace kalo {
 
-int RunHosted(SaverProcess& saver, uint32_t window, const HostedRunHooks& hooks) {
-  HostedPic pic([] { EndSaver(); });
+int RunHosted(SaverProcess& saver, uint32_t window) {
+  HostedPic pic([&saver] { saver.End(); });
   const std::string error = pic.Attach(window);
   if (!error.empty()) {
     std::fprintf(stderr, "kalosaver: %s\n", error.c_str());
@@ -27,7 +26,7 @@ int RunHosted(SaverProcess& saver, uint32_t window, const HostedRunHooks& hooks)
 
   // The host owns the input: nobody can mark a design or answer a question.
   QuietServices services;
-  RunDesigns(saver, pic, pic, services, hooks);
+  RunDesigns(saver, pic, pic, services);
   saver.unload = nullptr;
   return 0;
 }

@@ -9,15 +9,10 @@
 
 namespace kalo {
 
-class HostedPic;
-
-// Hooks for measuring a hosted run, as for a full-screen one.
-using HostedRunHooks = RunHooks<HostedPic>;
-
 // Draws designs in window `window` (0: the screen's virtual root, else its
 // root) until a signal ends the saver or the window is destroyed. Returns the
 // exit status: 0, or 1 with a line on stderr when the window cannot be drawn
 // in.
-int RunHosted(SaverProcess& saver, uint32_t window, const HostedRunHooks& hooks = {});
+int RunHosted(SaverProcess& saver, uint32_t window);
 
 }  // namespace kalo

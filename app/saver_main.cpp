@@ -37,13 +37,6 @@ namespace kalo {
 
 namespace {
 
-SaverProcess* g_saver = nullptr;
-
-struct SaverScope {
-  explicit SaverScope(SaverProcess& s) { g_saver = &s; }
-  ~SaverScope() { g_saver = nullptr; }
-};
-
 // What the design loop asks of the saver beyond drawing. Each call comes from
 // the loop itself, outside Qt's event dispatch, so it may leave the loop
 // with SaverEnded once an input handler inside a dialog has ended the saver.
@@ -94,34 +87,34 @@ class SaverHost final : public SaverServices {
     LeaveIfEnded();
   }
   void HideCursor() override { Hide(saver_, grab_); }
-  void RestoreCursor() override { Show(grab_); }
+  void RestoreCursor() override { Show(saver_, grab_); }
 
  private:
-  static void Hide(const SaverProcess& saver, InputGrab& grab) {
-    kalo::HideCursor();
+  static void Hide(SaverProcess& saver, InputGrab& grab) {
+    saver.HideCursor();
     if (!saver.ended) grab.Take();
   }
-  static void Show(InputGrab& grab) {
+  static void Show(SaverProcess& saver, InputGrab& grab) {
     grab.Release();
-    kalo::RestoreCursor();
+    saver.RestoreCursor();
   }
 
   static ExportHooks Hooks(SaverProcess& saver, DesignPic& pic, InputGrab& grab) {
     ExportHooks hooks;
     hooks.HideCommand1 = [&pic] { pic.SetVisible(Control::Command1, false); };
-    hooks.RestoreCursor = [&grab] { Show(grab); };
+    hooks.RestoreCursor = [&saver, &grab] { Show(saver, grab); };
     hooks.HideCursor = [&saver, &grab] { Hide(saver, grab); };
     hooks.SaveBitmap = [&pic](const std::string& path) {
       return SaveBitmapFile(pic.surface(), path);
     };
-    hooks.EndSaver = [] { EndSaver(); };
+    hooks.EndSaver = [&saver] { saver.End(); };
     return hooks;
   }
 
   FrmAbout* OpenAbout() {
     CloseAbout();
     saver_.about = new FrmAbout(
-        saver_.run, saver_.about_mouse, [] { EndSaver(); }, &pic_);
+        saver_.run, saver_.about_mouse, [this] { saver_.End(); }, &pic_);
     StandOverFocus(*saver_.about);
     return saver_.about;
   }
@@ -146,7 +139,7 @@ class SaverHost final : public SaverServices {
   DesignExport export_;
 };
 
-int RunSaver(SaverProcess& saver, const SaverRunHooks& hooks) {
+int RunSaver(SaverProcess& saver) {
   RunState& run = saver.run;
   SaverWindows windows(saver);
   DesignPic& pic = windows.pic();
@@ -155,22 +148,20 @@ int RunSaver(SaverProcess& saver, const SaverRunHooks& hooks) {
   FinishStartup(run, saver.design, windows.window());
 
   SaverHost host(saver, pic, windows.grab());
-  RunDesigns(saver, pic, windows.window(), host, hooks);
+  RunDesigns(saver, pic, windows.window(), host);
   return 0;
 }
 
 }  // namespace
 
-static int RunMain(int argc, char** argv, const SaverRunHooks& hooks);
-
-int Main(int argc, char** argv) { return Main(argc, argv, SaverRunHooks{}); }
+static int RunMain(int argc, char** argv);
 
 // Memory that runs out ends every mode alike, with one line and status 1; the
 // single-instance lock and the windows go as the stack unwinds to here. An
 // event handler whose allocation failed has ended the saver and noted it.
-int Main(int argc, char** argv, const SaverRunHooks& hooks) {
+int Main(int argc, char** argv) {
   try {
-    const int status = RunMain(argc, argv, hooks);
+    const int status = RunMain(argc, argv);
     if (!OutOfMemoryNoted()) return status;
   } catch (const std::bad_alloc&) {
   }
@@ -178,7 +169,7 @@ int Main(int argc, char** argv, const SaverRunHooks& hooks) {
   return 1;
 }
 
-static int RunMain(int argc, char** argv, const SaverRunHooks& hooks) {
+static int RunMain(int argc, char** argv) {
   // Before anything of Qt's reads the locale (windows and images alike).
   MoveToUtf8Locale();
   // The run mode is settled before anything opens the display, so that
@@ -249,7 +240,6 @@ static int RunMain(int argc, char** argv, const SaverRunHooks& hooks) {
   }
 
   SaverProcess saver;
-  SaverScope scope(saver);
   saver.mode = inv.mode;
   saver.run.StartingUp = True;
   std::optional<InstanceLock> lock;
@@ -261,15 +251,15 @@ static int RunMain(int argc, char** argv, const SaverRunHooks& hooks) {
   saver.design.SwitchesGiven = False;
   saver.run.CommandLine = inv.command_line;
   saver.run.Settings = ReadSettings(ProfilePath());
-  EndSignals end_signals([] { EndSaver(); });
+  EndSignals end_signals([&saver] { saver.End(); });
 
   switch (saver.mode) {
     case RunMode::kSaver:
       ApplySettingOptions(inv, saver.run.Settings);
-      return RunSaver(saver, hooks);
+      return RunSaver(saver);
     case RunMode::kHosted:
       ApplySettingOptions(inv, saver.run.Settings);
-      return RunHosted(saver, host.id, hooks.hosted);
+      return RunHosted(saver, host.id);
     case RunMode::kOpen:
       ApplySettingOptions(inv, saver.run.Settings);
       return OpenCanvas(saver, inv, *canvas);
@@ -278,7 +268,7 @@ static int RunMain(int argc, char** argv, const SaverRunHooks& hooks) {
       // end it.
       Setup setup(saver.run, ProfilePath());
       saver.unload = [&setup] { setup.hide(); };
-      QObject::connect(&setup, &QDialog::finished, [] { EndSaver(); });
+      QObject::connect(&setup, &QDialog::finished, [&saver] { saver.End(); });
       setup.show();
       app.exec();
       saver.unload = nullptr;
@@ -287,29 +277,6 @@ static int RunMain(int argc, char** argv, const SaverRunHooks& hooks) {
     default:
       return 0;
   }
-}
-
-SaverProcess* CurrentSaver() { return g_saver; }
-
-void EndSaver() {
-  SaverProcess* saver = g_saver;
-  if (!saver || saver->ended) return;
-  if (saver->unload) saver->unload();
-  RestoreCursor();
-  saver->ended = true;
-  if (saver->mode == RunMode::kConfigure) QCoreApplication::quit();
-}
-
-bool HasSaverEnded() { return g_saver && g_saver->ended; }
-
-void HideCursor() {
-  if (!g_saver) return;
-  kalo::HideCursor(g_saver->run, [](bool show) { return g_saver->cursor.ShowCursor(show); });
-}
-
-void RestoreCursor() {
-  if (!g_saver) return;
-  kalo::RestoreCursor(g_saver->run, [](bool show) { return g_saver->cursor.ShowCursor(show); });
 }
 
 }  // namespace kalo

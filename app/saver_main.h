@@ -1,36 +1,22 @@
 // The program's start and its one way out. Main decides the run mode from the
 // command line, reads the settings, brings up the saver window or the
-// settings dialog, and runs the designs until an input handler calls
-// EndSaver.
+// settings dialog, and runs the designs until an input handler or a signal
+// ends the saver.
 #pragma once
-
-#include "app/hosted_saver.h"
 
 namespace kalo {
 
-class DesignPic;
-
-// Hooks for measuring a full-screen run, and a run in a host's window.
-struct SaverRunHooks : RunHooks<DesignPic> {
-  HostedRunHooks hosted;
-};
-
-// The whole program; returns the exit status (1 when memory ran out).
+// The whole program; returns the exit status:
+//  2 when the command line is wrong: an unknown option or a bad option value,
+//    or, for a hosted run, an $XSCREENSAVER_WINDOW that names no window;
+//  1 when memory ran out (in any mode, after "kalosaver: out of memory"), no
+//    display could be opened, the screen shows fewer than 15 bits of colour,
+//    the host's window cannot be drawn in, a canvas file to open cannot be
+//    read or drawn, a render fails (RenderCanvas says how), or the settings
+//    dialog could not save the settings;
+//  0 otherwise: the saver, the canvas file shown or the settings dialog was
+//    ended, the help or the version was shown, the command line asked for
+//    nothing, or another saver or settings dialog was already running.
 int Main(int argc, char** argv);
-// The same, with `hooks` called around the designs of a saver run.
-int Main(int argc, char** argv, const SaverRunHooks& hooks);
-
-// Ends the program from any event handler: closes the forms, brings the
-// pointer back and marks the end, which the next yield or sleep acts on
-// (configure mode leaves its event loop instead). Harmless when called twice
-// or when no saver runs.
-void EndSaver();
-// Whether EndSaver has run in this process.
-bool HasSaverEnded();
-
-// Hide the pointer while designs are drawn, and bring it back before any
-// question to the user.
-void HideCursor();
-void RestoreCursor();
 
 }  // namespace kalo

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "app/command_line.h"
+#include "app/run_observer.h"
 #include "core/random.h"
 #include "core/run_state.h"
 #include "dialogs/frm_about.h"
@@ -28,45 +29,37 @@ struct SaverProcess {
   // The about dialog while it is shown.
   QPointer<FrmAbout> about;
   AboutMouseMemory about_mouse;
-  // Closes the windows of the running mode for good; called once, by EndSaver.
+  // Closes the windows of the running mode for good; called once, by End.
   std::function<void()> unload;
   bool ended = false;
-};
 
-// The process's one saver, for the handlers that end it; null outside Main.
-SaverProcess* CurrentSaver();
-
-class QtPacer;
-
-// Lets a program that measures the saver watch the real window and pacer of a
-// run. The hooks are called on the design loop's own thread, outside Qt's
-// event dispatch; `started` may yield and sleep like the loop itself.
-template <class Window>
-struct RunHooks {
-  // The window is shown and the designs are about to start.
-  std::function<void(Window&, QtPacer&)> started;
-  // The designs have stopped for good; the window is still there.
-  std::function<void(Window&, QtPacer&)> finished;
-  // The pacer the designs are to use instead of the real one, which it may
-  // call on; the real one when unset or when it gives null.
-  std::function<Pacer*(Window&, QtPacer&)> pacer;
+  // Ends the saver from any event handler: closes the windows, brings the
+  // pointer back and marks the end, which the next yield or sleep acts on
+  // (configure mode leaves its event loop instead). Harmless when called
+  // twice.
+  void End();
+  // Hide the pointer while designs are drawn, and bring it back before any
+  // question to the user.
+  void HideCursor();
+  void RestoreCursor();
 };
 
 // Runs the design loop on `win` until the saver is ended, paced by the real
-// pacer that pushes `shown`'s changes to the screen (or by the hooks' pacer).
+// pacer that pushes `shown`'s changes to the screen (or by the installed
+// observer's pacer).
 template <class Window>
-void RunDesigns(SaverProcess& saver, Window& shown, DesignWindow& win, SaverServices& services,
-                const RunHooks<Window>& hooks) {
+void RunDesigns(SaverProcess& saver, Window& shown, DesignWindow& win, SaverServices& services) {
   QtPacer qt_pacer([&shown] { shown.PushChanges(); }, [&saver] { return saver.ended; });
-  Pacer* pacer = hooks.pacer ? hooks.pacer(shown, qt_pacer) : nullptr;
+  RunObserver* observer = RunObserver::installed();
+  Pacer* pacer = observer ? observer->ChoosePacer(shown, qt_pacer) : nullptr;
   if (!pacer) pacer = &qt_pacer;
   LoopContext ctx{EngineContext{saver.design, win, *pacer, saver.rnd}, saver.run, services};
   try {
-    if (hooks.started) hooks.started(shown, qt_pacer);
+    if (observer) observer->Started(saver, shown, qt_pacer);
     RunDesignLoop(ctx);
   } catch (const SaverEnded&) {
   }
-  if (hooks.finished) hooks.finished(shown, qt_pacer);
+  if (observer) observer->Finished(shown, qt_pacer);
 }
 
 }  // namespace kalo

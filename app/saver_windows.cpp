@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDialog>
 
-#include "app/saver_main.h"
 
 namespace kalo {
 
@@ -21,7 +20,7 @@ void CloseOpenDialogs() {
 }  // namespace
 
 SaverWindows::SaverWindows(SaverProcess& saver)
-    : saver_(saver), pic_(saver.run, [] { EndSaver(); }), window_(pic_), grab_(&pic_) {
+    : saver_(saver), pic_(saver.run, [&saver] { saver.End(); }), window_(pic_), grab_(&pic_) {
   saver_.unload = [this] {
     CloseOpenDialogs();
     grab_.Release();
@@ -33,7 +32,7 @@ SaverWindows::SaverWindows(SaverProcess& saver)
 SaverWindows::~SaverWindows() { saver_.unload = nullptr; }
 
 void SaverWindows::Show() {
-  HideCursor();
+  saver_.HideCursor();
   // Full-screen state on top of the screen's geometry, so that a window
   // manager keeps its panels beneath the saver.
   pic_.showFullScreen();

@@ -13,8 +13,8 @@ namespace kalo {
 
 class SaverWindows {
  public:
-  // The design window covers the primary monitor, not yet shown; EndSaver
-  // takes all of them down from now on.
+  // The design window covers the primary monitor, not yet shown; ending the
+  // saver takes all of them down from now on.
   explicit SaverWindows(SaverProcess& saver);
   ~SaverWindows();
   SaverWindows(const SaverWindows&) = delete;

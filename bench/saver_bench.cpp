@@ -40,6 +40,7 @@
 #include <vector>
 
 #include "app/saver_main.h"
+#include "app/saver_process.h"
 #include "screen/design_pic.h"
 #include "screen/hosted_pic.h"
 #include "screen/qt_pacer.h"
@@ -126,8 +127,7 @@ struct Snapshot {
   PacerFigures pacer;
 };
 
-template <class Window>
-Snapshot Take(const Window& pic, const QtPacer& pacer) {
+Snapshot Take(const SurfaceWindow& pic, const QtPacer& pacer) {
   Snapshot s;
   s.at = Clock::now();
   s.cpu = ProcessCpuSeconds();
@@ -139,14 +139,17 @@ Snapshot Take(const Window& pic, const QtPacer& pacer) {
 
 // What a key press does: the window's key handler ends the saver. Should the
 // press find the saver in a state that ignores keys, the end comes a moment
-// later anyway.
-void PressKey(DesignPic& pic) {
-  QCoreApplication::postEvent(&pic, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
-  QTimer::singleShot(1000, &pic, [] { EndSaver(); });
+// later anyway. A host's window takes no keys: a host ends its saver with
+// SIGTERM.
+void PressKey(SaverProcess& saver, SurfaceWindow& shown) {
+  auto* pic = dynamic_cast<DesignPic*>(&shown);
+  if (!pic) {
+    std::raise(SIGTERM);
+    return;
+  }
+  QCoreApplication::postEvent(pic, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+  QTimer::singleShot(1000, pic, [&saver] { saver.End(); });
 }
-
-// What a host does to end its saver.
-void PressKey(HostedPic&) { std::raise(SIGTERM); }
 
 enum class Mode { kDraw, kRest, kUnrested };
 const char* const kModeNames[] = {"draw", "rest", "unrested"};
@@ -158,14 +161,15 @@ const char* const kWhereNames[] = {"full", "hosted", "preview"};
 // real pacer.
 class WatchingPacer final : public Pacer, public QObject {
  public:
-  WatchingPacer(Pacer& real, DesignPic& pic, bool unrested) : real_(real), unrested_(unrested) {
+  // The saver's own window is seen painting; a host's window is painted by
+  // each push itself.
+  WatchingPacer(Pacer& real, SurfaceWindow& shown, bool unrested)
+      : real_(real), unrested_(unrested) {
     paint_times_.reserve(1 << 20);
-    pic.installEventFilter(this);
-  }
-  // A host's window is painted by each push itself.
-  WatchingPacer(Pacer& real, HostedPic& pic, bool unrested) : real_(real), unrested_(unrested) {
-    paint_times_.reserve(1 << 20);
-    pic.SetPushWatcher([this] { NotePaint(); });
+    if (auto* pic = dynamic_cast<DesignPic*>(&shown))
+      pic->installEventFilter(this);
+    else
+      dynamic_cast<HostedPic&>(shown).SetPushWatcher([this] { NotePaint(); });
   }
   void DoEvents() override { real_.DoEvents(); }
   void Sleep(Long ms) override {
@@ -257,39 +261,46 @@ void Print(const Run& run) {
 namespace kalo {
 namespace {
 
-// The hooks for one kind of window: the same measurements on either.
-template <class Window>
-void SetHooks(Run& run, RunHooks<Window>& hooks) {
-  hooks.started = [&run](Window& pic, QtPacer& pacer) {
-    run.width = pic.surface().width();
-    run.height = pic.surface().height();
-    const int ms = static_cast<int>(run.seconds * 1000);
-    if (run.mode != Mode::kRest) {
-      run.start = Take(pic, pacer);
-      QTimer::singleShot(ms, Qt::PreciseTimer, qApp, [&pic] { PressKey(pic); });
+// Watches the run, in either kind of window alike.
+class Watch final : public RunObserver {
+ public:
+  explicit Watch(Run& run) : run_(run) {}
+
+  Pacer* ChoosePacer(SurfaceWindow& shown, QtPacer& real) override {
+    if (run_.mode == Mode::kRest) return nullptr;
+    run_.watcher = std::make_unique<WatchingPacer>(real, shown, run_.mode == Mode::kUnrested);
+    return run_.watcher.get();
+  }
+
+  void Started(SaverProcess& saver, SurfaceWindow& shown, QtPacer& pacer) override {
+    run_.width = shown.surface().width();
+    run_.height = shown.surface().height();
+    const int ms = static_cast<int>(run_.seconds * 1000);
+    if (run_.mode != Mode::kRest) {
+      run_.start = Take(shown, pacer);
+      QTimer::singleShot(ms, Qt::PreciseTimer, qApp,
+                         [&saver, &shown] { PressKey(saver, shown); });
       return;
     }
     // Exactly the loop's rest between pictures: 250 ms sleeps, each followed
     // by a yield.
-    run.start = Take(pic, pacer);
-    const auto until = run.start.at + std::chrono::milliseconds(ms);
+    run_.start = Take(shown, pacer);
+    const auto until = run_.start.at + std::chrono::milliseconds(ms);
     while (Clock::now() < until) {
       pacer.Sleep(250);
       pacer.DoEvents();
     }
-    run.end = Take(pic, pacer);
-    PressKey(pic);
-  };
-  hooks.finished = [&run](Window& pic, QtPacer& pacer) {
-    if (run.mode != Mode::kRest) run.end = Take(pic, pacer);
-  };
-  if (run.mode != Mode::kRest) {
-    hooks.pacer = [&run](Window& pic, QtPacer& real) {
-      run.watcher = std::make_unique<WatchingPacer>(real, pic, run.mode == Mode::kUnrested);
-      return run.watcher.get();
-    };
+    run_.end = Take(shown, pacer);
+    PressKey(saver, shown);
   }
-}
+
+  void Finished(SurfaceWindow& shown, QtPacer& pacer) override {
+    if (run_.mode != Mode::kRest) run_.end = Take(shown, pacer);
+  }
+
+ private:
+  Run& run_;
+};
 
 // A plain black window as hosts make them: over the whole screen, or the
 // size of a settings preview. Lives as long as the connection.
@@ -339,16 +350,15 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  kalo::SaverRunHooks hooks;
+  kalo::Watch watch(run);
+  kalo::RunObserver::Install(&watch);
   char name[] = "saver_bench";
   char saver_switch[] = "/s";
   char window_option[] = "--window-id";
   std::string window_text;
   std::vector<char*> saver_argv = {name, saver_switch};
   xcb_connection_t* host = nullptr;
-  if (run.where == kalo::Where::kFull) {
-    kalo::SetHooks<kalo::DesignPic>(run, hooks);
-  } else {
+  if (run.where != kalo::Where::kFull) {
     host = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(host)) {
       std::fprintf(stderr, "saver_bench: no X display for a host's window\n");
@@ -356,10 +366,9 @@ int main(int argc, char** argv) {
     }
     window_text = std::to_string(kalo::OpenHostWindow(host, run.where == kalo::Where::kPreview));
     saver_argv = {name, window_option, window_text.data()};
-    kalo::SetHooks<kalo::HostedPic>(run, hooks.hosted);
   }
   saver_argv.push_back(nullptr);
-  kalo::Main(static_cast<int>(saver_argv.size()) - 1, saver_argv.data(), hooks);
+  kalo::Main(static_cast<int>(saver_argv.size()) - 1, saver_argv.data());
   if (host) xcb_disconnect(host);
   if (run.end.at == kalo::Clock::time_point{}) {
     std::fprintf(stderr, "saver_bench: the saver did not run (another one running?)\n");

@@ -179,7 +179,7 @@ TEST(CommandLine, HostWindowByTheHostsRules) {
 
 TEST(CommandLine, HelpListsEverySwitchAndEveryShownOption) {
   const std::string usage = UsageText();
-  for (const char* s : {"/s", "/c", "/w", "/r", "/d", "/b", "/z", "CONTROL.INI"})
+  for (const char* s : {"/s", "/c", "/w", "/r", "/d", "/b", "/z", "CONTROL.INI", "kalosaver(6)"})
     EXPECT_NE(usage.find(s), std::string::npos) << s;
   for (const OptionHelp& o : LongOptions()) {
     const bool listed = usage.find(o.name + " " + o.value) != std::string::npos;
