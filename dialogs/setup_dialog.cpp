@@ -258,7 +258,8 @@ void Setup::BuildControls() {
       Add(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel", {3270, 3915, 1020, 330});
   about_ = Add(new QPushButton(QStringLiteral("About"), this), "cmdAbout", {4590, 3915, 1020, 330});
 
-  // The Brightness frame starts enabled, whatever the mode drawn selected.
+  // The Brightness frame is drawn enabled beside Solid && Mix; from here on
+  // the chosen mode decides.
   connect(draw_mode_group_, &QButtonGroup::idToggled, this, [this](int id, bool on) {
     if (on) brightness_frame_->setEnabled(id == kSolidOnly);
   });
