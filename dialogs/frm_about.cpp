@@ -107,12 +107,12 @@ Placement Centred(QLabel* label, QRect box, int formWidth, int margin) {
 
 }  // namespace
 
-FrmAbout::FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()> endSaver,
+FrmAbout::FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()> end_saver,
                    QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       run_(run),
       mouse_(mouse),
-      endSaver_(std::move(endSaver)) {
+      end_saver_(std::move(end_saver)) {
   setObjectName(QStringLiteral("frmAbout"));
   setWindowTitle(QStringLiteral("KaloSaver"));
   // Movement over the bare form must reach the handler without a button held.
@@ -124,26 +124,25 @@ FrmAbout::FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()>
   titleFont.setBold(true);
   titleFont.setPointSizeF(font().pointSizeF() * 9.75 / 8);
 
-  Label3_ = new QLabel(QStringLiteral("The Most Fascinating ScreenSaver"), this);
-  Label3_->setObjectName(QStringLiteral("Label3"));
-  Label3_->setFont(titleFont);
-  Label2_ = new QLabel(QStringLiteral("In The World!"), this);
-  Label2_->setObjectName(QStringLiteral("Label2"));
-  Label2_->setFont(titleFont);
-  Label1_ = new QLabel(
+  auto* title = new QLabel(QStringLiteral("The Most Fascinating ScreenSaver"), this);
+  title->setObjectName(QStringLiteral("Label3"));
+  title->setFont(titleFont);
+  auto* subtitle = new QLabel(QStringLiteral("In The World!"), this);
+  subtitle->setObjectName(QStringLiteral("Label2"));
+  subtitle->setFont(titleFont);
+  description_ = new QLabel(
       QStringLiteral("Save designs from this screen saver and load them into 'KaloDraw'"), this);
-  Label1_->setObjectName(QStringLiteral("Label1"));
+  description_->setObjectName(QStringLiteral("Label1"));
   auto* rule = new EtchedRule(this);
   rule->setObjectName(QStringLiteral("Rule"));
   auto* check = new WrappingCheckBox(
       QStringLiteral("Show this form occasionally when 'KaloSaver' is running"), this);
-  Check1_ = check;
-  Check1_->setObjectName(QStringLiteral("Check1"));
-  Check1_->setChecked(true);
-  cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
-  cmdOK_->setObjectName(QStringLiteral("cmdOK"));
-  cmdOK_->setDefault(true);
-  connect(cmdOK_, &QPushButton::clicked, this, &FrmAbout::cmdOK_Click);
+  show_occasionally_ = check;
+  show_occasionally_->setObjectName(QStringLiteral("Check1"));
+  ok_ = new QPushButton(QStringLiteral("OK"), this);
+  ok_->setObjectName(QStringLiteral("cmdOK"));
+  ok_->setDefault(true);
+  connect(ok_, &QPushButton::clicked, this, &FrmAbout::ApplyAndClose);
 
   // The form drawn in twips, fitted to its font.
   const FormUnits u(font());
@@ -151,40 +150,38 @@ FrmAbout::FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()>
   const int margin = u.X(kMargin);
   const QRect checkBox = u.Rect(2745, 2880, 2415, 435);
   const QSize grown = Reflow({
-      Centred(Label3_, u.Rect(1065, 405, 3765, 240), formWidth, margin),
-      Centred(Label2_, u.Rect(1410, 645, 2955, 240), formWidth, margin),
-      Centred(Label1_, u.Rect(615, 1770, 4740, 240), formWidth, margin),
+      Centred(title, u.Rect(1065, 405, 3765, 240), formWidth, margin),
+      Centred(subtitle, u.Rect(1410, 645, 2955, 240), formWidth, margin),
+      Centred(description_, u.Rect(615, 1770, 4740, 240), formWidth, margin),
       {rule, u.Rect(90, 2625, 5565, 45), {}},
-      {Check1_, checkBox, {checkBox.width(), check->HeightFor(checkBox.width())}},
-      {cmdOK_, u.Rect(975, 2940, 1260, 345), Needed(cmdOK_)},
+      {check, checkBox, {checkBox.width(), check->HeightFor(checkBox.width())}},
+      {ok_, u.Rect(975, 2940, 1260, 345), Needed(ok_)},
   });
   setFixedSize(formWidth + grown.width(), u.Y(kFormHeight) + grown.height());
 
-  setTabOrder(cmdOK_, Check1_);
-  cmdOK_->setFocus();
+  setTabOrder(ok_, show_occasionally_);
+  ok_->setFocus();
 
-  // Form_Load: centred on the screen, the check box showing the flag.
+  // Centred on the screen, the check box showing the flag.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect s = screen->geometry();
     move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
   }
-  Check1_->setChecked(IsTrue(run_.ShowAboutFlag));
+  show_occasionally_->setChecked(IsTrue(run_.ShowAboutFlag));
 }
 
 void FrmAbout::PrepareBrief() {
-  Label1_->hide();
+  description_->hide();
   // A hidden button must not keep the focus, or the form would never see keys.
-  cmdOK_->clearFocus();
-  cmdOK_->hide();
-  Check1_->setEnabled(false);
-  Label3_->setText(QStringLiteral("The Most Fascinating ScreenSaver"));
-  Label2_->setText(QStringLiteral("In The World!"));
+  ok_->clearFocus();
+  ok_->hide();
+  show_occasionally_->setEnabled(false);
 }
 
-void FrmAbout::PrepareAfterSave() { Check1_->setEnabled(false); }
+void FrmAbout::PrepareAfterSave() { show_occasionally_->setEnabled(false); }
 
-void FrmAbout::cmdOK_Click() {
-  run_.ShowAboutFlag = ToBoolean(Check1_->isChecked());
+void FrmAbout::ApplyAndClose() {
+  run_.ShowAboutFlag = ToBoolean(show_occasionally_->isChecked());
   accept();
 }
 
@@ -198,35 +195,31 @@ bool FrmAbout::ControlHasFocus() const {
 void FrmAbout::keyPressEvent(QKeyEvent* event) {
   if (!ControlHasFocus() && SaverRunning()) {
     // Ends the program: the dialog may be gone once this returns.
-    Form_KeyDown();
+    if (end_saver_) end_saver_();
     return;
   }
   // OK is both the default and the cancel button: Enter and Esc press it
   // whenever it can be pressed, whichever control holds the focus.
   const int key = event->key();
   const bool enterOrEsc = key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
-  if (enterOrEsc && cmdOK_->isVisible() && cmdOK_->isEnabled()) {
-    cmdOK_->click();
+  if (enterOrEsc && ok_->isVisible() && ok_->isEnabled()) {
+    ok_->click();
     return;
   }
   event->ignore();
 }
 
-void FrmAbout::Form_KeyDown() {
-  if (SaverRunning() && endSaver_) endSaver_();
-}
-
 void FrmAbout::mouseMoveEvent(QMouseEvent* event) {
-  Form_MouseMove(event->position().x(), event->position().y());
+  MouseMovedTo(event->position().x(), event->position().y());
 }
 
-void FrmAbout::Form_MouseMove(double x, double y) {
+void FrmAbout::MouseMovedTo(double x, double y) {
   if (IsTrue(run_.StartingUp)) return;
   if (mouse_.LastMouseX >= 1 && mouse_.LastMouseY >= 1) {
     const Single dx = static_cast<Single>(std::fabs(x - mouse_.LastMouseX));
     const Single dy = static_cast<Single>(std::fabs(y - mouse_.LastMouseY));
     if ((dx > 3 || dy > 3) && run_.SavePending == False && SaverRunning()) {
-      if (endSaver_) endSaver_();
+      if (end_saver_) end_saver_();
       return;
     }
   }

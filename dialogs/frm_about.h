@@ -32,10 +32,10 @@ class FrmAbout : public QDialog {
 
  public:
   // Construction is the form's load: it centres itself on the screen and shows
-  // the current ShowAboutFlag in its check box. endSaver is called when an
+  // the current ShowAboutFlag in its check box. end_saver is called when an
   // input event ends the saver; the caller must not expect the dialog to
   // survive that call.
-  FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()> endSaver,
+  FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()> end_saver,
            QWidget* parent = nullptr);
 
   // The occasional display while the saver runs: no description line, no OK
@@ -43,9 +43,6 @@ class FrmAbout : public QDialog {
   void PrepareBrief();
   // Shown modal after a design was saved: the check box cannot be changed.
   void PrepareAfterSave();
-
-  // cmdOK: takes the check box into ShowAboutFlag and closes the dialog.
-  void cmdOK_Click();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -58,18 +55,18 @@ class FrmAbout : public QDialog {
   // True while one of the form's own controls holds the keyboard focus; keys
   // then belong to that control, not to the form.
   bool ControlHasFocus() const;
-  void Form_KeyDown();
-  void Form_MouseMove(double x, double y);
+  // OK takes the check box into ShowAboutFlag and closes the dialog.
+  void ApplyAndClose();
+  // Ends the saver on a real movement of the mouse to (x, y) over the form.
+  void MouseMovedTo(double x, double y);
 
   RunState& run_;
   AboutMouseMemory& mouse_;
-  std::function<void()> endSaver_;
+  std::function<void()> end_saver_;
 
-  QLabel* Label3_;
-  QLabel* Label2_;
-  QLabel* Label1_;
-  QCheckBox* Check1_;
-  QPushButton* cmdOK_;
+  QLabel* description_;
+  QCheckBox* show_occasionally_;
+  QPushButton* ok_;
 };
 
 }  // namespace kalo

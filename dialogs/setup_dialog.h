@@ -15,97 +15,90 @@
 #include "dialogs/frm_about.h"
 #include "files/settings_store.h"
 
+class QButtonGroup;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class QRadioButton;
 class QScrollBar;
 
 namespace kalo {
 
 class FormUnits;
 struct Placement;
+struct ChoiceSetting;  // a setting chosen with one of a frame's option buttons
+struct SliderSetting;  // a setting held by a slider
 
 class Setup : public QDialog {
   Q_OBJECT
 
  public:
-  // Construction is the form's load: the profile at profilePath is read and
+  // Construction is the form's load: the profile at profile_path is read and
   // every control filled from it; ShowAboutFlag is set from ShowAbout.
-  Setup(RunState& run, std::string profilePath, QWidget* parent = nullptr);
+  Setup(RunState& run, std::string profile_path, QWidget* parent = nullptr);
   ~Setup() override;
 
   // The texts OK writes, formed from the controls and ShowAboutFlag.
   SettingsTexts TextsFromControls() const;
 
-  void cmdOK_Click();
-  void cmdCancel_Click();
   // Whether OK failed to write the profile; the program then ends with a
   // status that says so, not only with the warning box.
-  bool SaveFailed() const { return saveFailed_; }
-  void cmdAbout_Click();
+  bool SaveFailed() const { return save_failed_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  // A slider frame's bar and the labels under it, which are laid out together.
-  struct SliderRow {
+  // A frame's option buttons; each button's id is its choice's two-letter code.
+  struct Choice {
+    const ChoiceSetting* setting = nullptr;
+    QButtonGroup* buttons = nullptr;
+  };
+  // A slider and the labels under it, which are laid out together.
+  struct Slider {
+    const SliderSetting* setting = nullptr;
+    QGroupBox* frame = nullptr;
     QScrollBar* bar = nullptr;
-    QLabel* left = nullptr;
+    QLabel* low = nullptr;
+    QLabel* high = nullptr;
     QLabel* value = nullptr;  // none where the frame's caption carries the value
-    QLabel* right = nullptr;
-    int widestValue = 0;  // the room the value label needs for any value
+    int widest_value = 0;     // the room the value label needs for any value
   };
 
   void BuildControls();
   QGroupBox* AddFrame(const char* name, const QString& title, QRect twips);
   template <typename Control>
-  Control* Add(Control* control, const char* name, QRect twips);
-  SliderRow AddSlider(QGroupBox* frame, const char* barName, int min, int max, int large,
-                      int initial, const QString& leftText, const QString& rightText,
-                      bool showsValue);
+  Control* Add(Control* control, const QString& name, QRect twips);
+  QButtonGroup* AddChoice(const ChoiceSetting& setting);
+  QGroupBox* AddSlider(const SliderSetting& setting);
   // Fits the form drawn in twips to its font and its captions.
   void LayOut();
-  void PlaceSliderRow(const SliderRow& s, const FormUnits& units,
-                      std::vector<Placement>& inside) const;
-  void Form_Load();
-  void HScroll1_Change();
-  void HScroll2_Change();
-  void HScroll3_Change();
-  void HScroll4_Change();
-  void SetBrightnessEnabled(bool enabled);
+  void PlaceSlider(const Slider& s, const FormUnits& units, std::vector<Placement>& inside) const;
+  void LoadProfile();
+  void SaveAndClose();
+  void OpenAbout();
 
   RunState& run_;
-  std::string profilePath_;
-  AboutMouseMemory aboutMouse_;
-  bool saveFailed_ = false;
+  std::string profile_path_;
+  AboutMouseMemory about_mouse_;
+  bool save_failed_ = false;
 
-  std::array<QCheckBox*, kDesignTypeCount> Check_{};  // Check1 to Check6
-  std::array<QRadioButton*, 12> Option_{};            // Option1 to Option11 at their own numbers
-  QScrollBar* HScroll1_ = nullptr;                    // speed
-  QScrollBar* HScroll2_ = nullptr;                    // brightness
-  QScrollBar* HScroll3_ = nullptr;                    // pen width
-  QScrollBar* HScroll4_ = nullptr;                    // layers
-  QGroupBox* Frame3_ = nullptr;                       // brightness, caption carries the value
-  QLabel* Label3_ = nullptr;                          // "High"
-  QLabel* Label4_ = nullptr;                          // "Low"
-  QLabel* Label9_ = nullptr;                          // layers value
-  QLabel* Label11_ = nullptr;                         // speed value
-  QLabel* Label12_ = nullptr;                         // pen width value
-  QPushButton* cmdOK_ = nullptr;
-  QPushButton* cmdCancel_ = nullptr;
-  QPushButton* cmdAbout_ = nullptr;
-  QGroupBox* Frame7_ = nullptr;  // draw mode, where the connector starts
-  QFrame* connectorInFrame_ = nullptr;
-  QFrame* connectorOnForm_ = nullptr;
+  std::array<QCheckBox*, kDesignTypeCount> design_type_checks_{};
+  std::vector<Choice> choices_;
+  std::vector<Slider> sliders_;
+  QButtonGroup* draw_mode_group_ = nullptr;
+  QGroupBox* brightness_frame_ = nullptr;  // enabled by Solid Only alone
+  QPushButton* ok_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  QPushButton* about_ = nullptr;
+  // The line that ties "Solid Only" to the Brightness frame, in two pieces.
+  QFrame* connector_in_frame_ = nullptr;
+  QFrame* connector_on_form_ = nullptr;
 
   // Where the form draws each frame and control, in twips relative to its
   // frame or to the form; the layout grows them from there.
   std::vector<std::pair<QWidget*, QRect>> drawn_;
-  std::vector<SliderRow> sliders_;
 };
 
 }  // namespace kalo

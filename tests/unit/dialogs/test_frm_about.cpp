@@ -66,7 +66,7 @@ TEST_F(AboutFixture, CheckBoxShowsTheFlagAndOkAppliesIt) {
   run.ShowAboutFlag = False;
   auto again = Make("/c");
   again->findChild<QCheckBox*>("Check1")->click();
-  again->cmdOK_Click();
+  again->findChild<QPushButton*>("cmdOK")->click();
   EXPECT_EQ(run.ShowAboutFlag, True);
 }
 

@@ -157,7 +157,7 @@ TEST_F(SetupFixture, StoredProfileIsShownAndWrittenBackInTheLongForms) {
 TEST_F(SetupFixture, OutOfRangeNumbersAndUnknownCodes) {
   Store(
       "Brightness=50\nMaxLayers=0\nDrawDelay=5000\nMaxDrawWidth=200\nSolidMix=XX\n"
-      "LinesDots=??\nRoundness=\n");
+      "LinesDots=??\nRoundness=\nBgColor=R\n");
   SetupDialog s(run, profile);
   // Brightness and layers go to their maximum, not the nearer end; the frame
   // keeps the stored value until the slider changes.
@@ -168,9 +168,11 @@ TEST_F(SetupFixture, OutOfRangeNumbersAndUnknownCodes) {
   EXPECT_EQ(Bar(s, "HScroll1")->value(), 1);
   EXPECT_EQ(Text(s, "Label11"), "(1)");
   EXPECT_EQ(Text(s, "Label12"), "(128)");
-  // Unknown codes keep the initial selection; the Brightness group stays enabled.
+  // Unknown codes, and a code's first letter alone, keep the initial
+  // selection; the Brightness group stays enabled.
   EXPECT_TRUE(Opt(s, "Option1")->isChecked());
   EXPECT_TRUE(Opt(s, "Option4")->isChecked());
+  EXPECT_TRUE(Opt(s, "Option7")->isChecked());
   EXPECT_TRUE(Opt(s, "Option9")->isChecked());
   EXPECT_TRUE(BrightnessEnabled(s));
 
