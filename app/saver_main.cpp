@@ -150,12 +150,12 @@ int RunSaver(SaverProcess& saver, const SaverRunHooks& hooks) {
   RunState& run = saver.run;
   SaverWindows windows(saver);
   DesignPic& pic = windows.pic();
-  PrepareSaver(run, saver.design, windows.window(), saver.rnd);
+  PrepareSaver(run, saver.design, pic, pic, saver.rnd);
   windows.Show();
-  FinishStartup(run, saver.design, windows.window());
+  FinishStartup(run, saver.design, pic, pic);
 
   SaverHost host(saver, pic, windows.grab());
-  RunDesigns(saver, pic, windows.window(), host, hooks);
+  RunDesigns(saver, pic, pic, host, hooks);
   return 0;
 }
 

@@ -52,15 +52,17 @@ struct RunHooks {
   std::function<Pacer*(Window&, QtPacer&)> pacer;
 };
 
-// Runs the design loop on `win` until the saver is ended, paced by the real
-// pacer that pushes `shown`'s changes to the screen (or by the hooks' pacer).
+// Runs the design loop on `shown` and `overlay` until the saver is ended,
+// paced by the real pacer that pushes `shown`'s changes to the screen (or by
+// the hooks' pacer).
 template <class Window>
-void RunDesigns(SaverProcess& saver, Window& shown, DesignWindow& win, SaverServices& services,
+void RunDesigns(SaverProcess& saver, Window& shown, Overlay& overlay, SaverServices& services,
                 const RunHooks<Window>& hooks) {
   QtPacer qt_pacer([&shown] { shown.PushChanges(); }, [&saver] { return saver.ended; });
   Pacer* pacer = hooks.pacer ? hooks.pacer(shown, qt_pacer) : nullptr;
   if (!pacer) pacer = &qt_pacer;
-  LoopContext ctx{EngineContext{saver.design, win, *pacer, saver.rnd}, saver.run, services};
+  LoopContext ctx{EngineContext{saver.design, shown, overlay, *pacer, saver.rnd}, saver.run,
+                  services};
   try {
     if (hooks.started) hooks.started(shown, qt_pacer);
     RunDesignLoop(ctx);

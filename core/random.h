@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "core/design_window.h"
+#include "core/canvas.h"
 
 namespace kalo {
 
