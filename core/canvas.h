@@ -1,8 +1,9 @@
-// What the design engine and the design loop need of the world outside: the
-// canvas the designs are drawn on (pen, strokes, size, background), the pacer
-// that yields to the event queue and sleeps, and the source of random numbers.
-// Production code plugs in the Qt window or an image; tests plug in recording
-// and scripted stand-ins. What is shown over the designs is core/overlay.h.
+// What the design engine and the design loop draw on and pace themselves by:
+// the canvas the designs are drawn on (pen, strokes, size, background), and
+// the pacer that yields to the event queue and sleeps. Production code plugs
+// in the Qt window or an image; tests plug in recording and scripted
+// stand-ins. What is shown over the designs is core/overlay.h, and the
+// random numbers come from core/random.h.
 #pragma once
 
 #include "core/basic_types.h"
@@ -72,13 +73,6 @@ class Pacer {
   // Waits ms milliseconds while input keeps being handled; throws SaverEnded
   // when the saver is ended during the wait.
   virtual void Sleep(Long ms) = 0;
-};
-
-class RandomSource {
- public:
-  virtual ~RandomSource() = default;
-  // A uniform Single in [0, 1), never 1.
-  virtual Single Rnd() = 0;
 };
 
 }  // namespace kalo

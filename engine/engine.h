@@ -6,6 +6,7 @@
 
 #include "core/canvas.h"
 #include "core/overlay.h"
+#include "core/random.h"
 #include "engine/design_state.h"
 
 namespace kalo {

@@ -10,6 +10,7 @@
 
 #include "core/canvas.h"
 #include "core/overlay.h"
+#include "core/random.h"
 #include "core/run_state.h"
 #include "engine/design_state.h"
 
