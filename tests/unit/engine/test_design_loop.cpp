@@ -910,6 +910,25 @@ TEST(DesignLoopEnd, PicturesEndWithARestAndNowAndThenAHintTheAboutOrANewBackgrou
           });
 }
 
+// Where nothing is shown over the designs (a host's window), pictures still
+// end with the rests of a screen, whose hint is up from the start.
+TEST(DesignLoopEnd, WithNothingShownPicturesRestAsOnAScreen) {
+  ScriptedRandom rnd{0.5f, 0.5f, 0.05f};  // no hint, no hint, the hint
+  CountingWindow canvas;
+  NullOverlay overlay;
+  DesignState s;
+  RunState run;
+  FakePacer pacer;
+  QuietServices services;
+  LoopContext ctx{{s, canvas, overlay, pacer, rnd}, run, services};
+  DesignLoop loop(ctx);
+  for (long sleeps : {12, 6, 24}) {
+    pacer.sleeps = 0;
+    loop.EndPicture();
+    EXPECT_EQ(pacer.sleeps, sleeps);
+  }
+}
+
 TEST(DesignLoopRun, EndsOnlyWhenTheSaverIsEnded) {
   SystemRandom rnd(1);
   CountingWindow win;
