@@ -95,8 +95,8 @@ int DesignLoop::CentreRow() {
   return 2;
 }
 
-// A random centre in the square `span` of the screen's size across whose
-// top left corner is `from` of the screen's size in from its top left.
+// A random centre in the part of the screen `span` of its width and height
+// across, whose top left corner lies `from` of them in from the screen's.
 void DesignLoop::CentreWithin(double span, double from) {
   const double sw = canvas_.ScaleWidth(), sh = canvas_.ScaleHeight();
   s_.CenterX = static_cast<Single>(Int(rnd_.Rnd() * sw * span) + Int(sw * from));
