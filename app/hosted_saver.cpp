@@ -18,15 +18,17 @@ int RunHosted(SaverProcess& saver, uint32_t window) {
     return 1;
   }
   saver.unload = [&pic] { pic.Unload(); };
-  PrepareSaver(saver.run, saver.design, pic, saver.rnd);
+  // Nothing is shown over the designs in a host's window.
+  NullOverlay overlay;
+  PrepareSaver(saver.run, saver.design, pic, overlay, saver.rnd);
   // The about display has no place in a host's window; left on, it would
   // only hold a finished picture a few seconds longer.
   saver.run.ShowAboutFlag = False;
-  FinishStartup(saver.run, saver.design, pic);
+  FinishStartup(saver.run, saver.design, pic, overlay);
 
   // The host owns the input: nobody can mark a design or answer a question.
   QuietServices services;
-  RunDesigns(saver, pic, pic, services);
+  RunDesigns(saver, pic, overlay, services);
   saver.unload = nullptr;
   return 0;
 }

@@ -71,8 +71,9 @@ int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& rea
   QtPacer pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
   DesignState& s = saver.design;
   s.StrokeDelay = static_cast<Single>(Val(run.Settings[kDrawDelay]));
-  PrepareCanvasReplay(s, windows.window());
-  EngineContext e{s, windows.window(), pacer, saver.rnd};
+  NullOverlay overlay;
+  PrepareCanvasReplay(s, pic);
+  EngineContext e{s, pic, overlay, pacer, saver.rnd};
   run.StartingUp = False;
   try {
     DrawCanvas(e, read.design);

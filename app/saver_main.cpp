@@ -143,12 +143,12 @@ int RunSaver(SaverProcess& saver) {
   RunState& run = saver.run;
   SaverWindows windows(saver);
   DesignPic& pic = windows.pic();
-  PrepareSaver(run, saver.design, windows.window(), saver.rnd);
+  PrepareSaver(run, saver.design, pic, pic, saver.rnd);
   windows.Show();
-  FinishStartup(run, saver.design, windows.window());
+  FinishStartup(run, saver.design, pic, pic);
 
   SaverHost host(saver, pic, windows.grab());
-  RunDesigns(saver, pic, windows.window(), host);
+  RunDesigns(saver, pic, pic, host);
   return 0;
 }
 

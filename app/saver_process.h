@@ -44,16 +44,17 @@ struct SaverProcess {
   void RestoreCursor();
 };
 
-// Runs the design loop on `win` until the saver is ended, paced by the real
-// pacer that pushes `shown`'s changes to the screen (or by the installed
-// observer's pacer).
+// Runs the design loop on `shown` and `overlay` until the saver is ended,
+// paced by the real pacer that pushes `shown`'s changes to the screen (or by
+// the installed observer's pacer).
 template <class Window>
-void RunDesigns(SaverProcess& saver, Window& shown, DesignWindow& win, SaverServices& services) {
+void RunDesigns(SaverProcess& saver, Window& shown, Overlay& overlay, SaverServices& services) {
   QtPacer qt_pacer([&shown] { shown.PushChanges(); }, [&saver] { return saver.ended; });
   RunObserver* observer = RunObserver::installed();
   Pacer* pacer = observer ? observer->ChoosePacer(shown, qt_pacer) : nullptr;
   if (!pacer) pacer = &qt_pacer;
-  LoopContext ctx{EngineContext{saver.design, win, *pacer, saver.rnd}, saver.run, services};
+  LoopContext ctx{EngineContext{saver.design, shown, overlay, *pacer, saver.rnd}, saver.run,
+                  services};
   try {
     if (observer) observer->Started(saver, shown, qt_pacer);
     RunDesignLoop(ctx);

@@ -20,11 +20,11 @@ void CloseOpenDialogs() {
 }  // namespace
 
 SaverWindows::SaverWindows(SaverProcess& saver)
-    : saver_(saver), pic_(saver.run, [&saver] { saver.End(); }), window_(pic_), grab_(&pic_) {
+    : saver_(saver), pic_(saver.run, [&saver] { saver.End(); }), monitors_(pic_), grab_(&pic_) {
   saver_.unload = [this] {
     CloseOpenDialogs();
     grab_.Release();
-    window_.Unload();
+    monitors_.Unload();
   };
   pic_.CoverScreen();
 }
@@ -39,7 +39,7 @@ void SaverWindows::Show() {
   pic_.raise();
   pic_.activateWindow();
   pic_.setFocus();
-  window_.Cover();
+  monitors_.Cover();
   grab_.Take();
 }
 

@@ -25,16 +25,14 @@ class SaverWindows {
   // even when another program keeps the focus.
   void Show();
 
+  // What the designs are drawn on, the covers following its background.
   DesignPic& pic() { return pic_; }
-  // What the designs are drawn on: the design window, with the covers
-  // following its background.
-  EveryMonitor& window() { return window_; }
   InputGrab& grab() { return grab_; }
 
  private:
   SaverProcess& saver_;
   DesignPic pic_;
-  EveryMonitor window_;
+  EveryMonitor monitors_;
   InputGrab grab_;
 };
 

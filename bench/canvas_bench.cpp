@@ -39,7 +39,8 @@ class NoPauses final : public Pacer {
 
 std::vector<std::string> SavedDesigns(int count) {
   Surface surface(1920, 1080);
-  ImageWindow win(surface);
+  SurfacePen canvas(surface);
+  NullOverlay overlay;
   NoPauses pacer;
   SystemRandom rnd(20240611);
   DesignState s;
@@ -47,7 +48,7 @@ std::vector<std::string> SavedDesigns(int count) {
   test::SetStartupDefaults(s, run, 1920);
   run.DesignEnabled.fill(True);
   test::SavedDesign saved(surface, s);
-  LoopContext ctx{{s, win, pacer, rnd}, run, saved};
+  LoopContext ctx{{s, canvas, overlay, pacer, rnd}, run, saved};
   DesignLoop loop(ctx);
   for (int i = 0; i < count; ++i) {
     run.SavePending = True;

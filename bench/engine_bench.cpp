@@ -62,9 +62,9 @@ class SurfaceWindow final : public test::PenAndControls {
     PenAndControls::SetDrawWidth(w);
     surface_.SetDrawWidth(w);
   }
-  void SetDrawMode(Integer m) override {
+  void SetDrawMode(RasterMode m) override {
     PenAndControls::SetDrawMode(m);
-    surface_.SetDrawMode(m);
+    surface_.SetDrawMode(static_cast<int>(m));
   }
   void Cls() override {
     if (draw_) surface_.Clear(BackColor());
@@ -103,7 +103,7 @@ RunFigures RunDesigns(Surface& surface, bool draw, bool allTypes, int designs, u
   }
   surface.Clear(0);
 
-  LoopContext ctx{{s, win, pacer, rnd}, run, services};
+  LoopContext ctx{{s, win, win, pacer, rnd}, run, services};
   DesignLoop loop(ctx);
   const long long allocationsBefore = g_allocations.load();
   const auto start = std::chrono::steady_clock::now();

@@ -16,18 +16,18 @@ namespace {
 // window's own proportions was most likely those proportions, worked out as
 // the saver works them out; taking that exact value keeps every point where
 // the saver put it.
-Single RecordedStretch(Single recorded, const DesignWindow& win) {
-  if (win.ScaleHeight() <= 0) return recorded;
-  const Single ratio = win.ScaleWidth() / win.ScaleHeight();
+Single RecordedStretch(Single recorded, const Canvas& canvas) {
+  if (canvas.ScaleHeight() <= 0) return recorded;
+  const Single ratio = canvas.ScaleWidth() / canvas.ScaleHeight();
   char text[32];
   const auto printed =
       std::to_chars(text, text + sizeof text, ratio, std::chars_format::general, 7);
   return ReadSingle(std::string_view(text, printed.ptr - text)) == recorded ? ratio : recorded;
 }
 
-// A window that draws nothing but adds up what each stroke would cost the
+// A canvas that draws nothing but adds up what each stroke would cost the
 // surface: the pixels of its band within the image, and a little more.
-class WorkMeter final : public WithoutControls<DesignWindow> {
+class WorkMeter final : public Canvas {
  public:
   struct TooMuch {};
 
@@ -47,8 +47,8 @@ class WorkMeter final : public WithoutControls<DesignWindow> {
   void SetForeColor(Long) override {}
   Integer DrawWidth() const override { return width_; }
   void SetDrawWidth(Integer width) override { width_ = std::max<Integer>(1, width); }
-  Integer DrawMode() const override { return mode_; }
-  void SetDrawMode(Integer mode) override { mode_ = mode; }
+  RasterMode DrawMode() const override { return mode_; }
+  void SetDrawMode(RasterMode mode) override { mode_ = mode; }
   Long BackColor() const override { return 0; }
   void SetBackColor(Long) override {}
   void Cls() override {}
@@ -79,7 +79,8 @@ class WorkMeter final : public WithoutControls<DesignWindow> {
   int w_, h_;
   double limit_;
   double work_ = 0;
-  Integer width_ = 1, mode_ = 13;
+  Integer width_ = 1;
+  RasterMode mode_ = RasterMode::CopyPen;
 };
 
 // Counts every yield of the renderers as a step of work.
@@ -107,9 +108,9 @@ class NoPauses final : public Pacer {
 
 }  // namespace
 
-void PrepareCanvasReplay(DesignState& s, const DesignWindow& win) {
-  s.CenterX = static_cast<Single>(Int(win.ScaleWidth() / 2));
-  s.CenterY = static_cast<Single>(Int(win.ScaleHeight() / 2));
+void PrepareCanvasReplay(DesignState& s, const Canvas& canvas) {
+  s.CenterX = static_cast<Single>(Int(canvas.ScaleWidth() / 2));
+  s.CenterY = static_cast<Single>(Int(canvas.ScaleHeight() / 2));
   s.HalfWidth = s.CenterX;
   s.SwitchesGiven = False;
   s.ShowDesignName = False;
@@ -121,29 +122,30 @@ void PrepareCanvasReplay(DesignState& s, const DesignWindow& win) {
 void DrawCanvasLayer(EngineContext& e, const CanvasLayer& layer) {
   DesignState& s = e.s;
   ApplyCanvasLayer(layer, s);
-  s.XStretch = RecordedStretch(layer.XStretch, e.win);
+  s.XStretch = RecordedStretch(layer.XStretch, e.canvas);
   // The revolutions come from the radii, as the set-up worked them out.
   if (s.DesignType == KaloSpiral) CalcRevolutions(s);
-  e.win.SetForeColor(layer.ForeColor);
-  e.win.SetDrawWidth(layer.DrawWidth);
-  e.win.SetDrawMode(layer.DrawMode);
+  e.canvas.SetForeColor(layer.ForeColor);
+  e.canvas.SetDrawWidth(layer.DrawWidth);
+  e.canvas.SetDrawMode(static_cast<RasterMode>(layer.DrawMode));
   DrawDesign(e);
 }
 
 void DrawCanvas(EngineContext& e, const CanvasDesign& design) {
-  e.win.SetBackColor(design.BackColor);
-  e.win.Cls();
+  e.canvas.SetBackColor(design.BackColor);
+  e.canvas.Cls();
   e.s.DesignRecord.clear();
   for (const CanvasLayer& layer : design.layers) DrawCanvasLayer(e, layer);
 }
 
 void DrawCanvasImage(const CanvasDesign& design, Surface& surface) {
-  ImageWindow win(surface);
+  SurfacePen canvas(surface);
+  NullOverlay overlay;
   NoPauses pacer;
   NoRandom rnd;
   DesignState s;
-  PrepareCanvasReplay(s, win);
-  EngineContext e{s, win, pacer, rnd};
+  PrepareCanvasReplay(s, canvas);
+  EngineContext e{s, canvas, overlay, pacer, rnd};
   DrawCanvas(e, design);
 }
 
@@ -152,8 +154,9 @@ double CanvasWork(const CanvasDesign& design, int width, int height, double limi
   StepMeter steps(meter);
   NoRandom rnd;
   DesignState s;
+  NullOverlay overlay;
   PrepareCanvasReplay(s, meter);
-  EngineContext e{s, meter, steps, rnd};
+  EngineContext e{s, meter, overlay, steps, rnd};
   try {
     DrawCanvas(e, design);
   } catch (const WorkMeter::TooMuch&) {

@@ -1,6 +1,6 @@
 // Drawing a canvas file again: each layer's record is put back into the
-// design state and the window's pen, and the layer is drawn by the design
-// engine itself, centred in the window, so the strokes are the ones the saver
+// design state and the canvas's pen, and the layer is drawn by the design
+// engine itself, centred on the canvas, so the strokes are the ones the saver
 // drew. What the file does not record is taken as the saver has it for a
 // design drawn alone in a run without switches: the centre of the window, the
 // reach of half its width, and the full reach factors.
@@ -14,12 +14,12 @@
 
 namespace kalo {
 
-// The design state a replay in `win` starts from: the centre, the reach and
-// no name button. The stroke delay is left as the caller set it.
-void PrepareCanvasReplay(DesignState& s, const DesignWindow& win);
+// The design state a replay on `canvas` starts from: the centre, the reach
+// and no design name. The stroke delay is left as the caller set it.
+void PrepareCanvasReplay(DesignState& s, const Canvas& canvas);
 
 // One layer: its fields into the design state, its colour, width and draw
-// mode into the window's pen, then DrawDesign.
+// mode into the canvas's pen, then DrawDesign.
 void DrawCanvasLayer(EngineContext& e, const CanvasLayer& layer);
 
 // The background, then every layer in order.

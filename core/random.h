@@ -1,12 +1,20 @@
-// The saver's one random generator: a 64-bit generator seeded once from the
-// time of day, giving Singles in [0, 1).
+// Where the designs' random numbers come from, and the saver's one random
+// generator: a 64-bit generator seeded once from the time of day, giving
+// Singles in [0, 1).
 #pragma once
 
 #include <cstdint>
 
-#include "core/design_window.h"
+#include "core/basic_types.h"
 
 namespace kalo {
+
+class RandomSource {
+ public:
+  virtual ~RandomSource() = default;
+  // A uniform Single in [0, 1), never 1.
+  virtual Single Rnd() = 0;
+};
 
 class SystemRandom final : public RandomSource {
  public:

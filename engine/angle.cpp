@@ -42,10 +42,10 @@ void DrawAngle(EngineContext& e) {
     s.EndY = static_cast<Single>(s.SideLength * std::sin(h - kPi / 2) + s.CurY);
     if (SegmentVisible(s)) {
       if (lines) {
-        e.win.Line(s.CurX, s.CurY, s.EndX, s.EndY, e.win.ForeColor());
+        e.canvas.Line(s.CurX, s.CurY, s.EndX, s.EndY, e.canvas.ForeColor());
       } else {
         // Only the start is marked, so the first dot sits on the centre.
-        e.win.PSet(s.CurX, s.CurY, e.win.ForeColor());
+        e.canvas.PSet(s.CurX, s.CurY, e.canvas.ForeColor());
       }
     }
     const Single previous = s.SideLength;

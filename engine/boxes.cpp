@@ -91,7 +91,7 @@ void DrawBoxLines(EngineContext& e, Long colour) {
     if (!IsTrue(e.s.BoxFlags[f])) continue;
     const BoxPoint from = BoxPointOf(e.s, kBoxStrokes[f].from);
     const BoxPoint to = BoxPointOf(e.s, kBoxStrokes[f].to);
-    e.win.Line(from.x, from.y, to.x, to.y, colour);
+    e.canvas.Line(from.x, from.y, to.x, to.y, colour);
   }
 }
 
@@ -101,8 +101,8 @@ void DrawBoxDots(EngineContext& e, Long colour) {
     if (!IsTrue(e.s.BoxFlags[f])) continue;
     const BoxPoint from = BoxPointOf(e.s, kBoxStrokes[f].from);
     const BoxPoint to = BoxPointOf(e.s, kBoxStrokes[f].to);
-    e.win.PSet(from.x, from.y, colour);
-    e.win.PSet(to.x, to.y, colour);
+    e.canvas.PSet(from.x, from.y, colour);
+    e.canvas.PSet(to.x, to.y, colour);
   }
 }
 
@@ -118,7 +118,7 @@ void DrawBoxes(EngineContext& e) {
     for (Single a = a0; a <= end;) {
       StrokeStep(e);
       CalcBoxPoints(s, a);
-      const Long colour = e.win.ForeColor();
+      const Long colour = e.canvas.ForeColor();
       if (DrawsLines(s)) {
         DrawBoxLines(e, colour);
       } else {

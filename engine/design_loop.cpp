@@ -1,23 +1,15 @@
 // The design loop, in the order a design is made: T (top of a design), P (a
-// new picture), D (the design's set-up), L (its layers), E (its end) and F (the
-// end of the picture). Every random draw below is made in the order written;
-// a draw that only matters under a condition is made only when the condition
-// holds.
+// new picture), D (the design's set-up), L (its layers, in
+// design_loop_layers.cpp), E (its end) and F (the end of the picture). Every
+// random draw below is made in the order written; a draw that only matters
+// under a condition is made only when the condition holds.
 #include "engine/design_loop.h"
 
 #include "core/numbers.h"
 #include "core/setting_rules.h"
+#include "engine/startup_rules.h"
 
 namespace kalo {
-
-namespace {
-
-constexpr Integer kCopyPen = 13;
-
-// A 0-based whole number below n, each with chance 1 in n.
-int Below(RandomSource& rnd, double n) { return static_cast<int>(Int(rnd.Rnd() * n)); }
-
-}  // namespace
 
 void RunDesignLoop(LoopContext& ctx) {
   DesignLoop loop(ctx);
@@ -25,8 +17,12 @@ void RunDesignLoop(LoopContext& ctx) {
 }
 
 DesignLoop::DesignLoop(LoopContext& ctx)
-    : ctx_(ctx), s_(ctx.engine.s), win_(ctx.engine.win), rnd_(ctx.engine.rnd) {
-  loc_.HalfHeight = static_cast<Single>(Int(win_.ScaleHeight() / 2));
+    : ctx_(ctx),
+      s_(ctx.engine.s),
+      canvas_(ctx.engine.canvas),
+      overlay_(ctx.engine.overlay),
+      rnd_(ctx.engine.rnd) {
+  loc_.HalfHeight = static_cast<Single>(Int(canvas_.ScaleHeight() / 2));
 }
 
 void DesignLoop::RunOneDesign() {
@@ -65,34 +61,46 @@ bool DesignLoop::Enabled(Integer type) const {
 void DesignLoop::ProposeCentre() {
   loc_.FirstLayer = True;
   if (IsTrue(s_.SwitchesGiven) || Below(rnd_, 5) <= 3) {
-    s_.CenterX = static_cast<Single>(Int(win_.ScaleWidth() / 2));
-    s_.CenterY = static_cast<Single>(Int(win_.ScaleHeight() / 2));
+    s_.CenterX = static_cast<Single>(Int(canvas_.ScaleWidth() / 2));
+    s_.CenterY = static_cast<Single>(Int(canvas_.ScaleHeight() / 2));
   } else {
     OffCentre();
   }
   if (IsTrue(s_.ShowDesignName)) {
-    win_.SetVisible(Control::Command5, false);
-    win_.Refresh();
+    overlay_.HideDesignName();
+    canvas_.Refresh();
   }
 }
 
 // The off-centre rule: mostly in the middle half of the screen, sometimes
 // anywhere on it, sometimes towards the top left.
 bool DesignLoop::OffCentre() {
-  const double sw = win_.ScaleWidth(), sh = win_.ScaleHeight();
+  const int row = CentreRow();
+  if (row == 2) CentreWithin(0.25, 0.125);
+  return row != 0;
+}
+
+// The start the off-centre rule and cluster centres share: three times in
+// four the middle half of the screen (row 0), else three times in four its
+// middle three quarters (row 1); row 2 leaves the centre to the caller.
+int DesignLoop::CentreRow() {
   if (Below(rnd_, 4) != 0) {
-    s_.CenterX = static_cast<Single>(Int(rnd_.Rnd() * sw / 2) + Int(sw / 4));
-    s_.CenterY = static_cast<Single>(Int(rnd_.Rnd() * sh / 2) + Int(sh / 4));
-    return false;
+    CentreWithin(0.5, 0.25);
+    return 0;
   }
   if (Below(rnd_, 4) != 0) {
-    s_.CenterX = static_cast<Single>(Int(rnd_.Rnd() * sw * 0.75) + Int(sw * 0.125));
-    s_.CenterY = static_cast<Single>(Int(rnd_.Rnd() * sh * 0.75) + Int(sh * 0.125));
-  } else {
-    s_.CenterX = static_cast<Single>(Int(rnd_.Rnd() * sw * 0.25) + Int(sw * 0.125));
-    s_.CenterY = static_cast<Single>(Int(rnd_.Rnd() * sh * 0.25) + Int(sh * 0.125));
+    CentreWithin(0.75, 0.125);
+    return 1;
   }
-  return true;
+  return 2;
+}
+
+// A random centre in the part of the screen `span` of its width and height
+// across, whose top left corner lies `from` of them in from the screen's.
+void DesignLoop::CentreWithin(double span, double from) {
+  const double sw = canvas_.ScaleWidth(), sh = canvas_.ScaleHeight();
+  s_.CenterX = static_cast<Single>(Int(rnd_.Rnd() * sw * span) + Int(sw * from));
+  s_.CenterY = static_cast<Single>(Int(rnd_.Rnd() * sh * span) + Int(sh * from));
 }
 
 // ---------------------------------------------------------------------------
@@ -106,8 +114,8 @@ void DesignLoop::SetUpPicture() {
     s_.MaxRadius = 216;
     loc_.DesignsPerPicture = 1;
     s_.RadiusRange = 999;
-    s_.CenterX = static_cast<Single>(Int(win_.ScaleWidth() / 2));
-    s_.CenterY = static_cast<Single>(Int(win_.ScaleHeight() / 2));
+    s_.CenterX = static_cast<Single>(Int(canvas_.ScaleWidth() / 2));
+    s_.CenterY = static_cast<Single>(Int(canvas_.ScaleHeight() / 2));
     return;
   }
   // With look-changing switches a cluster keeps the previous picture's sizes
@@ -131,7 +139,7 @@ void DesignLoop::SetUpPicture() {
 void DesignLoop::SetUpDesign() {
   ChooseDesignType();
   if (IsTrue(s_.ShowDesignName)) {
-    win_.SetCaption(Control::Command5, kDesignTypeNames[s_.DesignType]);
+    overlay_.NameDesign(kDesignTypeNames[s_.DesignType]);
   }
   ChooseDrawModeAndFixing();
   ChoosePenWidth();
@@ -170,14 +178,14 @@ void DesignLoop::ChooseDesignType() {
 void DesignLoop::ChooseDrawModeAndFixing() {
   if (!IsTrue(loc_.ClusterPicture)) {
     PickDrawMode();
-    if (loc_.DrawModeChoice == 6) PickDrawMode();
+    if (loc_.DrawModeChoice == RasterMode::Invert) PickDrawMode();
     loc_.FixedMode = ToBoolean(Below(rnd_, 4) == 3);
   } else {
     loc_.FixedMode = True;
-    loc_.DrawModeChoice = kCopyPen;
+    loc_.DrawModeChoice = RasterMode::CopyPen;
     if (loc_.settings.Roundness == "BO") PickStretch(3);
   }
-  if (loc_.DrawModeChoice == kCopyPen && Below(rnd_, 4) == 3) loc_.FixedMode = True;
+  if (loc_.DrawModeChoice == RasterMode::CopyPen && Below(rnd_, 4) == 3) loc_.FixedMode = True;
 }
 
 void DesignLoop::ChoosePenWidth() {
@@ -243,7 +251,7 @@ void DesignLoop::TuneSpiral() {
     if (pen > 24) pen = 24;
     if (s_.Revolutions > 7 && pen >= 4) pen = 3;
   }
-  if (lines && s_.Revolutions > 6 && win_.DrawMode() == 10 && pen >= 7) {
+  if (lines && s_.Revolutions > 6 && canvas_.DrawMode() == RasterMode::NotXorPen && pen >= 7) {
     pen = CInt(Int((pen - 11) * static_cast<double>(rnd_.Rnd()) + 6));
   }
   if (!lines && s_.SpiralDetail == 0) s_.SpiralDetail = 1;
@@ -255,220 +263,6 @@ void DesignLoop::TuneSpiral() {
     }
   }
   if (s_.Revolutions > 5 && pen >= 21) pen = CInt(Int(rnd_.Rnd() * 12 + 4));
-}
-
-// ---------------------------------------------------------------------------
-// L. Layers: the same figure again in a new colour, mode and (mostly thinner)
-// pen, until the pen has shrunk to nothing or MaxLayers are done.
-
-void DesignLoop::DrawLayers() {
-  do {
-    if (IsTrue(loc_.FirstLayer)) {
-      PrepareFirstLayer();
-    } else {
-      PrepareLaterLayer();
-    }
-    RefreshLayerMode();
-    ChooseLayerPenAndColour();
-    ApplySolidMix();
-    MaybeNarrowPen();
-    DrawDesign(ctx_.engine);
-    DecayPenWidth();
-    ++loc_.LayerCount;
-  } while (loc_.LayerCount != Int(loc_.settings.MaxLayers) && loc_.PenWidth >= 1);
-}
-
-void DesignLoop::PrepareFirstLayer() {
-  loc_.LayerCount = 0;
-  s_.DesignRecord.clear();
-  loc_.KeepStyle = ToBoolean(Below(rnd_, 6) == 0);
-  if (loc_.settings.Roundness == "BO") {
-    if (s_.DesignType >= KaloGons) {
-      PickStretch(3);
-    } else if (s_.DesignType == KaloYarn || s_.DesignType == KaloStar) {
-      s_.XStretch = static_cast<Single>(Below(rnd_, 2));
-      if (s_.XStretch == 0) s_.XStretch = win_.ScaleWidth() / win_.ScaleHeight();
-    } else {
-      PickStretch(2);
-    }
-  }
-  if (loc_.DesignsPerPicture < 2 && !IsTrue(loc_.ClusterPicture)) {
-    win_.SetDrawMode(loc_.DrawModeChoice);
-    // Now and then the Gons, Angle and Boxes figures reach to a random width
-    // instead of the distance from their centre.
-    if (!IsTrue(s_.SwitchesGiven) && Below(rnd_, 6) == 0) {
-      s_.HalfWidth = static_cast<Single>(Int(rnd_.Rnd() * (win_.ScaleWidth() - 50)) + 50);
-    } else {
-      s_.HalfWidth = s_.CenterX;
-    }
-    loc_.FirstLayer = False;
-    return;
-  }
-  PlaceClusterDesign();
-}
-
-// One design of a cluster: smaller, solid, and placed somewhere of its own.
-void DesignLoop::PlaceClusterDesign() {
-  const size_t type = static_cast<size_t>(s_.DesignType);
-  const double sw = win_.ScaleWidth(), sh = win_.ScaleHeight();
-  if (!(IsTrue(s_.UseLines[type]) && loc_.PenWidth < 3) && !IsTrue(s_.SwitchesGiven)) {
-    s_.HalfWidth = static_cast<Single>(Int((sw / 2 - 19) * rnd_.Rnd()) + 20);
-  }
-  loc_.PenWidth = loc_.PenWidth > 2 ? static_cast<Integer>(Int(loc_.PenWidth * 4 / 5.0)) : 1;
-  loc_.DrawModeChoice = kCopyPen;
-  win_.SetDrawMode(kCopyPen);
-
-  if (s_.DesignType == KaloYarn) {
-    s_.YarnRadius = static_cast<Single>(Int(rnd_.Rnd() * s_.YarnRadius / 6));
-    if (s_.YarnRadius < 120) s_.YarnRadius = 120;
-    if (s_.YarnPoints > 15) s_.YarnPoints = static_cast<Single>(Int(rnd_.Rnd() * 9) + 4);
-  } else if (s_.DesignType == KaloStar) {
-    s_.StarRadius = static_cast<Single>(Int(rnd_.Rnd() * s_.StarRadius / 6));
-    if (s_.StarRadius < 120) s_.StarRadius = 120;
-    if (s_.StarPoints > 12) s_.StarPoints = static_cast<Single>(Int(rnd_.Rnd() * 9) + 4);
-  } else if (s_.DesignType == KaloSpiral) {
-    // Small spirals whose pen lies well outside the rolling circle. On a tiny
-    // window no such spiral exists; after enough tries the last one drawn is
-    // kept rather than searching for ever.
-    for (int tries = 0; tries < kClusterSpiralTries; ++tries) {
-      PickDesignParams(s_, rnd_);
-      if (s_.FixedRadius < s_.MaxRadius / 5 && s_.RollRadius * 1.6 <= s_.PenRadius &&
-          s_.RollRadius <= s_.FixedRadius / 4) {
-        break;
-      }
-    }
-  }
-
-  if (IsTrue(s_.SwitchesGiven)) {
-    s_.HalfWidth = s_.CenterX;
-  } else if (Below(rnd_, 5) == 0) {
-    s_.CenterX = static_cast<Single>(Int(sw / 2));
-    s_.CenterY = static_cast<Single>(Int(sh / 2));
-  } else if (OffCentre()) {
-    // Far from the middle: keep the figure's fixed circle on the screen.
-    if (s_.CenterX < s_.FixedRadius) s_.CenterX = s_.FixedRadius;
-    if (sw - s_.CenterX < s_.FixedRadius) s_.CenterX = static_cast<Single>(sw - s_.FixedRadius);
-    if (s_.CenterY < s_.FixedRadius) s_.CenterY = s_.FixedRadius;
-    if (sh - s_.CenterY < s_.FixedRadius) s_.CenterY = static_cast<Single>(sh - s_.FixedRadius);
-  }
-  if (loc_.settings.Roundness == "BO" && s_.DesignType >= KaloGons) PickStretch(3);
-  if (loc_.PenWidth > 30) loc_.PenWidth = 30;
-  loc_.FirstLayer = False;
-}
-
-void DesignLoop::PrepareLaterLayer() {
-  const size_t type = static_cast<size_t>(s_.DesignType);
-  const bool mixStyles = loc_.settings.LinesDots == "LD";
-  if (mixStyles && !IsTrue(loc_.KeepStyle)) {
-    if (!IsTrue(loc_.FixedStyle)) s_.UseLines[type] = ToBoolean(Below(rnd_, 2) == 0);
-    loc_.KeepStyle = ToBoolean(Below(rnd_, 6) == 0);
-  }
-  if (!IsTrue(loc_.FixedDecay)) loc_.Decay = rnd_.Rnd();
-  if (IsTrue(loc_.FixedMode) || IsTrue(loc_.ClusterPicture)) {
-    win_.SetDrawMode(loc_.DrawModeChoice);
-    if (Below(rnd_, 3) == 0) {
-      loc_.DrawModeChoice = kCopyPen;
-      win_.SetDrawMode(kCopyPen);
-    } else if (win_.DrawMode() == kCopyPen) {
-      if (!IsTrue(loc_.ClusterPicture)) PickDrawMode();
-      win_.SetDrawMode(loc_.DrawModeChoice);
-    }
-  }
-  if (s_.DesignType == KaloSpiral && mixStyles && !IsTrue(loc_.FixedStyle)) {
-    s_.UseLines[KaloSpiral] = ToBoolean(Below(rnd_, 2) == 0);
-  }
-  if (s_.DesignType == KaloBoxes && !IsTrue(loc_.NoBoxFlags)) RandomizeBoxFlags(s_, rnd_);
-  if (s_.DesignType == KaloGons && !IsTrue(loc_.NoGonSides)) {
-    s_.GonStyle = static_cast<Integer>(Below(rnd_, 7));
-  }
-}
-
-// Single designs that do not keep their mode get a fresh one every layer.
-void DesignLoop::RefreshLayerMode() {
-  if (IsTrue(loc_.ClusterPicture) || IsTrue(loc_.FixedMode)) return;
-  PickDrawMode();
-  if (loc_.DrawModeChoice == 6) PickDrawMode();
-  win_.SetDrawMode(loc_.DrawModeChoice);
-}
-
-void DesignLoop::ChooseLayerPenAndColour() {
-  // A layer without a pen keeps the width and colour of the one before.
-  if (loc_.PenWidth <= 0) return;
-  win_.SetDrawWidth(loc_.PenWidth);
-  const Long colour = LayerColour();
-  win_.SetForeColor(colour);
-  loc_.PrevColour = colour;
-  if (loc_.DesignsPerPicture >= 2 && loc_.PenWidth < 3) RestInThinCluster();
-}
-
-// A colour that stands out from the background and from the layer below.
-// When the settings allow no such colour (Brightness 0 with solid colours),
-// the last one drawn is used after a bounded number of tries.
-Long DesignLoop::LayerColour() {
-  const bool solid = loc_.settings.SolidMix == "SO";
-  const double b = loc_.settings.Brightness;
-  Long colour = 0;
-  for (int tries = 0; tries < kColourTries; ++tries) {
-    const double r1 = rnd_.Rnd(), r2 = rnd_.Rnd(), r3 = rnd_.Rnd();
-    if (solid) {
-      colour = RGB(CInt(Int(r1 * b) + 1), CInt(Int(r2 * b) + 1), CInt(Int(r3 * b) + 1));
-    } else {
-      colour = RGB(CInt(r1 * 255 + 1), CInt(r2 * 255 + 1), CInt(r3 * 255 + 1));
-    }
-    if (colour != win_.BackColor() && colour != loc_.PrevColour) break;
-  }
-  return colour;
-}
-
-// Thin clusters build up slowly, and now and then start again elsewhere on a
-// clean screen.
-void DesignLoop::RestInThinCluster() {
-  Wait(4);
-  if (Below(rnd_, Int(loc_.DesignsPerPicture * 0.75)) != 0) return;
-  win_.Cls();
-  if (IsTrue(ctx_.run.RandomBackground)) NewRandomBackground();
-  if (Below(rnd_, 3) != 0) PickClusterCenter();
-}
-
-void DesignLoop::ApplySolidMix() {
-  if (loc_.settings.SolidMix == "SO") {
-    loc_.DrawModeChoice = kCopyPen;
-  } else if (loc_.settings.SolidMix == "MI") {
-    while (loc_.DrawModeChoice == kCopyPen) PickDrawMode();
-  }
-  win_.SetDrawMode(loc_.DrawModeChoice);
-}
-
-// A rare hair-thin layer over a broad one.
-void DesignLoop::MaybeNarrowPen() {
-  if (loc_.PenWidth > 15 && Below(rnd_, 100) == 10) {
-    loc_.PenWidth = CInt(Int(rnd_.Rnd() * 3) + 1);
-    win_.SetDrawWidth(loc_.PenWidth);
-  }
-}
-
-void DesignLoop::DecayPenWidth() {
-  Integer& pen = loc_.PenWidth;
-  if (pen == 1) pen = 0;
-  if (pen > 4) {
-    const double decay = loc_.Decay;
-    if (decay >= 0.9 || decay <= 0.4) {
-      if (Below(rnd_, 50) == 0) {
-        pen = static_cast<Integer>(Int(pen * 0.75));
-      } else if (Below(rnd_, 50) == 0) {
-        pen = static_cast<Integer>(Int(pen / 2.0));
-      } else {
-        pen -= 3;
-      }
-    } else {
-      pen = static_cast<Integer>(Int(pen * decay));
-      if (decay > 0.85) loc_.FixedDecay = True;
-    }
-  }
-  if (pen == 1 || pen == 2) pen = 1;
-  if (pen == 4) pen = 2;
-  if (pen == 3) pen = 1;
-  if (s_.DesignType == KaloSpiral && loc_.DesignsPerPicture == 1 && pen == 1) pen = 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -484,7 +278,7 @@ bool DesignLoop::EndDesign() {
 
 void DesignLoop::SaveMarkedDesign() {
   // The canvas file needs the background the design was drawn on.
-  s_.DesignRecord = StrInt(win_.BackColor()) + "\\" + s_.DesignRecord;
+  s_.DesignRecord = StrInt(canvas_.BackColor()) + "\\" + s_.DesignRecord;
   ctx_.run.SaveCancelled = False;
   SaverServices& sv = ctx_.services;
   if (!ctx_.run.CompanionMode()) {
@@ -507,27 +301,27 @@ void DesignLoop::EndPicture() {
   const bool companion = ctx_.run.CompanionMode();
   const bool showName = IsTrue(s_.ShowDesignName);
   if (!companion && Below(rnd_, 10) == 0) {
-    win_.Cls();
-    if (showName) win_.SetVisible(Control::Command5, false);
-    win_.SetVisible(Control::Command2, true);
-    win_.Refresh();
+    canvas_.Cls();
+    if (showName) overlay_.HideDesignName();
+    overlay_.ShowHint();
+    canvas_.Refresh();
     Wait(12);
   }
   Wait(6);
-  if (win_.IsVisible(Control::Command2)) {
+  if (overlay_.HintShown()) {
     Wait(6);
-    win_.SetVisible(Control::Command2, false);
-    if (showName) win_.SetVisible(Control::Command5, true);
-    win_.Refresh();
+    overlay_.HideHint();
+    if (showName) overlay_.ShowDesignName();
+    canvas_.Refresh();
   }
-  win_.Refresh();
+  canvas_.Refresh();
   if (!companion && IsTrue(ctx_.run.ShowAboutFlag) && Below(rnd_, 11) == 0) {
     ctx_.services.ShowAboutBriefly();
     Wait(22);
     ctx_.services.UnloadAbout();
-    win_.Cls();
+    canvas_.Cls();
   }
-  win_.Cls();
+  canvas_.Cls();
   if (IsTrue(ctx_.run.RandomBackground)) NewRandomBackground();
   loc_.DesignCount = 0;
   loc_.ThinCluster = False;
@@ -535,28 +329,30 @@ void DesignLoop::EndPicture() {
 
 void DesignLoop::NewRandomBackground() {
   const Long colour = QBColor(Below(rnd_, 16));
-  win_.SetBackColor(colour);
-  win_.SetColours(Control::Label3, colour, colour >= 2 ? QBColor(0) : QBColor(15));
-  win_.Cls();
+  canvas_.SetBackColor(colour);
+  ColourFooter(canvas_, overlay_);
+  canvas_.Cls();
 }
 
 // ---------------------------------------------------------------------------
 // The pickers.
 
-// Raster modes that look good over earlier layers: 2, 5 (not for Boxes), 6,
-// 7, 8, 10, 13 and 14.
+// Raster modes that look good over earlier layers: not-merge, mask-pen-not
+// (not for Boxes), invert, xor, not-mask, not-xor, copy and merge-pen-not.
 void DesignLoop::PickDrawMode() {
+  using enum RasterMode;
   for (;;) {
-    loc_.DrawModeChoice = CInt(Int(rnd_.Rnd() * 13) + 2);
-    const Integer m = loc_.DrawModeChoice;
-    if (m == 3 || m == 4 || m == 9 || m == 11 || m == 12) continue;
-    if (m == 5 && s_.DesignType == KaloBoxes) continue;
+    loc_.DrawModeChoice = static_cast<RasterMode>(CInt(Int(rnd_.Rnd() * 13) + 2));
+    const RasterMode m = loc_.DrawModeChoice;
+    if (m == MaskNotPen || m == NotCopyPen || m == MaskPen || m == Nop || m == MergeNotPen)
+      continue;
+    if (m == MaskPenNot && s_.DesignType == KaloBoxes) continue;
     return;
   }
 }
 
 void DesignLoop::PickStretch(Integer limit) {
-  const Single screenRatio = win_.ScaleWidth() / win_.ScaleHeight();
+  const Single screenRatio = canvas_.ScaleWidth() / canvas_.ScaleHeight();
   if (s_.DesignType == KaloSpiral) {
     s_.XStretch = Below(rnd_, 5) >= 2 ? 1.0f : screenRatio;
     return;
@@ -573,18 +369,8 @@ void DesignLoop::PickStretch(Integer limit) {
 }
 
 void DesignLoop::PickClusterCenter() {
-  const double sw = win_.ScaleWidth(), sh = win_.ScaleHeight();
-  if (Below(rnd_, 4) != 0) {
-    s_.CenterX = static_cast<Single>(Int(rnd_.Rnd() * sw / 2) + Int(sw / 4));
-    s_.CenterY = static_cast<Single>(Int(rnd_.Rnd() * sh / 2) + Int(sh / 4));
-  } else if (Below(rnd_, 4) != 0) {
-    s_.CenterX = static_cast<Single>(Int(rnd_.Rnd() * sw * 0.75) + Int(sw * 0.125));
-    s_.CenterY = static_cast<Single>(Int(rnd_.Rnd() * sh * 0.75) + Int(sh * 0.125));
-  } else {
-    // Beyond the right and bottom edges: only a corner of the design shows.
-    s_.CenterX = static_cast<Single>(Int(rnd_.Rnd() * sw * 0.75) + Int(sw * 0.875));
-    s_.CenterY = static_cast<Single>(Int(rnd_.Rnd() * sh * 0.75) + Int(sh * 0.875));
-  }
+  // Beyond the right and bottom edges: only a corner of the design shows.
+  if (CentreRow() == 2) CentreWithin(0.75, 0.875);
 }
 
 }  // namespace kalo

@@ -5,12 +5,13 @@
 
 #include <string>
 
+#include "core/numbers.h"
 #include "core/run_state.h"
 #include "engine/engine.h"
 
 namespace kalo {
 
-// What the loop asks of the saver window beyond drawing: saving a marked
+// What the loop asks of the saver beyond drawing and showing: saving a marked
 // design, the about dialog, and the cursor.
 class SaverServices {
  public:
@@ -53,6 +54,9 @@ struct LoopContext {
 // Runs designs until the saver is ended (SaverEnded propagates out).
 void RunDesignLoop(LoopContext& ctx);
 
+// A 0-based whole number below n, each with chance 1 in n.
+inline int Below(RandomSource& rnd, double n) { return static_cast<int>(Int(rnd.Rnd() * n)); }
+
 // The settings that steer the loop, read afresh from the settings texts at
 // the top of every design.
 struct LoopSettings {
@@ -70,7 +74,7 @@ struct LoopLocals {
   Integer DesignCount = 0;        // designs finished in this picture
   Integer LayerCount = 0;         // layers finished of this design
   Integer PenWidth = 0;           // DrawWidth of the next layer; below 1 ends the design
-  Integer DrawModeChoice = 0;     // DrawMode of the next layer
+  RasterMode DrawModeChoice{};    // DrawMode of the next layer
   Long PrevColour = 0;            // ForeColor of the previous layer
   Single HalfHeight = 0;          // vertical screen centre, fixed for the run
   Single Decay = 0;               // pen-width decay factor, 0 to 1
@@ -152,13 +156,16 @@ class DesignLoop {
 
  private:
   bool OffCentre();  // returns true for the two outer rows
+  int CentreRow();
+  void CentreWithin(double span, double from);
   Long LayerColour();
   void NewRandomBackground();
   bool Enabled(Integer type) const;
 
   LoopContext& ctx_;
   DesignState& s_;
-  DesignWindow& win_;
+  Canvas& canvas_;
+  Overlay& overlay_;
   RandomSource& rnd_;
   LoopLocals loc_;
 };

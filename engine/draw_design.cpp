@@ -15,13 +15,9 @@ void Field(std::string& record, const std::string& text) {
 }
 
 void ShowNameButton(EngineContext& e) {
-  DesignWindow& win = e.win;
-  const double width = win.Width(Control::Command5);
-  const double height = win.Height(Control::Command5);
-  win.Move(Control::Command5, static_cast<Single>(e.s.CenterX - width / 2),
-           static_cast<Single>(e.s.CenterY - height / 2));
-  win.SetVisible(Control::Command5, true);
-  win.Refresh();
+  e.overlay.CentreDesignName(e.s.CenterX, e.s.CenterY);
+  e.overlay.ShowDesignName();
+  e.canvas.Refresh();
 }
 
 }  // namespace
@@ -32,8 +28,8 @@ void DrawDesign(EngineContext& e) {
   if (IsTrue(s.ShowDesignName)) ShowNameButton(e);
 
   Field(rec, StrInt(s.DesignType));
-  Field(rec, StrInt(e.win.ForeColor()));
-  Field(rec, StrInt(e.win.DrawWidth()));
+  Field(rec, StrInt(e.canvas.ForeColor()));
+  Field(rec, StrInt(e.canvas.DrawWidth()));
   Field(rec, StrSingle(s.XStretch));
 
   // The fields are written before drawing starts: a layer cut short by the
@@ -92,7 +88,7 @@ void DrawDesign(EngineContext& e) {
       break;
   }
 
-  Field(rec, StrInt(e.win.DrawMode()));
+  Field(rec, StrInt(static_cast<Integer>(e.canvas.DrawMode())));
   rec += '/';
 }
 

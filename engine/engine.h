@@ -1,9 +1,12 @@
 // The design engine: the per-design parameter set-up, the per-layer dispatcher
-// and the six renderers. Everything draws through DesignWindow and paces
-// itself through Pacer; nothing here knows about Qt, files or dialogs.
+// and the six renderers. Everything draws on a Canvas, shows through an
+// Overlay and paces itself through Pacer; nothing here knows about Qt, files
+// or dialogs.
 #pragma once
 
-#include "core/design_window.h"
+#include "core/canvas.h"
+#include "core/overlay.h"
+#include "core/random.h"
 #include "engine/design_state.h"
 
 namespace kalo {
@@ -16,7 +19,8 @@ inline constexpr double kTwoPi = 6.2831853;
 // What every renderer draws with.
 struct EngineContext {
   DesignState& s;
-  DesignWindow& win;
+  Canvas& canvas;
+  Overlay& overlay;
   Pacer& pacer;
   RandomSource& rnd;
 };

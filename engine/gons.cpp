@@ -58,10 +58,10 @@ Corner CornerAt(const DesignState& s, Single r, Single a) {
 void Stroke(EngineContext& e, bool lines, double x1, double y1, double x2, double y2, double dotX,
             double dotY) {
   if (lines) {
-    e.win.Line(static_cast<Single>(x1), static_cast<Single>(y1), static_cast<Single>(x2),
-               static_cast<Single>(y2), e.win.ForeColor());
+    e.canvas.Line(static_cast<Single>(x1), static_cast<Single>(y1), static_cast<Single>(x2),
+               static_cast<Single>(y2), e.canvas.ForeColor());
   } else {
-    e.win.PSet(static_cast<Single>(dotX), static_cast<Single>(dotY), e.win.ForeColor());
+    e.canvas.PSet(static_cast<Single>(dotX), static_cast<Single>(dotY), e.canvas.ForeColor());
   }
 }
 

@@ -44,11 +44,11 @@ void StrokeCurve(EngineContext& e, Curve& c, Single t, bool lines) {
     if (t == 0) {
       c.first = p;
     } else {
-      e.win.Line(c.previous.x, c.previous.y, p.x, p.y, e.win.ForeColor());
+      e.canvas.Line(c.previous.x, c.previous.y, p.x, p.y, e.canvas.ForeColor());
     }
     c.previous = p;
   } else {
-    e.win.PSet(p.x, p.y, e.win.ForeColor());
+    e.canvas.PSet(p.x, p.y, e.canvas.ForeColor());
   }
 }
 
@@ -122,12 +122,12 @@ void DrawSpiral(EngineContext& e) {
     CalcRevolutions(s);
   } else if (lines) {
     if (inside) {
-      e.win.Line(inner.previous.x, inner.previous.y, inner.first.x, inner.first.y,
-                 e.win.ForeColor());
+      e.canvas.Line(inner.previous.x, inner.previous.y, inner.first.x, inner.first.y,
+                 e.canvas.ForeColor());
     }
     if (outside) {
-      e.win.Line(outer.previous.x, outer.previous.y, outer.first.x, outer.first.y,
-                 e.win.ForeColor());
+      e.canvas.Line(outer.previous.x, outer.previous.y, outer.first.x, outer.first.y,
+                 e.canvas.ForeColor());
     }
   }
   e.pacer.DoEvents();

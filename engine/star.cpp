@@ -31,10 +31,10 @@ bool DrawsLines(const DesignState& s) {
 // One stroke of the star: a line, or a dot at each end, start first.
 void StarStroke(EngineContext& e, Single x1, Single y1, Single x2, Single y2, bool lines) {
   if (lines) {
-    e.win.Line(x1, y1, x2, y2, e.win.ForeColor());
+    e.canvas.Line(x1, y1, x2, y2, e.canvas.ForeColor());
   } else {
-    e.win.PSet(x1, y1, e.win.ForeColor());
-    e.win.PSet(x2, y2, e.win.ForeColor());
+    e.canvas.PSet(x1, y1, e.canvas.ForeColor());
+    e.canvas.PSet(x2, y2, e.canvas.ForeColor());
   }
 }
 

@@ -13,14 +13,14 @@ bool Has(std::string_view command_line, std::string_view sw) {
   return command_line.find(sw) != std::string_view::npos;
 }
 
-Single ScreenRatio(const DesignWindow& win) {
-  const Single h = win.ScaleHeight();
-  return h > 0 ? win.ScaleWidth() / h : 1.0f;
+Single ScreenRatio(const Canvas& canvas) {
+  const Single h = canvas.ScaleHeight();
+  return h > 0 ? canvas.ScaleWidth() / h : 1.0f;
 }
 
 // Step by step, the look-changing switches; a later one overrides an earlier
 // background colour.
-void ApplySwitches(RunState& run, DesignState& s, DesignWindow& win, RandomSource& rnd) {
+void ApplySwitches(RunState& run, DesignState& s, Canvas& canvas, RandomSource& rnd) {
   const std::string& cl = run.CommandLine;
   s.SwitchesGiven = False;
   if (Has(cl, "/z")) s.SwitchesGiven = True;
@@ -31,18 +31,18 @@ void ApplySwitches(RunState& run, DesignState& s, DesignWindow& win, RandomSourc
   }
   if (Has(cl, "/w")) {
     s.SwitchesGiven = True;
-    win.SetBackColor(RGB(255, 255, 255));
+    canvas.SetBackColor(RGB(255, 255, 255));
   }
-  if (Has(cl, "/c")) win.SetBackColor(ColourSwitchValue(cl));
+  if (Has(cl, "/c")) canvas.SetBackColor(ColourSwitchValue(cl));
   if (Has(cl, "/r")) {
     s.SwitchesGiven = True;
     run.RandomBackground = True;
-    win.SetBackColor(QBColor(static_cast<int>(Int(rnd.Rnd() * 16.0))));
-    win.Cls();
+    canvas.SetBackColor(QBColor(static_cast<int>(Int(rnd.Rnd() * 16.0))));
+    canvas.Cls();
   }
 }
 
-void ApplySettings(RunState& run, DesignState& s, const DesignWindow& win) {
+void ApplySettings(RunState& run, DesignState& s, const Canvas& canvas) {
   const SettingsTexts& t = run.Settings;
   for (int i = 0; i < kDesignTypeCount; ++i)
     run.DesignEnabled[i] = ToBoolean(ReadsTrue(t.text[kKaloSpiral + i]));
@@ -59,23 +59,20 @@ void ApplySettings(RunState& run, DesignState& s, const DesignWindow& win) {
   // An unknown roundness draws round designs: a stretch of 0 would squash
   // every design onto the vertical line through its centre.
   const std::string round = Code(t[kRoundness]);
-  s.XStretch = round == "DI" ? ScreenRatio(win) : 1.0f;
+  s.XStretch = round == "DI" ? ScreenRatio(canvas) : 1.0f;
 
   run.ShowAboutFlag = ToBoolean(ReadsTrue(t[kShowAbout]));
   s.StrokeDelay = static_cast<Single>(Val(t[kDrawDelay]));
 }
 
-void LayOutWindow(RunState& run, DesignState& s, DesignWindow& win, RandomSource& rnd) {
-  const Single sw = win.ScaleWidth(), sh = win.ScaleHeight();
-  win.Move(Control::Label3, (sw - win.Width(Control::Label3)) / 2,
-           sh - win.Height(Control::Label3) + 1);
-  s.HalfWidth = static_cast<Single>(Int(sw / 2.0));
-  win.Move(Control::Command2, (sw - win.Width(Control::Command2)) / 2,
-           (sh - win.Height(Control::Command2)) / 2);
+void LayOutWindow(RunState& run, DesignState& s, const Canvas& canvas, Overlay& overlay,
+                  RandomSource& rnd) {
+  overlay.LayOut();
+  s.HalfWidth = static_cast<Single>(Int(canvas.ScaleWidth() / 2.0));
   run.KeysActive = True;
   if (Code(run.Settings[kRoundness]) == "BO") {
     s.XStretch = static_cast<Single>(Int(2.0 * rnd.Rnd()));
-    if (s.XStretch == 0) s.XStretch = ScreenRatio(win);
+    if (s.XStretch == 0) s.XStretch = ScreenRatio(canvas);
   }
 }
 
@@ -106,31 +103,30 @@ Long ColourSwitchValue(std::string_view command_line) {
   return std::clamp<Long>(CLng(v), 0, 0xFFFFFF);
 }
 
-void ColourFooter(DesignWindow& win) {
-  const Long back = win.BackColor();
-  win.SetColours(Control::Label3, back, back >= 2 ? QBColor(0) : QBColor(15));
+void ColourFooter(const Canvas& canvas, Overlay& overlay) {
+  const Long back = canvas.BackColor();
+  overlay.ColourFooter(back, back >= 2 ? QBColor(0) : QBColor(15));
 }
 
-void PrepareSaver(RunState& run, DesignState& s, DesignWindow& win, RandomSource& rnd) {
-  ApplySwitches(run, s, win, rnd);
-  ColourFooter(win);
-  ApplySettings(run, s, win);
-  LayOutWindow(run, s, win, rnd);
+void PrepareSaver(RunState& run, DesignState& s, Canvas& canvas, Overlay& overlay,
+                  RandomSource& rnd) {
+  ApplySwitches(run, s, canvas, rnd);
+  ColourFooter(canvas, overlay);
+  ApplySettings(run, s, canvas);
+  LayOutWindow(run, s, canvas, overlay, rnd);
   SetDesignDefaults(s);
   ApplyLinesOrDots(run, s);
 }
 
-void FinishStartup(RunState& run, DesignState& s, DesignWindow& win) {
-  win.Move(Control::Command1, (win.ScaleWidth() - win.Width(Control::Command1)) / 2, 5);
+void FinishStartup(RunState& run, DesignState& s, Canvas& canvas, Overlay& overlay) {
   s.DesignRecord.clear();
   if (run.CompanionMode()) {
-    win.Cls();
+    canvas.Cls();
     // The companion has its own hint at the top; the bitmap hint would
     // promise a save this mode never offers, right where the banner goes.
-    win.SetVisible(Control::Command2, false);
-    win.SetCaption(Control::Command1, kCompanionHint);
-    win.SetVisible(Control::Command1, true);
-    win.Refresh();
+    overlay.HideHint();
+    overlay.ShowCompanionHint();
+    canvas.Refresh();
   }
 }
 

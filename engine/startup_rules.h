@@ -1,14 +1,16 @@
 // How the saver starts: which run mode a command line asks for, and how the
-// switches and the settings texts shape the window, the run flags and the
-// first design before the design loop takes over. No Qt here, so every rule
-// can be checked against a recording window.
+// switches and the settings texts shape the canvas, the overlay, the run
+// flags and the first design before the design loop takes over. No Qt here,
+// so every rule can be checked against a recording canvas and overlay.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <string_view>
 
-#include "core/design_window.h"
+#include "core/canvas.h"
+#include "core/overlay.h"
+#include "core/random.h"
 #include "core/run_state.h"
 #include "engine/design_state.h"
 
@@ -22,17 +24,18 @@ Long ColourSwitchValue(std::string_view command_line);
 // Everything between reading the settings and hiding the cursor, in order:
 // the look-changing switches, the footer's colours, which design types are
 // enabled, the background mode, the stretch, the stroke delay, the window
-// layout, the first design's defaults and lines or dots. The window must
+// layout, the first design's defaults and lines or dots. The canvas must
 // already cover the screen: the "DI" stretch is the screen's proportions.
-void PrepareSaver(RunState& run, DesignState& s, DesignWindow& win, RandomSource& rnd);
+void PrepareSaver(RunState& run, DesignState& s, Canvas& canvas, Overlay& overlay,
+                  RandomSource& rnd);
 
-// What follows once the window is shown: the top banner's place, the state
-// the design loop starts from, and the companion-mode hint.
-void FinishStartup(RunState& run, DesignState& s, DesignWindow& win);
+// What follows once the window is shown: the state the design loop starts
+// from, and the companion-mode hint.
+void FinishStartup(RunState& run, DesignState& s, Canvas& canvas, Overlay& overlay);
 
 // The footer takes the background colour, with black text on any background
 // but the two darkest and white text on those.
-void ColourFooter(DesignWindow& win);
+void ColourFooter(const Canvas& canvas, Overlay& overlay);
 
 // The cursor routines, run against the platform's display count: `show_cursor`
 // shows (true) or hides (false) once and returns the new count.

@@ -51,7 +51,7 @@ void DrawYarn(EngineContext& e) {
     for (Single j = static_cast<Single>(i + 1.0); j <= n; j = static_cast<Single>(j + 1.0)) {
       StrokeStep(e);
       const Long pj = CLng(j);
-      e.win.Line(s.PointX[pi], s.PointY[pi], s.PointX[pj], s.PointY[pj], e.win.ForeColor());
+      e.canvas.Line(s.PointX[pi], s.PointY[pi], s.PointX[pj], s.PointY[pj], e.canvas.ForeColor());
     }
   }
   e.pacer.DoEvents();

@@ -33,9 +33,10 @@ namespace kalo {
 namespace {
 
 constexpr int kSpaceBar = 32;
-// What a handled space bar press becomes, so the same press is not also
-// taken as the press that cancels the save.
-constexpr int kHandledSpaceBar = 69;
+// What a space bar press that marked the design becomes: any key but the
+// space bar, so that the same press is not also taken as the press that
+// cancels the save.
+constexpr int kSpaceBarUsedUp = 69;
 // Pointer moves up to this far (pixels, either axis) between two move events
 // are a trembling hand on the desk, not someone back at the screen.
 constexpr Single kMouseSlack = 3;
@@ -148,21 +149,17 @@ void DesignPic::FitImage() {
   // shown enlarged over the whole screen: window units stay the picture's
   // pixels, so the controls and the pointer keep their places on the screen.
   double fit = 1;
-  const PictureSize size = FitPicture(std::max(1, static_cast<int>(std::lround(width() * ratio))),
-                                      std::max(1, static_cast<int>(std::lround(height() * ratio))),
-                                      &fit);
+  const PictureSize size =
+      FitPicture(std::max(1, static_cast<int>(std::lround(width() * ratio))),
+                 std::max(1, static_cast<int>(std::lround(height() * ratio))), &fit);
   scale_ = ratio * fit;
-  const int w = size.width, h = size.height;
-  if (w == surface_.width() && h == surface_.height()) return;
-  // What is drawn keeps its window coordinates, so the strokes still to come
-  // of the design being drawn meet the ones already there.
-  surface_.ResizeKeeping(w, h, BackColor());
+  if (!ResizeKeeping(size.width, size.height)) return;
   // Before the window is first shown, start-up lays the controls out itself.
-  if (isVisible()) PlaceControls();
+  if (isVisible()) LayOut();
   update();
 }
 
-void DesignPic::PlaceControls() {
+void DesignPic::LayOut() {
   const Single sw = ScaleWidth(), sh = ScaleHeight();
   auto centred_left = [&](Control c) { return (sw - Width(c)) / 2; };
   Move(Control::Label3, centred_left(Control::Label3), sh - Height(Control::Label3) + 1);
@@ -206,7 +203,7 @@ void DesignPic::Form_KeyDown(int& key_code) {
     SetCaption(Control::Command1, kSavePendingBanner);
     SetVisible(Control::Command1, true);
     Refresh();
-    key_code = kHandledSpaceBar;
+    key_code = kSpaceBarUsedUp;
   }
   if (key_code == kSpaceBar && IsTrue(run_.SavePending)) {
     SetVisible(Control::Command1, false);
@@ -347,6 +344,16 @@ void DesignPic::RefreshNow() {
 }
 
 // ---- Controls -----------------------------------------------------------------
+
+void DesignPic::ShowCompanionHint() {
+  SetCaption(Control::Command1, kCompanionHint);
+  SetVisible(Control::Command1, true);
+}
+
+void DesignPic::CentreDesignName(Single x, Single y) {
+  const double width = Width(Control::Command5), height = Height(Control::Command5);
+  Move(Control::Command5, static_cast<Single>(x - width / 2), static_cast<Single>(y - height / 2));
+}
 
 QWidget* DesignPic::control(Control c) const {
   switch (c) {

@@ -11,13 +11,27 @@
 #include <functional>
 #include <string>
 
-#include "core/design_window.h"
+#include "core/overlay.h"
 #include "core/run_state.h"
 #include "screen/surface_window.h"
 
 class QScreen;
 
 namespace kalo {
+
+// The controls drawn over the designs.
+enum class Control {
+  Command1,  // top banner: save pending / companion hint
+  Command2,  // centred hint shown now and then between pictures
+  Command5,  // the design type's name, centred on the design
+  Label3,    // one-line footer along the bottom edge
+};
+
+// The banner captions of Command1.
+inline constexpr const char* kSavePendingBanner =
+    "Save of current design is pending.       Hit <SPACEBAR> to cancel...";
+inline constexpr const char* kCompanionHint =
+    "Hit <SPACEBAR> while a design is being drawn to save for KaloDraw";
 
 // A push button whose caption wraps onto several lines when it is too long
 // for the button, as the long hints over the designs need.
@@ -37,7 +51,7 @@ struct PointerMemory {
   Integer y = 0;
 };
 
-class DesignPic final : public QWidget, public SurfaceWindow {
+class DesignPic final : public QWidget, public SurfaceWindow, public Overlay {
   Q_OBJECT
  public:
   // `end_saver` ends the saver; the handlers call it and then return at once.
@@ -77,17 +91,30 @@ class DesignPic final : public QWidget, public SurfaceWindow {
   // measured against its own memory: it ends the saver by the same rule.
   void MouseMoveOn(PointerMemory& memory, Single x, Single y);
 
-  // DesignWindow: the controls drawn over the picture.
-  void SetCaption(Control c, const std::string& text) override;
-  std::string Caption(Control c) const override;
-  void SetVisible(Control c, bool visible) override;
-  bool IsVisible(Control c) const override;
-  void Move(Control c, Single left, Single top) override;
-  Single Left(Control c) const override;
-  Single Top(Control c) const override;
-  Single Width(Control c) const override;
-  Single Height(Control c) const override;
-  void SetColours(Control c, Long back, Long fore) override;
+  // Overlay: the banner, the hint, the design's name and the footer.
+  void LayOut() override;
+  void ColourFooter(Long back, Long fore) override { SetColours(Control::Label3, back, fore); }
+  void ShowCompanionHint() override;
+  void ShowHint() override { SetVisible(Control::Command2, true); }
+  void HideHint() override { SetVisible(Control::Command2, false); }
+  bool HintShown() const override { return IsVisible(Control::Command2); }
+  void NameDesign(const std::string& name) override { SetCaption(Control::Command5, name); }
+  void CentreDesignName(Single x, Single y) override;
+  void ShowDesignName() override { SetVisible(Control::Command5, true); }
+  void HideDesignName() override { SetVisible(Control::Command5, false); }
+
+  // The controls, positions and sizes in window units.
+  void SetCaption(Control c, const std::string& text);
+  std::string Caption(Control c) const;
+  void SetVisible(Control c, bool visible);
+  bool IsVisible(Control c) const;
+  void Move(Control c, Single left, Single top);
+  Single Left(Control c) const;
+  Single Top(Control c) const;
+  Single Width(Control c) const;
+  Single Height(Control c) const;
+  // Background and text colour of a control.
+  void SetColours(Control c, Long back, Long fore);
 
  protected:
   bool event(QEvent* event) override;
@@ -104,7 +131,6 @@ class DesignPic final : public QWidget, public SurfaceWindow {
   QWidget* control(Control c) const;
   void Paint(const QRegion& region);
   void FitImage();
-  void PlaceControls();
   void EndSaver();
 
   RunState& run_;

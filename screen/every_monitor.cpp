@@ -67,9 +67,13 @@ void MonitorCover::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-EveryMonitor::EveryMonitor(DesignPic& pic) : pic_(pic) {}
+EveryMonitor::EveryMonitor(DesignPic& pic) : pic_(pic) {
+  pic_.WatchBackColor([this](Long colour) {
+    for (const auto& c : covers_) c->SetColour(colour);
+  });
+}
 
-EveryMonitor::~EveryMonitor() = default;
+EveryMonitor::~EveryMonitor() { pic_.WatchBackColor(nullptr); }
 
 void EveryMonitor::Cover() {
   if (covering_) return;
@@ -100,11 +104,6 @@ std::vector<MonitorCover*> EveryMonitor::covers() const {
   if (covering_)
     for (const auto& c : covers_) shown.push_back(c.get());
   return shown;
-}
-
-void EveryMonitor::SetBackColor(Long colour) {
-  pic_.SetBackColor(colour);
-  for (const auto& c : covers_) c->SetColour(colour);
 }
 
 void EveryMonitor::Follow() {

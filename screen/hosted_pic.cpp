@@ -12,7 +12,6 @@
 #include <utility>
 
 #include "screen/qt_pacer.h"
-#include "screen/twips.h"
 #include "system/out_of_memory.h"
 
 namespace kalo {
@@ -74,24 +73,8 @@ const xcb_visualtype_t* FindVisual(const xcb_screen_t* screen, xcb_visualid_t id
 
 HostedPic::HostedPic(std::function<void()> gone)
     : SurfaceWindow(1, 1), gone_callback_(std::move(gone)) {
-  // The controls as the full-screen window lays them out before start-up
-  // moves them; here they are only remembered, never shown.
-  auto set = [this](Control c, const char* caption, bool visible, int l, int t, int w, int h) {
-    control(c) = ControlState{caption,
-                              visible,
-                              static_cast<Single>(Px(l)),
-                              static_cast<Single>(Px(t)),
-                              static_cast<Single>(Px(w)),
-                              static_cast<Single>(Px(h))};
-  };
-  set(Control::Command1, "Save of current design is pending.  Hit the  <SPACEBAR> to cancel...",
-      false, -855, 2010, 7605, 420);
-  set(Control::Command2,
-      "Hit the  <SPACEBAR>  while a design is being drawn to save it as a Wallpaper/Bitmap "
-      "(.bmp) file.",
-      true, 1065, 510, 3855, 735);
-  set(Control::Command5, "KaloSpiral", false, 2280, 2880, 1215, 375);
-  set(Control::Label3, "KaloSaver", true, 0, 4275, 7035, 255);
+  // A new background is the preview's margins' too.
+  WatchBackColor([this](Long) { margins_stale_ = true; });
 }
 
 HostedPic::~HostedPic() { Unload(); }
@@ -206,10 +189,8 @@ void HostedPic::Fit(int width, int height) {
   window_width_ = std::max(1, width);
   window_height_ = std::max(1, height);
   const HostView v = ChooseHostView(window_width_, window_height_, screen_width_, screen_height_);
-  // What is drawn stays where it was, as in any window that is resized;
-  // the loop reads the new size at its next use.
-  if (v.surface_width != surface_.width() || v.surface_height != surface_.height())
-    surface_.ResizeKeeping(v.surface_width, v.surface_height, BackColor());
+  // The loop reads the new size at its next use.
+  ResizeKeeping(v.surface_width, v.surface_height);
   view_ = v;
   if (v.scaled) scaler_.SetSizes(v.surface_width, v.surface_height, v.width, v.height);
   surface_.TakeDirty();
@@ -383,28 +364,5 @@ bool HostedPic::Handle(xcb_generic_event_t* event) {
       return false;
   }
 }
-
-// ---- Drawing ----------------------------------------------------------------
-
-void HostedPic::SetBackColor(Long colour) {
-  margins_stale_ = true;
-  SurfaceWindow::SetBackColor(colour);
-}
-
-// ---- Controls, as plain state -------------------------------------------------
-
-void HostedPic::SetCaption(Control c, const std::string& text) { control(c).caption = text; }
-std::string HostedPic::Caption(Control c) const { return control(c).caption; }
-void HostedPic::SetVisible(Control c, bool visible) { control(c).visible = visible; }
-bool HostedPic::IsVisible(Control c) const { return control(c).visible; }
-void HostedPic::Move(Control c, Single left, Single top) {
-  control(c).left = left;
-  control(c).top = top;
-}
-Single HostedPic::Left(Control c) const { return control(c).left; }
-Single HostedPic::Top(Control c) const { return control(c).top; }
-Single HostedPic::Width(Control c) const { return control(c).width; }
-Single HostedPic::Height(Control c) const { return control(c).height; }
-void HostedPic::SetColours(Control, Long, Long) {}
 
 }  // namespace kalo

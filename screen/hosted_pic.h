@@ -1,15 +1,13 @@
 // The saver window when a screen-saver host owns the screen: the designs are
 // drawn into the window the host gives us (or the screen's root), straight
 // through X in that window's own visual. Nothing of ours appears on the
-// screen but the picture: no window, no controls, no grab, no pointer
-// change, no input. The controls the design loop moves and labels are kept
-// as plain state and never drawn.
+// screen but the picture: no window, no overlay, no grab, no pointer change,
+// no input.
 #pragma once
 
 #include <xcb/xcb.h>
 
 #include <QAbstractNativeEventFilter>
-#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -18,7 +16,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/design_window.h"
 #include "screen/surface_window.h"
 #include "surface/host_view.h"
 #include "surface/surface.h"
@@ -49,31 +46,11 @@ class HostedPic final : public SurfaceWindow, public QAbstractNativeEventFilter 
   // Called after every push, for measuring the saver.
   void SetPushWatcher(std::function<void()> watcher) { push_watcher_ = std::move(watcher); }
 
-  // DesignWindow: a new background is the preview's margins' too; the
-  // controls are plain state.
-  void SetBackColor(Long colour) override;
-  void SetCaption(Control c, const std::string& text) override;
-  std::string Caption(Control c) const override;
-  void SetVisible(Control c, bool visible) override;
-  bool IsVisible(Control c) const override;
-  void Move(Control c, Single left, Single top) override;
-  Single Left(Control c) const override;
-  Single Top(Control c) const override;
-  Single Width(Control c) const override;
-  Single Height(Control c) const override;
-  void SetColours(Control c, Long back, Long fore) override;
-
   // The window's events, as Qt's X connection delivers them.
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
 
  private:
   void RefreshNow() override { PushChanges(); }
-
-  struct ControlState {
-    std::string caption;
-    bool visible = true;
-    Single left = 0, top = 0, width = 0, height = 0;
-  };
 
   // One of the window's events; whether Qt is to hear no more of it.
   bool Handle(xcb_generic_event_t* event);
@@ -91,8 +68,6 @@ class HostedPic final : public SurfaceWindow, public QAbstractNativeEventFilter 
   void Put(const uint8_t* data, int row_bytes, int left, int top, int width, int height);
   void Gone();
   bool Live() const { return !unloaded_ && !gone_ && conn_; }
-  ControlState& control(Control c) { return controls_[static_cast<size_t>(c)]; }
-  const ControlState& control(Control c) const { return controls_[static_cast<size_t>(c)]; }
 
   std::function<void()> gone_callback_;
   xcb_connection_t* conn_ = nullptr;
@@ -113,7 +88,6 @@ class HostedPic final : public SurfaceWindow, public QAbstractNativeEventFilter 
   bool margins_stale_ = false;    // a preview's margins still show an old background
   bool gone_ = false;
 
-  std::array<ControlState, 4> controls_;
   std::function<void()> push_watcher_;
 };
 

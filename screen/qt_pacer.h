@@ -8,7 +8,7 @@
 #include <QObject>
 #include <functional>
 
-#include "core/design_window.h"
+#include "core/canvas.h"
 
 namespace kalo {
 

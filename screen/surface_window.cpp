@@ -26,9 +26,13 @@ void SurfaceWindow::Cls() {
   if (!unloaded_) SurfacePen::Cls();
 }
 
+void SurfaceWindow::SetBackColor(Long colour) {
+  SurfacePen::SetBackColor(colour);
+  if (back_watcher_) back_watcher_(colour);
+}
+
 void SurfaceWindow::Refresh() {
-  if (last_push_ns_ >= 0 && clock_() - last_push_ns_ < QtPacer::kPushIntervalMs * 1000000)
-    return;
+  if (last_push_ns_ >= 0 && clock_() - last_push_ns_ < QtPacer::kPushIntervalMs * 1000000) return;
   RefreshNow();
 }
 

@@ -41,11 +41,15 @@ class SurfaceWindow : private OwnedImage, public SurfacePen {
   // system's steady clock unless another is given.
   using Clock = std::function<qint64()>;
   void SetClock(Clock clock) { clock_ = std::move(clock); }
+  // Called with every new background colour, after the image is cleared to
+  // it: for what shows the background beside the image.
+  void WatchBackColor(std::function<void(Long)> watcher) { back_watcher_ = std::move(watcher); }
 
   // After unloading nothing is drawn.
   void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override;
   void PSet(Single x, Single y, Long colour) override;
   void Cls() override;
+  void SetBackColor(Long colour) override;
   // A refresh right after a push would only add a repaint: the changes then
   // wait for the pacer's next push, at most one push interval away, and a
   // sleep always pushes before it waits.
@@ -67,6 +71,7 @@ class SurfaceWindow : private OwnedImage, public SurfacePen {
   // succession share one push.
   Clock clock_;
   qint64 last_push_ns_ = -1;
+  std::function<void(Long)> back_watcher_;
 };
 
 }  // namespace kalo

@@ -1,18 +1,15 @@
-// Design windows that draw into a surface. SurfacePen is the drawing half of
-// every such window -- the pen the design loop sets and the strokes it draws
-// with it -- whatever shows the surface afterwards: a window of our own, a
-// screen-saver host's window, or an image file. WithoutControls adds the
-// controls of a window that has none to show.
+// SurfacePen is the canvas of everything that draws into a surface -- the pen
+// the design loop sets and the strokes it draws with it -- whatever shows the
+// surface afterwards: a window of our own, a screen-saver host's window, or
+// an image file.
 #pragma once
 
-#include <string>
-
-#include "core/design_window.h"
+#include "core/canvas.h"
 #include "surface/surface.h"
 
 namespace kalo {
 
-class SurfacePen : public DesignWindow {
+class SurfacePen : public Canvas {
  public:
   explicit SurfacePen(Surface& surface) : surface_(surface) {}
 
@@ -27,10 +24,10 @@ class SurfacePen : public DesignWindow {
     width_ = width;
     surface_.SetDrawWidth(width);
   }
-  Integer DrawMode() const override { return mode_; }
-  void SetDrawMode(Integer mode) override {
+  RasterMode DrawMode() const override { return mode_; }
+  void SetDrawMode(RasterMode mode) override {
     mode_ = mode;
-    surface_.SetDrawMode(mode);
+    surface_.SetDrawMode(static_cast<int>(mode));
   }
   Long BackColor() const override { return back_; }
   // A new background colour clears the image to it, as the background
@@ -44,33 +41,23 @@ class SurfacePen : public DesignWindow {
   Single ScaleWidth() const override { return static_cast<Single>(surface_.width()); }
   Single ScaleHeight() const override { return static_cast<Single>(surface_.height()); }
 
+  // Resizes the image to width x height, if it is not that size already,
+  // keeping what is drawn at its place so that the strokes still to come of
+  // the design being drawn meet the ones already there; the new part takes
+  // the background. Returns whether the size changed.
+  bool ResizeKeeping(int width, int height) {
+    if (width == surface_.width() && height == surface_.height()) return false;
+    surface_.ResizeKeeping(width, height, back_);
+    return true;
+  }
+
  protected:
   Surface& surface_;
 
  private:
   Long fore_ = 0, back_ = 0;
-  Integer width_ = 1, mode_ = 13;
+  Integer width_ = 1;
+  RasterMode mode_ = RasterMode::CopyPen;
 };
-
-// A window with no controls: nothing is shown over its designs, and nothing
-// takes room there.
-template <class Window>
-class WithoutControls : public Window {
- public:
-  using Window::Window;
-  void SetCaption(Control, const std::string&) override {}
-  std::string Caption(Control) const override { return ""; }
-  void SetVisible(Control, bool) override {}
-  bool IsVisible(Control) const override { return false; }
-  void Move(Control, Single, Single) override {}
-  Single Left(Control) const override { return 0; }
-  Single Top(Control) const override { return 0; }
-  Single Width(Control) const override { return 0; }
-  Single Height(Control) const override { return 0; }
-  void SetColours(Control, Long, Long) override {}
-};
-
-// Designs drawn straight into an image.
-using ImageWindow = WithoutControls<SurfacePen>;
 
 }  // namespace kalo

@@ -26,7 +26,7 @@ struct EngineFixture {
   RecordingWindow win;
   FakePacer pacer;
   ScriptedRandom rnd;
-  EngineContext e{s, win, pacer, rnd};
+  EngineContext e{s, win, win, pacer, rnd};
 };
 
 }  // namespace kalo::test

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "core/design_window.h"
+#include "core/canvas.h"
 
 namespace kalo::test {
 

@@ -1,6 +1,6 @@
-// Drawing windows that record every stroke and control change (or only count
-// the strokes) instead of drawing, so that tests can check what a viewer
-// would see.
+// Canvases that record every stroke and what is shown over them (or only
+// count the strokes) instead of drawing, so that tests can check what a
+// viewer would see.
 #pragma once
 
 #include <cmath>
@@ -9,9 +9,21 @@
 #include <string>
 #include <vector>
 
-#include "core/design_window.h"
+#include "core/canvas.h"
+#include "core/overlay.h"
 
 namespace kalo::test {
+
+// The parts of the overlay, as the saver's own window shows them.
+enum class Control {
+  Command1,  // top banner
+  Command2,  // centred hint between pictures
+  Command5,  // the design type's name
+  Label3,    // footer
+};
+
+// The caption the stand-in gives the banner for the companion's hint.
+inline constexpr const char* kCompanionHint = "companion hint";
 
 struct Stroke {
   enum Kind { kLine, kDot } kind;
@@ -22,9 +34,10 @@ struct Stroke {
   long yields_before;  // pacer yields seen before this stroke (if a pacer is attached)
 };
 
-// The pen, background and controls of a stand-in window, kept as plain values;
-// the window built on it decides what becomes of strokes, clears and pushes.
-class PenAndControls : public DesignWindow {
+// The pen, background and overlay of a stand-in window, kept as plain values,
+// the overlay's parts laid out as the saver's window lays them out; the
+// window built on it decides what becomes of strokes, clears and pushes.
+class PenAndControls : public Canvas, public Overlay {
  public:
   PenAndControls(Single width, Single height) : w_(width), h_(height) {}
 
@@ -32,29 +45,51 @@ class PenAndControls : public DesignWindow {
   void SetForeColor(Long c) override { fore_ = c; }
   Integer DrawWidth() const override { return width_; }
   void SetDrawWidth(Integer w) override { width_ = w; }
-  Integer DrawMode() const override { return mode_; }
-  void SetDrawMode(Integer m) override { mode_ = m; }
+  RasterMode DrawMode() const override { return mode_; }
+  void SetDrawMode(RasterMode m) override { mode_ = m; }
   Long BackColor() const override { return back_; }
   void SetBackColor(Long c) override { back_ = c; }
   Single ScaleWidth() const override { return w_; }
   Single ScaleHeight() const override { return h_; }
 
-  void SetCaption(Control c, const std::string& t) override { ctl_[c].caption = t; }
-  std::string Caption(Control c) const override { return get(c).caption; }
-  void SetVisible(Control c, bool v) override { ctl_[c].visible = v; }
-  bool IsVisible(Control c) const override { return get(c).visible; }
-  void Move(Control c, Single l, Single t) override {
+  void LayOut() override {
+    auto centred = [this](Control c) { return (w_ - Width(c)) / 2; };
+    Move(Control::Label3, centred(Control::Label3), h_ - Height(Control::Label3) + 1);
+    Move(Control::Command2, centred(Control::Command2), (h_ - Height(Control::Command2)) / 2);
+    Move(Control::Command1, centred(Control::Command1), 5);
+  }
+  void ColourFooter(Long back, Long fore) override {
+    ctl_[Control::Label3].back = back;
+    ctl_[Control::Label3].fore = fore;
+  }
+  void ShowCompanionHint() override {
+    SetCaption(Control::Command1, kCompanionHint);
+    SetVisible(Control::Command1, true);
+  }
+  void ShowHint() override { SetVisible(Control::Command2, true); }
+  void HideHint() override { SetVisible(Control::Command2, false); }
+  bool HintShown() const override { return IsVisible(Control::Command2); }
+  void NameDesign(const std::string& name) override { SetCaption(Control::Command5, name); }
+  void CentreDesignName(Single x, Single y) override {
+    const double width = Width(Control::Command5), height = Height(Control::Command5);
+    Move(Control::Command5, static_cast<Single>(x - width / 2),
+         static_cast<Single>(y - height / 2));
+  }
+  void ShowDesignName() override { SetVisible(Control::Command5, true); }
+  void HideDesignName() override { SetVisible(Control::Command5, false); }
+
+  void SetCaption(Control c, const std::string& t) { ctl_[c].caption = t; }
+  std::string Caption(Control c) const { return get(c).caption; }
+  void SetVisible(Control c, bool v) { ctl_[c].visible = v; }
+  bool IsVisible(Control c) const { return get(c).visible; }
+  void Move(Control c, Single l, Single t) {
     ctl_[c].left = l;
     ctl_[c].top = t;
   }
-  Single Left(Control c) const override { return get(c).left; }
-  Single Top(Control c) const override { return get(c).top; }
-  Single Width(Control c) const override { return get(c).width; }
-  Single Height(Control c) const override { return get(c).height; }
-  void SetColours(Control c, Long back, Long fore) override {
-    ctl_[c].back = back;
-    ctl_[c].fore = fore;
-  }
+  Single Left(Control c) const { return get(c).left; }
+  Single Top(Control c) const { return get(c).top; }
+  Single Width(Control c) const { return get(c).width; }
+  Single Height(Control c) const { return get(c).height; }
   void SetSize(Control c, Single w, Single h) {
     ctl_[c].width = w;
     ctl_[c].height = h;
@@ -76,7 +111,8 @@ class PenAndControls : public DesignWindow {
   }
   Single w_, h_;
   Long fore_ = 0, back_ = 0;
-  Integer width_ = 1, mode_ = 13;
+  Integer width_ = 1;
+  RasterMode mode_ = RasterMode::CopyPen;
   std::map<Control, Ctl> ctl_;
 };
 
@@ -88,13 +124,9 @@ class RecordingWindow final : public PenAndControls {
   void AttachYieldCounter(const long* yields) { yields_ = yields; }
 
   void Line(Single x1, Single y1, Single x2, Single y2, Long colour) override {
-    strokes.push_back(
-        {Stroke::kLine, x1, y1, x2, y2, colour, DrawWidth(), DrawMode(), yields_ ? *yields_ : 0});
+    Note(Stroke::kLine, x1, y1, x2, y2, colour);
   }
-  void PSet(Single x, Single y, Long colour) override {
-    strokes.push_back(
-        {Stroke::kDot, x, y, x, y, colour, DrawWidth(), DrawMode(), yields_ ? *yields_ : 0});
-  }
+  void PSet(Single x, Single y, Long colour) override { Note(Stroke::kDot, x, y, x, y, colour); }
   void Cls() override {
     ++clears;
     strokes_before_clear.push_back(strokes.size());
@@ -114,6 +146,10 @@ class RecordingWindow final : public PenAndControls {
   int refreshes = 0;
 
  private:
+  void Note(Stroke::Kind kind, Single x1, Single y1, Single x2, Single y2, Long colour) {
+    strokes.push_back({kind, x1, y1, x2, y2, colour, DrawWidth(), static_cast<Integer>(DrawMode()),
+                       yields_ ? *yields_ : 0});
+  }
   const long* yields_ = nullptr;
 };
 
@@ -144,7 +180,7 @@ class CountingWindow final : public PenAndControls {
     if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
       ++non_finite;
     }
-    if (on_stroke) on_stroke(colour, DrawWidth(), DrawMode());
+    if (on_stroke) on_stroke(colour, DrawWidth(), static_cast<Integer>(DrawMode()));
   }
 };
 

@@ -6,7 +6,7 @@
 #include <deque>
 #include <initializer_list>
 
-#include "core/design_window.h"
+#include "core/random.h"
 
 namespace kalo::test {
 

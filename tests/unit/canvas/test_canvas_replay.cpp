@@ -27,7 +27,8 @@ TEST(CanvasReplay, ADesignDrawnAloneComesBackPixelForPixelForEveryType) {
     int compared = 0, stretched = 0;
     for (uint64_t seed = 1; compared < 6 && seed < 300; ++seed) {
       Surface surface(kW, kH);
-      ImageWindow win(surface);
+      SurfacePen win(surface);
+      NullOverlay overlay;
       test::FakePacer pacer;
       SystemRandom rnd(seed);
       DesignState s;
@@ -36,7 +37,7 @@ TEST(CanvasReplay, ADesignDrawnAloneComesBackPixelForPixelForEveryType) {
       run.DesignEnabled.fill(False);
       run.DesignEnabled[type] = True;
       test::SavedDesign saved(surface, s);
-      LoopContext ctx{{s, win, pacer, rnd}, run, saved};
+      LoopContext ctx{{s, win, overlay, pacer, rnd}, run, saved};
       DesignLoop loop(ctx);
       run.SavePending = True;
       loop.RunOneDesign();

@@ -23,6 +23,7 @@
 namespace kalo {
 namespace {
 
+using test::Control;
 using test::CountingWindow;
 using test::FakePacer;
 using test::RecordingWindow;
@@ -67,7 +68,7 @@ class RecordingServices final : public SaverServices {
 // The state start-up leaves behind, with the default settings and a chosen
 // window and random source.
 struct Rig {
-  Rig(DesignWindow& window, RandomSource& random) : win(window), rnd(random) {
+  Rig(test::PenAndControls& window, RandomSource& random) : win(window), rnd(random) {
     test::SetStartupDefaults(s, run, win.ScaleWidth());
     Set(kRoundness, "CI");
     EnableOnly({KaloSpiral, KaloGons});
@@ -83,12 +84,12 @@ struct Rig {
   void EnableAll() { run.DesignEnabled.fill(True); }
 
   DesignState s;
-  DesignWindow& win;
+  test::PenAndControls& win;
   RandomSource& rnd;
   FakePacer pacer;
   RunState run;
   RecordingServices services{s};
-  LoopContext ctx{{s, win, pacer, rnd}, run, services};
+  LoopContext ctx{{s, win, win, pacer, rnd}, run, services};
   DesignLoop loop{ctx};
 };
 
@@ -190,7 +191,8 @@ const Field kFields[] = {
     KALO_FIELD("designCount", t.l.DesignCount),
     KALO_FIELD("layerCount", t.l.LayerCount),
     KALO_FIELD("pen", t.l.PenWidth),
-    KALO_FIELD("choice", t.l.DrawModeChoice),
+    Field{"choice", [](Step& t) -> double { return static_cast<Integer>(t.l.DrawModeChoice); },
+          [](Step& t, double v) { t.l.DrawModeChoice = static_cast<RasterMode>(v); }},
     KALO_FIELD("prevColour", t.l.PrevColour),
     KALO_FIELD("decay", t.l.Decay),
     KALO_FIELD("firstLayer", t.l.FirstLayer),
@@ -208,8 +210,8 @@ const Field kFields[] = {
     KALO_FIELD("randomBackground", t.r.run.RandomBackground),
     Field{"companion", [](Step& t) -> double { return t.r.run.CompanionMode() ? True : False; },
           [](Step& t, double v) { t.r.run.CommandLine = v != 0 ? "/s /z" : "/s"; }},
-    Field{"mode", [](Step& t) -> double { return t.win.DrawMode(); },
-          [](Step& t, double v) { t.win.SetDrawMode(static_cast<Integer>(v)); }},
+    Field{"mode", [](Step& t) -> double { return static_cast<Integer>(t.win.DrawMode()); },
+          [](Step& t, double v) { t.win.SetDrawMode(static_cast<RasterMode>(v)); }},
     Field{"width", [](Step& t) -> double { return t.win.DrawWidth(); },
           [](Step& t, double v) { t.win.SetDrawWidth(static_cast<Integer>(v)); }},
     Field{"colour", [](Step& t) -> double { return t.win.ForeColor(); },
@@ -820,7 +822,7 @@ TEST(DesignLoopLayers, LayersDrawTheirChoicesInOrder) {
   t.s.CenterX = 800;
   t.l.FixedDecay = False;
   t.l.Decay = 0.6f;
-  t.l.DrawModeChoice = 7;
+  t.l.DrawModeChoice = RasterMode::XorPen;
   t.r.loop.DrawLayers();
   ASSERT_EQ(t.win.strokes.size(), 30u);
   const test::Stroke &first = t.win.strokes[0], &second = t.win.strokes[15];
@@ -906,6 +908,25 @@ TEST(DesignLoopEnd, PicturesEndWithARestAndNowAndThenAHintTheAboutOrANewBackgrou
                {0.5f},
                "sleeps=6 clears=2 about=0 back=qb(8)"},
           });
+}
+
+// Where nothing is shown over the designs (a host's window), pictures still
+// end with the rests of a screen, whose hint is up from the start.
+TEST(DesignLoopEnd, WithNothingShownPicturesRestAsOnAScreen) {
+  ScriptedRandom rnd{0.5f, 0.5f, 0.05f};  // no hint, no hint, the hint
+  CountingWindow canvas;
+  NullOverlay overlay;
+  DesignState s;
+  RunState run;
+  FakePacer pacer;
+  QuietServices services;
+  LoopContext ctx{{s, canvas, overlay, pacer, rnd}, run, services};
+  DesignLoop loop(ctx);
+  for (long sleeps : {12, 6, 24}) {
+    pacer.sleeps = 0;
+    loop.EndPicture();
+    EXPECT_EQ(pacer.sleeps, sleeps);
+  }
 }
 
 TEST(DesignLoopRun, EndsOnlyWhenTheSaverIsEnded) {

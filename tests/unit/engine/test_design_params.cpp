@@ -11,6 +11,7 @@
 namespace kalo {
 namespace {
 
+using test::Control;
 using test::ScriptedRandom;
 
 // A Rnd value that makes Draw(n) give exactly k.
@@ -264,7 +265,7 @@ void SetUpExampleSpiral(Layer& l) {
   CalcRevolutions(l.s);
   l.win.SetForeColor(16711680);
   l.win.SetDrawWidth(3);
-  l.win.SetDrawMode(13);
+  l.win.SetDrawMode(RasterMode::CopyPen);
 }
 
 TEST(DesignRecord, ALayerAppendsItsFieldsAfterWhatIsThere) {
@@ -278,7 +279,7 @@ TEST(DesignRecord, ALayerAppendsItsFieldsAfterWhatIsThere) {
 
   // A second layer in another mode and pen width follows as its own record.
   const std::string first = l.s.DesignRecord;
-  l.win.SetDrawMode(7);
+  l.win.SetDrawMode(RasterMode::XorPen);
   l.win.SetDrawWidth(1);
   DrawDesign(l.e);
   EXPECT_EQ(l.s.DesignRecord,
@@ -294,7 +295,7 @@ TEST(DesignRecord, YarnIsAlwaysRecordedAndDrawnWithLines) {
   l.s.UseLines[KaloYarn] = False;
   l.win.SetForeColor(255);
   l.win.SetDrawWidth(3);
-  l.win.SetDrawMode(13);
+  l.win.SetDrawMode(RasterMode::CopyPen);
   DrawDesign(l.e);
   EXPECT_EQ(l.s.DesignRecord, " 1\\ 255\\ 3\\ 1\\ 260\\ 12\\-1\\ 13\\/");
   EXPECT_EQ(l.s.UseLines[KaloYarn], True);

@@ -14,6 +14,8 @@
 namespace kalo {
 namespace {
 
+using test::Control;
+using test::kCompanionHint;
 using test::RecordingWindow;
 using test::ScriptedRandom;
 
@@ -32,7 +34,7 @@ struct Startup {
     win.SetSize(Control::Label3, 400, 17);
     win.SetVisible(Control::Command2, true);  // as the window is created
   }
-  void Prepare() { PrepareSaver(run, s, win, rnd); }
+  void Prepare() { PrepareSaver(run, s, win, win, rnd); }
 
   RunState run;
   DesignState s;
@@ -207,7 +209,7 @@ TEST(Settings, DotsDisableYarn) {
 TEST(Layout, ControlsAndFirstDesignDefaults) {
   Startup st("/s");
   st.Prepare();
-  FinishStartup(st.run, st.s, st.win);
+  FinishStartup(st.run, st.s, st.win, st.win);
   EXPECT_FLOAT_EQ(st.win.Left(Control::Label3), (1280 - 400) / 2.0f);
   EXPECT_FLOAT_EQ(st.win.Top(Control::Label3), 800 - 17 + 1);
   EXPECT_FLOAT_EQ(st.win.Left(Control::Command2), (1280 - 257) / 2.0f);
@@ -232,7 +234,7 @@ TEST(Layout, ControlsAndFirstDesignDefaults) {
 TEST(Layout, CompanionModeShowsItsHintAndNoOther) {
   Startup st("/s /z");
   st.Prepare();
-  FinishStartup(st.run, st.s, st.win);
+  FinishStartup(st.run, st.s, st.win, st.win);
   EXPECT_TRUE(st.win.IsVisible(Control::Command1));
   EXPECT_EQ(st.win.Caption(Control::Command1), kCompanionHint);
   EXPECT_FALSE(st.win.IsVisible(Control::Command2));

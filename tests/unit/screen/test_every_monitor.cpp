@@ -42,7 +42,7 @@ TEST(EveryMonitor, DesignsOnThePrimaryAPlainCoverInTheBackgroundElsewhere) {
   EXPECT_EQ(cover.geometry(), QGuiApplication::screens()[1]->geometry());
   EXPECT_EQ(d.pic.geometry(), QGuiApplication::primaryScreen()->geometry());
   for (Long colour : {RGB(0, 128, 128), RGB(255, 255, 0)}) {
-    d.window.SetBackColor(colour);
+    d.pic.SetBackColor(colour);
     EXPECT_EQ(Surface::ToColour(d.pic.surface().pixel(10, 10)), colour);
     const QColor shown = cover.grab().toImage().pixelColor(320, 240);
     EXPECT_EQ(RGB(shown.red(), shown.green(), shown.blue()), colour);

@@ -117,8 +117,8 @@ struct SaverWindow {
     for (int k = 0; k < kSettingCount; ++k) run.Settings.text[k] = kSettingDefaults[k];
     pic.setGeometry(0, 0, 1024 * dpi / 96, 768 * dpi / 96);
     pic.show();  // takes the new size into the image
-    PrepareSaver(run, design, pic, rnd);
-    FinishStartup(run, design, pic);
+    PrepareSaver(run, design, pic, pic, rnd);
+    FinishStartup(run, design, pic, pic);
     pic.SetCaption(Control::Command1, kSavePendingBanner);
     pic.SetVisible(Control::Command1, true);
   }
