@@ -34,8 +34,10 @@ TEST(ProfileRead, NamesMatchWithoutCaseAndBlanksDoNotCount) {
       "[Other]\nKey=other\n"
       "  [ screen saver.KALOSHARE ]  \n"
       "  kalospiral   =   yes  \n"
-      "\tDrawDelay\t=\t12\t\n";
+      "\tDrawDelay\t=\t12\t\n"
+      "AZaz=ends\n";
   EXPECT_EQ(Get(text, "Screen Saver.KaloShare", "KaloSpiral"), "yes");
+  EXPECT_EQ(Get(text, "Screen Saver.KaloShare", "azAZ"), "ends") << "the first and last letters fold";
   EXPECT_EQ(Get(text, "Screen Saver.KaloShare", "drawdelay"), "12");
   EXPECT_EQ(Get(text, "Screen Saver.KaloShare", "Key"), "dflt") << "key of another section";
   EXPECT_EQ(Get(text, "Missing", "Key"), "dflt");
