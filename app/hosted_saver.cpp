@@ -22,7 +22,7 @@ int RunHosted(SaverProcess& saver, uint32_t window, const HostedRunHooks& hooks)
   PrepareSaver(saver.run, saver.design, pic, saver.rnd);
   // The about display has no place in a host's window; left on, it would
   // only hold a finished picture a few seconds longer.
-  saver.run.ShowAboutFlag = False;
+  saver.run.ShowAboutFlag = false;
   FinishStartup(saver.run, saver.design, pic);
 
   // The host owns the input: nobody can mark a design or answer a question.

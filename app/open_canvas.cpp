@@ -66,14 +66,14 @@ int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& rea
   // every key ends the showing, the space bar too.
   for (Control c : {Control::Command1, Control::Command2, Control::Command5, Control::Label3})
     pic.SetVisible(c, false);
-  run.KeysActive = False;
+  run.KeysActive = false;
   windows.Show();
   QtPacer pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
   DesignState& s = saver.design;
   s.StrokeDelay = static_cast<Single>(Val(run.Settings[kDrawDelay]));
   PrepareCanvasReplay(s, windows.window());
   EngineContext e{s, windows.window(), pacer, saver.rnd};
-  run.StartingUp = False;
+  run.StartingUp = false;
   try {
     DrawCanvas(e, read.design);
     for (;;) pacer.Sleep(250);

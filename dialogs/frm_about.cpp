@@ -168,7 +168,7 @@ FrmAbout::FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()>
     const QRect s = screen->geometry();
     move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
   }
-  Check1_->setChecked(IsTrue(run_.ShowAboutFlag));
+  Check1_->setChecked(run_.ShowAboutFlag);
 }
 
 void FrmAbout::PrepareBrief() {
@@ -184,7 +184,7 @@ void FrmAbout::PrepareBrief() {
 void FrmAbout::PrepareAfterSave() { Check1_->setEnabled(false); }
 
 void FrmAbout::cmdOK_Click() {
-  run_.ShowAboutFlag = ToBoolean(Check1_->isChecked());
+  run_.ShowAboutFlag = Check1_->isChecked();
   accept();
 }
 
@@ -221,11 +221,11 @@ void FrmAbout::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void FrmAbout::Form_MouseMove(double x, double y) {
-  if (IsTrue(run_.StartingUp)) return;
+  if (run_.StartingUp) return;
   if (mouse_.LastMouseX >= 1 && mouse_.LastMouseY >= 1) {
     const Single dx = static_cast<Single>(std::fabs(x - mouse_.LastMouseX));
     const Single dy = static_cast<Single>(std::fabs(y - mouse_.LastMouseY));
-    if ((dx > 3 || dy > 3) && run_.SavePending == False && SaverRunning()) {
+    if ((dx > 3 || dy > 3) && !run_.SavePending && SaverRunning()) {
       if (endSaver_) endSaver_();
       return;
     }

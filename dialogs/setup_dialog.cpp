@@ -375,7 +375,7 @@ void Setup::Form_Load() {
   if (roundness == "DI") Option_[10]->setChecked(true);
   if (roundness == "CI") Option_[11]->setChecked(true);
 
-  run_.ShowAboutFlag = ToBoolean(ReadsTrue(t[kShowAbout]));
+  run_.ShowAboutFlag = ReadsTrue(t[kShowAbout]);
 
   // The form takes its size from the captions it now shows, so it is laid
   // out and centred last; nothing is on the screen before that.
@@ -412,7 +412,7 @@ SettingsTexts Setup::TextsFromControls() const {
     anyType = anyType || on;
     t[static_cast<SettingKey>(kKaloSpiral + i)] = on ? "TRUE" : "FALSE";
   }
-  t[kShowAbout] = IsTrue(run_.ShowAboutFlag) ? "TRUE" : "FALSE";
+  t[kShowAbout] = run_.ShowAboutFlag ? "TRUE" : "FALSE";
 
   const Integer delay = static_cast<Integer>(HScroll1_->maximum() - HScroll1_->value());
   t[kDrawDelay] = SettingsNumberText(delay);

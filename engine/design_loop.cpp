@@ -56,21 +56,21 @@ void DesignLoop::Wait(int units) {
 }
 
 bool DesignLoop::Enabled(Integer type) const {
-  return IsTrue(ctx_.run.DesignEnabled[static_cast<size_t>(type)]);
+  return ctx_.run.DesignEnabled[static_cast<size_t>(type)];
 }
 
 // ---------------------------------------------------------------------------
 // T. Top of a design: where it would stand if nothing later moves it.
 
 void DesignLoop::ProposeCentre() {
-  loc_.FirstLayer = True;
-  if (IsTrue(s_.SwitchesGiven) || Below(rnd_, 5) <= 3) {
+  loc_.FirstLayer = true;
+  if (s_.SwitchesGiven || Below(rnd_, 5) <= 3) {
     s_.CenterX = static_cast<Single>(Int(win_.ScaleWidth() / 2));
     s_.CenterY = static_cast<Single>(Int(win_.ScaleHeight() / 2));
   } else {
     OffCentre();
   }
-  if (IsTrue(s_.ShowDesignName)) {
+  if (s_.ShowDesignName) {
     win_.SetVisible(Control::Command5, false);
     win_.Refresh();
   }
@@ -99,10 +99,10 @@ bool DesignLoop::OffCentre() {
 // P. A new picture: one centred design, or a cluster of five to thirteen.
 
 void DesignLoop::SetUpPicture() {
-  loc_.FixedDecay = ToBoolean(Below(rnd_, 4) == 3);
-  loc_.ClusterPicture = ToBoolean(Below(rnd_, 10) == 5);
-  if (!IsTrue(loc_.ClusterPicture)) {
-    loc_.SingleSetUp = True;
+  loc_.FixedDecay = Below(rnd_, 4) == 3;
+  loc_.ClusterPicture = Below(rnd_, 10) == 5;
+  if (!loc_.ClusterPicture) {
+    loc_.SingleSetUp = true;
     s_.MaxRadius = 216;
     loc_.DesignsPerPicture = 1;
     s_.RadiusRange = 999;
@@ -112,16 +112,16 @@ void DesignLoop::SetUpPicture() {
   }
   // With look-changing switches a cluster keeps the previous picture's sizes
   // and every design stays centred.
-  if (IsTrue(s_.SwitchesGiven)) return;
+  if (s_.SwitchesGiven) return;
   loc_.DesignsPerPicture = static_cast<Integer>(Int(rnd_.Rnd() * 4 + 5));
   if (Below(rnd_, 3) == 0) {
-    loc_.ThinCluster = True;
+    loc_.ThinCluster = true;
     loc_.PenWidth = 1;
     loc_.DesignsPerPicture += 5;
   }
   s_.MaxRadius = loc_.HalfHeight - 40;
   s_.RadiusRange = loc_.HalfHeight / 2;
-  loc_.SingleSetUp = False;
+  loc_.SingleSetUp = false;
   PickClusterCenter();
 }
 
@@ -130,7 +130,7 @@ void DesignLoop::SetUpPicture() {
 
 void DesignLoop::SetUpDesign() {
   ChooseDesignType();
-  if (IsTrue(s_.ShowDesignName)) {
+  if (s_.ShowDesignName) {
     win_.SetCaption(Control::Command5, kDesignTypeNames[s_.DesignType]);
   }
   ChooseDrawModeAndFixing();
@@ -157,8 +157,8 @@ void DesignLoop::ChooseDesignType() {
   static constexpr Integer kTypeOfDraw[11] = {0, 1, 2, 3, 4, 5, 0, 3, 4, 5, 0};
   do {
     int n;
-    if (IsTrue(loc_.SingleSetUp)) {
-      n = Below(rnd_, IsTrue(loc_.ClusterPicture) ? 10 : 11);
+    if (loc_.SingleSetUp) {
+      n = Below(rnd_, loc_.ClusterPicture ? 10 : 11);
     } else {
       n = Below(rnd_, 10);
       if (n == 0) n = Below(rnd_, 3);
@@ -168,52 +168,52 @@ void DesignLoop::ChooseDesignType() {
 }
 
 void DesignLoop::ChooseDrawModeAndFixing() {
-  if (!IsTrue(loc_.ClusterPicture)) {
+  if (!loc_.ClusterPicture) {
     PickDrawMode();
     if (loc_.DrawModeChoice == 6) PickDrawMode();
-    loc_.FixedMode = ToBoolean(Below(rnd_, 4) == 3);
+    loc_.FixedMode = Below(rnd_, 4) == 3;
   } else {
-    loc_.FixedMode = True;
+    loc_.FixedMode = true;
     loc_.DrawModeChoice = kCopyPen;
     if (loc_.settings.Roundness == "BO") PickStretch(3);
   }
-  if (loc_.DrawModeChoice == kCopyPen && Below(rnd_, 4) == 3) loc_.FixedMode = True;
+  if (loc_.DrawModeChoice == kCopyPen && Below(rnd_, 4) == 3) loc_.FixedMode = true;
 }
 
 void DesignLoop::ChoosePenWidth() {
-  if (IsTrue(loc_.ThinCluster)) return;
+  if (loc_.ThinCluster) return;
   loc_.PenWidth = CInt(Int(rnd_.Rnd() * loc_.settings.MaxDrawWidth));
 }
 
 void DesignLoop::ChooseLinesOrDots() {
   if (loc_.settings.LinesDots != "LD") return;
-  s_.UseLines[static_cast<size_t>(s_.DesignType)] = ToBoolean(Below(rnd_, 8) <= 5);
-  loc_.FixedStyle = ToBoolean(Below(rnd_, 16) == 7);
+  s_.UseLines[static_cast<size_t>(s_.DesignType)] = Below(rnd_, 8) <= 5;
+  loc_.FixedStyle = Below(rnd_, 16) == 7;
 }
 
 void DesignLoop::PresetSpiral() {
   // A pen left outside the figure by the previous Spiral is brought in.
-  if (IsTrue(s_.SpiralInside) && !IsTrue(s_.SpiralOutside) && s_.PenRadius > s_.MaxRadius) {
+  if (s_.SpiralInside && !s_.SpiralOutside && s_.PenRadius > s_.MaxRadius) {
     s_.PenRadius = static_cast<Single>(Int(s_.MaxRadius - loc_.PenWidth));
   }
-  s_.InnerPenMode = ToBoolean(Below(rnd_, 10) < 9);
-  s_.OuterPenMode = ToBoolean(Below(rnd_, 10) < 9);
+  s_.InnerPenMode = Below(rnd_, 10) < 9;
+  s_.OuterPenMode = Below(rnd_, 10) < 9;
   s_.SpiralDetail = static_cast<Integer>(Below(rnd_, 12));
   if (s_.SpiralDetail < 8) s_.SpiralDetail = static_cast<Integer>(Below(rnd_, 12));
   // Very fine steps drawn as lines crawl; keep them moderate.
-  if (IsTrue(s_.UseLines[KaloSpiral]) && s_.SpiralDetail > 9) {
+  if (s_.UseLines[KaloSpiral] && s_.SpiralDetail > 9) {
     s_.SpiralDetail = CInt(Int(rnd_.Rnd() * 5) + 2);
   }
 }
 
 void DesignLoop::ChooseDesignFlags() {
-  if (s_.DesignType == KaloBoxes) loc_.NoBoxFlags = ToBoolean(Below(rnd_, 2) == 0);
-  if (s_.DesignType == KaloGons) loc_.NoGonSides = ToBoolean(Below(rnd_, 2) == 0);
+  if (s_.DesignType == KaloBoxes) loc_.NoBoxFlags = Below(rnd_, 2) == 0;
+  if (s_.DesignType == KaloGons) loc_.NoGonSides = Below(rnd_, 2) == 0;
   loc_.Decay = rnd_.Rnd();
 }
 
 void DesignLoop::PickParams() {
-  ctx_.run.StartingUp = False;
+  ctx_.run.StartingUp = false;
   // The Spiral set-up can only find two radii a factor of two apart when the
   // largest allowed radius is at least 10; a tiny window, or a first cluster
   // picture that inherited no sizes, gets that much.
@@ -227,11 +227,11 @@ void DesignLoop::FlattenSomeBoxes() {
 }
 
 void DesignLoop::TuneSpiral() {
-  const bool lines = IsTrue(s_.UseLines[KaloSpiral]);
+  const bool lines = s_.UseLines[KaloSpiral];
   Integer& pen = loc_.PenWidth;
   // An outer curve round a circle as large as the screen allows would leave
   // it; halve the fixed circle and fit the rolling one to it.
-  if (IsTrue(s_.SpiralOutside) && !IsTrue(s_.SpiralInside) && s_.FixedRadius >= s_.MaxRadius) {
+  if (s_.SpiralOutside && !s_.SpiralInside && s_.FixedRadius >= s_.MaxRadius) {
     const double r = s_.RollRadius;
     s_.FixedRadius = static_cast<Single>(Int(s_.MaxRadius / 2));
     s_.RollRadius =
@@ -247,11 +247,11 @@ void DesignLoop::TuneSpiral() {
     pen = CInt(Int((pen - 11) * static_cast<double>(rnd_.Rnd()) + 6));
   }
   if (!lines && s_.SpiralDetail == 0) s_.SpiralDetail = 1;
-  if (s_.Revolutions > 6 && IsTrue(s_.SpiralInside) && IsTrue(s_.SpiralOutside)) {
+  if (s_.Revolutions > 6 && s_.SpiralInside && s_.SpiralOutside) {
     if (Below(rnd_, 2) == 0) {
-      s_.SpiralInside = False;
+      s_.SpiralInside = false;
     } else {
-      s_.SpiralOutside = False;
+      s_.SpiralOutside = false;
     }
   }
   if (s_.Revolutions > 5 && pen >= 21) pen = CInt(Int(rnd_.Rnd() * 12 + 4));
@@ -263,7 +263,7 @@ void DesignLoop::TuneSpiral() {
 
 void DesignLoop::DrawLayers() {
   do {
-    if (IsTrue(loc_.FirstLayer)) {
+    if (loc_.FirstLayer) {
       PrepareFirstLayer();
     } else {
       PrepareLaterLayer();
@@ -281,7 +281,7 @@ void DesignLoop::DrawLayers() {
 void DesignLoop::PrepareFirstLayer() {
   loc_.LayerCount = 0;
   s_.DesignRecord.clear();
-  loc_.KeepStyle = ToBoolean(Below(rnd_, 6) == 0);
+  loc_.KeepStyle = Below(rnd_, 6) == 0;
   if (loc_.settings.Roundness == "BO") {
     if (s_.DesignType >= KaloGons) {
       PickStretch(3);
@@ -292,16 +292,16 @@ void DesignLoop::PrepareFirstLayer() {
       PickStretch(2);
     }
   }
-  if (loc_.DesignsPerPicture < 2 && !IsTrue(loc_.ClusterPicture)) {
+  if (loc_.DesignsPerPicture < 2 && !loc_.ClusterPicture) {
     win_.SetDrawMode(loc_.DrawModeChoice);
     // Now and then the Gons, Angle and Boxes figures reach to a random width
     // instead of the distance from their centre.
-    if (!IsTrue(s_.SwitchesGiven) && Below(rnd_, 6) == 0) {
+    if (!s_.SwitchesGiven && Below(rnd_, 6) == 0) {
       s_.HalfWidth = static_cast<Single>(Int(rnd_.Rnd() * (win_.ScaleWidth() - 50)) + 50);
     } else {
       s_.HalfWidth = s_.CenterX;
     }
-    loc_.FirstLayer = False;
+    loc_.FirstLayer = false;
     return;
   }
   PlaceClusterDesign();
@@ -311,7 +311,7 @@ void DesignLoop::PrepareFirstLayer() {
 void DesignLoop::PlaceClusterDesign() {
   const size_t type = static_cast<size_t>(s_.DesignType);
   const double sw = win_.ScaleWidth(), sh = win_.ScaleHeight();
-  if (!(IsTrue(s_.UseLines[type]) && loc_.PenWidth < 3) && !IsTrue(s_.SwitchesGiven)) {
+  if (!(s_.UseLines[type] && loc_.PenWidth < 3) && !s_.SwitchesGiven) {
     s_.HalfWidth = static_cast<Single>(Int((sw / 2 - 19) * rnd_.Rnd()) + 20);
   }
   loc_.PenWidth = loc_.PenWidth > 2 ? static_cast<Integer>(Int(loc_.PenWidth * 4 / 5.0)) : 1;
@@ -339,7 +339,7 @@ void DesignLoop::PlaceClusterDesign() {
     }
   }
 
-  if (IsTrue(s_.SwitchesGiven)) {
+  if (s_.SwitchesGiven) {
     s_.HalfWidth = s_.CenterX;
   } else if (Below(rnd_, 5) == 0) {
     s_.CenterX = static_cast<Single>(Int(sw / 2));
@@ -353,39 +353,39 @@ void DesignLoop::PlaceClusterDesign() {
   }
   if (loc_.settings.Roundness == "BO" && s_.DesignType >= KaloGons) PickStretch(3);
   if (loc_.PenWidth > 30) loc_.PenWidth = 30;
-  loc_.FirstLayer = False;
+  loc_.FirstLayer = false;
 }
 
 void DesignLoop::PrepareLaterLayer() {
   const size_t type = static_cast<size_t>(s_.DesignType);
   const bool mixStyles = loc_.settings.LinesDots == "LD";
-  if (mixStyles && !IsTrue(loc_.KeepStyle)) {
-    if (!IsTrue(loc_.FixedStyle)) s_.UseLines[type] = ToBoolean(Below(rnd_, 2) == 0);
-    loc_.KeepStyle = ToBoolean(Below(rnd_, 6) == 0);
+  if (mixStyles && !loc_.KeepStyle) {
+    if (!loc_.FixedStyle) s_.UseLines[type] = Below(rnd_, 2) == 0;
+    loc_.KeepStyle = Below(rnd_, 6) == 0;
   }
-  if (!IsTrue(loc_.FixedDecay)) loc_.Decay = rnd_.Rnd();
-  if (IsTrue(loc_.FixedMode) || IsTrue(loc_.ClusterPicture)) {
+  if (!loc_.FixedDecay) loc_.Decay = rnd_.Rnd();
+  if (loc_.FixedMode || loc_.ClusterPicture) {
     win_.SetDrawMode(loc_.DrawModeChoice);
     if (Below(rnd_, 3) == 0) {
       loc_.DrawModeChoice = kCopyPen;
       win_.SetDrawMode(kCopyPen);
     } else if (win_.DrawMode() == kCopyPen) {
-      if (!IsTrue(loc_.ClusterPicture)) PickDrawMode();
+      if (!loc_.ClusterPicture) PickDrawMode();
       win_.SetDrawMode(loc_.DrawModeChoice);
     }
   }
-  if (s_.DesignType == KaloSpiral && mixStyles && !IsTrue(loc_.FixedStyle)) {
-    s_.UseLines[KaloSpiral] = ToBoolean(Below(rnd_, 2) == 0);
+  if (s_.DesignType == KaloSpiral && mixStyles && !loc_.FixedStyle) {
+    s_.UseLines[KaloSpiral] = Below(rnd_, 2) == 0;
   }
-  if (s_.DesignType == KaloBoxes && !IsTrue(loc_.NoBoxFlags)) RandomizeBoxFlags(s_, rnd_);
-  if (s_.DesignType == KaloGons && !IsTrue(loc_.NoGonSides)) {
+  if (s_.DesignType == KaloBoxes && !loc_.NoBoxFlags) RandomizeBoxFlags(s_, rnd_);
+  if (s_.DesignType == KaloGons && !loc_.NoGonSides) {
     s_.GonStyle = static_cast<Integer>(Below(rnd_, 7));
   }
 }
 
 // Single designs that do not keep their mode get a fresh one every layer.
 void DesignLoop::RefreshLayerMode() {
-  if (IsTrue(loc_.ClusterPicture) || IsTrue(loc_.FixedMode)) return;
+  if (loc_.ClusterPicture || loc_.FixedMode) return;
   PickDrawMode();
   if (loc_.DrawModeChoice == 6) PickDrawMode();
   win_.SetDrawMode(loc_.DrawModeChoice);
@@ -426,7 +426,7 @@ void DesignLoop::RestInThinCluster() {
   Wait(4);
   if (Below(rnd_, Int(loc_.DesignsPerPicture * 0.75)) != 0) return;
   win_.Cls();
-  if (IsTrue(ctx_.run.RandomBackground)) NewRandomBackground();
+  if (ctx_.run.RandomBackground) NewRandomBackground();
   if (Below(rnd_, 3) != 0) PickClusterCenter();
 }
 
@@ -462,7 +462,7 @@ void DesignLoop::DecayPenWidth() {
       }
     } else {
       pen = static_cast<Integer>(Int(pen * decay));
-      if (decay > 0.85) loc_.FixedDecay = True;
+      if (decay > 0.85) loc_.FixedDecay = true;
     }
   }
   if (pen == 1 || pen == 2) pen = 1;
@@ -478,14 +478,14 @@ bool DesignLoop::EndDesign() {
   ++loc_.DesignCount;
   Wait(6);
   if (loc_.DesignCount == loc_.DesignsPerPicture) Wait(6);
-  if (IsTrue(ctx_.run.SavePending)) SaveMarkedDesign();
+  if (ctx_.run.SavePending) SaveMarkedDesign();
   return loc_.DesignCount >= loc_.DesignsPerPicture;
 }
 
 void DesignLoop::SaveMarkedDesign() {
   // The canvas file needs the background the design was drawn on.
   s_.DesignRecord = StrInt(win_.BackColor()) + "\\" + s_.DesignRecord;
-  ctx_.run.SaveCancelled = False;
+  ctx_.run.SaveCancelled = false;
   SaverServices& sv = ctx_.services;
   if (!ctx_.run.CompanionMode()) {
     sv.SaveData(0);
@@ -496,7 +496,7 @@ void DesignLoop::SaveMarkedDesign() {
   } else {
     sv.SaveDataForDrawPgm();
   }
-  ctx_.run.SavePending = False;
+  ctx_.run.SavePending = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -505,7 +505,7 @@ void DesignLoop::SaveMarkedDesign() {
 
 void DesignLoop::EndPicture() {
   const bool companion = ctx_.run.CompanionMode();
-  const bool showName = IsTrue(s_.ShowDesignName);
+  const bool showName = s_.ShowDesignName;
   if (!companion && Below(rnd_, 10) == 0) {
     win_.Cls();
     if (showName) win_.SetVisible(Control::Command5, false);
@@ -521,16 +521,16 @@ void DesignLoop::EndPicture() {
     win_.Refresh();
   }
   win_.Refresh();
-  if (!companion && IsTrue(ctx_.run.ShowAboutFlag) && Below(rnd_, 11) == 0) {
+  if (!companion && ctx_.run.ShowAboutFlag && Below(rnd_, 11) == 0) {
     ctx_.services.ShowAboutBriefly();
     Wait(22);
     ctx_.services.UnloadAbout();
     win_.Cls();
   }
   win_.Cls();
-  if (IsTrue(ctx_.run.RandomBackground)) NewRandomBackground();
+  if (ctx_.run.RandomBackground) NewRandomBackground();
   loc_.DesignCount = 0;
-  loc_.ThinCluster = False;
+  loc_.ThinCluster = false;
 }
 
 void DesignLoop::NewRandomBackground() {

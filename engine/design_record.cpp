@@ -18,15 +18,22 @@ auto& Place(State& s) {
     return (s.*kMember)[kIndex];
 }
 
+// A flag is held as bool and written as -1 or 0.
 template <auto kMember, int kIndex>
 double Get(const DesignState& s) {
-  return static_cast<double>(Place<kMember, kIndex>(s));
+  const auto v = Place<kMember, kIndex>(s);
+  if constexpr (std::is_same_v<decltype(v), const bool>) return v ? -1 : 0;
+  return static_cast<double>(v);
 }
 
 template <auto kMember, int kIndex>
 void Set(DesignState& s, double v) {
   auto& slot = Place<kMember, kIndex>(s);
-  slot = static_cast<std::remove_reference_t<decltype(slot)>>(v);
+  using T = std::remove_reference_t<decltype(slot)>;
+  if constexpr (std::is_same_v<T, bool>)
+    slot = v != 0;
+  else
+    slot = static_cast<T>(v);
 }
 
 constexpr FieldKind kWhole = FieldKind::kWhole, kNumber = FieldKind::kNumber,

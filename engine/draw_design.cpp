@@ -30,7 +30,7 @@ void ShowNameButton(EngineContext& e) {
 void DrawDesign(EngineContext& e) {
   DesignState& s = e.s;
   std::string& rec = s.DesignRecord;
-  if (IsTrue(s.ShowDesignName)) ShowNameButton(e);
+  if (s.ShowDesignName) ShowNameButton(e);
 
   Field(rec, StrInt(s.DesignType));
   Field(rec, StrInt(e.win.ForeColor()));
@@ -40,7 +40,7 @@ void DrawDesign(EngineContext& e) {
   // The fields are written before drawing starts: a layer cut short by the
   // saver ending keeps its parameters but not its closing draw mode and "/".
   // Yarn is always drawn with lines, and its record says so.
-  if (s.DesignType == KaloYarn) s.UseLines[KaloYarn] = True;
+  if (s.DesignType == KaloYarn) s.UseLines[KaloYarn] = true;
   for (const RecordField& field : DesignRecordFields(s.DesignType))
     Field(rec, RecordFieldText(field, s));
   static constexpr void (*kRenderers[kDesignTypeCount])(EngineContext&) = {
