@@ -23,7 +23,7 @@ int RunHosted(SaverProcess& saver, uint32_t window) {
   PrepareSaver(saver.run, saver.design, pic, overlay, saver.rnd);
   // The about display has no place in a host's window; left on, it would
   // only hold a finished picture a few seconds longer.
-  saver.run.ShowAboutFlag = False;
+  saver.run.ShowAboutFlag = false;
   FinishStartup(saver.run, saver.design, pic, overlay);
 
   // The host owns the input: nobody can mark a design or answer a question.

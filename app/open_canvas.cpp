@@ -66,7 +66,7 @@ int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& rea
   // every key ends the showing, the space bar too.
   for (Control c : {Control::Command1, Control::Command2, Control::Command5, Control::Label3})
     pic.SetVisible(c, false);
-  run.KeysActive = False;
+  run.KeysActive = false;
   windows.Show();
   QtPacer pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
   DesignState& s = saver.design;
@@ -74,7 +74,7 @@ int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& rea
   NullOverlay overlay;
   PrepareCanvasReplay(s, pic);
   EngineContext e{s, pic, overlay, pacer, saver.rnd};
-  run.StartingUp = False;
+  run.StartingUp = false;
   try {
     DrawCanvas(e, read.design);
     for (;;) pacer.Sleep(250);

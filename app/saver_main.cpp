@@ -241,14 +241,14 @@ static int RunMain(int argc, char** argv) {
 
   SaverProcess saver;
   saver.mode = inv.mode;
-  saver.run.StartingUp = True;
+  saver.run.StartingUp = true;
   std::optional<InstanceLock> lock;
   if (inv.mode == RunMode::kSaver || inv.mode == RunMode::kConfigure) {
     lock.emplace();
     if (!lock->TryLock()) return 0;
   }
 
-  saver.design.SwitchesGiven = False;
+  saver.design.SwitchesGiven = false;
   saver.run.CommandLine = inv.command_line;
   saver.run.Settings = ReadSettings(ProfilePath());
   EndSignals end_signals([&saver] { saver.End(); });

@@ -46,12 +46,12 @@ std::vector<std::string> SavedDesigns(int count) {
   DesignState s;
   RunState run;
   test::SetStartupDefaults(s, run, 1920);
-  run.DesignEnabled.fill(True);
+  run.DesignEnabled.fill(true);
   test::SavedDesign saved(surface, s);
   LoopContext ctx{{s, canvas, overlay, pacer, rnd}, run, saved};
   DesignLoop loop(ctx);
   for (int i = 0; i < count; ++i) {
-    run.SavePending = True;
+    run.SavePending = true;
     loop.RunOneDesign();
   }
   std::vector<std::string> files;

@@ -99,7 +99,7 @@ RunFigures RunDesigns(Surface& surface, bool draw, bool allTypes, int designs, u
   RunState run;
   test::SetStartupDefaults(s, run, win.ScaleWidth());
   for (int t = 0; t < kDesignTypeCount; ++t) {
-    run.DesignEnabled[t] = ToBoolean(allTypes || ReadsTrue(run.Settings.text[t]));
+    run.DesignEnabled[t] = allTypes || ReadsTrue(run.Settings.text[t]);
   }
   surface.Clear(0);
 

@@ -4,165 +4,36 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <system_error>
 #include <utility>
 
 #include "canvas/canvas_file.h"
 #include "core/numbers.h"
+#include "engine/design_record.h"
 
 namespace kalo {
 
 namespace {
 
-// How a field's number is written: Integers and Longs in plain digits,
-// Singles in the shortest form of at most seven significant digits, Booleans
-// as -1 or 0.
-enum class Kind { kWhole, kNumber, kFlag };
-
-struct FieldRule {
-  const char* name;  // as the messages call the field
-  Kind kind;
-  double low, high;  // the values the saver writes
-  bool count;        // a Single that only ever holds whole numbers
-  void (*apply)(DesignState&, double);
-};
-
-// The design types' own fields, in record order, each with the range that
-// the design set-up (and the loop's adjustments after it) can give. Keeping
-// to these ranges is also what keeps every renderer's loops short: a polygon
-// that never grows or a spiral of a million turns is turned away here.
-constexpr double kFarthest = 16384;
-
-Single AsSingle(double v) { return static_cast<Single>(v); }
-Integer AsInteger(double v) { return static_cast<Integer>(v); }
-
-const FieldRule kSpiralRules[] = {
-    {"fixed radius", Kind::kNumber, 1, kFarthest, false,
-     [](DesignState& s, double v) { s.FixedRadius = AsSingle(v); }},
-    {"rolling radius", Kind::kNumber, 1, kFarthest, false,
-     [](DesignState& s, double v) { s.RollRadius = AsSingle(v); }},
-    {"pen radius", Kind::kNumber, 1, kFarthest, false,
-     [](DesignState& s, double v) { s.PenRadius = AsSingle(v); }},
-    {"inner curve", Kind::kFlag, -1, 0, false,
-     [](DesignState& s, double v) { s.SpiralInside = AsInteger(v); }},
-    {"outer curve", Kind::kFlag, -1, 0, false,
-     [](DesignState& s, double v) { s.SpiralOutside = AsInteger(v); }},
-    {"inner pen mode", Kind::kFlag, -1, 0, false,
-     [](DesignState& s, double v) { s.InnerPenMode = AsInteger(v); }},
-    {"outer pen mode", Kind::kFlag, -1, 0, false,
-     [](DesignState& s, double v) { s.OuterPenMode = AsInteger(v); }},
-    {"lines", Kind::kFlag, -1, 0, false,
-     [](DesignState& s, double v) { s.UseLines[KaloSpiral] = AsInteger(v); }},
-    // Many revolutions take one off the level the set-up drew (0 to 11).
-    {"detail", Kind::kWhole, -1, 11, false,
-     [](DesignState& s, double v) { s.SpiralDetail = AsInteger(v); }},
-};
-
-const FieldRule kYarnRules[] = {
-    {"radius", Kind::kNumber, 1, kFarthest, false,
-     [](DesignState& s, double v) { s.YarnRadius = AsSingle(v); }},
-    {"points", Kind::kNumber, 3, 30, true,
-     [](DesignState& s, double v) { s.YarnPoints = AsSingle(v); }},
-    {"lines", Kind::kFlag, -1, 0, false,
-     [](DesignState& s, double v) { s.UseLines[KaloYarn] = AsInteger(v); }},
-};
-
-const FieldRule kStarRules[] = {
-    {"radius", Kind::kNumber, 1, kFarthest, false,
-     [](DesignState& s, double v) { s.StarRadius = AsSingle(v); }},
-    {"points", Kind::kNumber, 3, 25, true,
-     [](DesignState& s, double v) { s.StarPoints = AsSingle(v); }},
-    {"rings", Kind::kNumber, 1, 20, true,
-     [](DesignState& s, double v) { s.StarRings = AsSingle(v); }},
-    {"lines", Kind::kFlag, -1, 0, false,
-     [](DesignState& s, double v) { s.UseLines[KaloStar] = AsInteger(v); }},
-};
-
-const FieldRule kGonsRules[] = {
-    {"sides", Kind::kNumber, 3, 30, true,
-     [](DesignState& s, double v) { s.GonSides = AsSingle(v); }},
-    {"twist", Kind::kNumber, 0, 359, false,
-     [](DesignState& s, double v) { s.GonTwist = AsSingle(v); }},
-    {"growth", Kind::kNumber, 10, 100, false,
-     [](DesignState& s, double v) { s.GonGrowth = AsSingle(v); }},
-    {"style", Kind::kWhole, 0, 6, false,
-     [](DesignState& s, double v) { s.GonStyle = AsInteger(v); }},
-    {"lines", Kind::kFlag, -1, 0, false,
-     [](DesignState& s, double v) { s.UseLines[KaloGons] = AsInteger(v); }},
-};
-
-const FieldRule kAngleRules[] = {
-    {"turn", Kind::kNumber, 15, 359, false,
-     [](DesignState& s, double v) { s.AngleTurn = AsSingle(v); }},
-    {"growth", Kind::kNumber, 3, 35, false,
-     [](DesignState& s, double v) { s.AngleGrowth = AsSingle(v); }},
-    {"lines", Kind::kFlag, -1, 0, false,
-     [](DesignState& s, double v) { s.UseLines[KaloAngle] = AsInteger(v); }},
-};
-
-template <int kFlag>
-void ApplyBoxFlag(DesignState& s, double v) {
-  s.BoxFlags[kFlag] = AsInteger(v);
-}
-
-const FieldRule kBoxesRules[] = {
-    {"twist", Kind::kNumber, 0, 359, false,
-     [](DesignState& s, double v) { s.BoxTwist = AsSingle(v); }},
-    {"boxes", Kind::kNumber, 3, 15, true,
-     [](DesignState& s, double v) { s.BoxCount = AsSingle(v); }},
-    {"growth", Kind::kNumber, 20, 80, false,
-     [](DesignState& s, double v) { s.BoxGrowth = AsSingle(v); }},
-    {"stroke 0", Kind::kFlag, -1, 0, false, ApplyBoxFlag<0>},
-    {"stroke 1", Kind::kFlag, -1, 0, false, ApplyBoxFlag<1>},
-    {"stroke 2", Kind::kFlag, -1, 0, false, ApplyBoxFlag<2>},
-    {"stroke 3", Kind::kFlag, -1, 0, false, ApplyBoxFlag<3>},
-    {"stroke 4", Kind::kFlag, -1, 0, false, ApplyBoxFlag<4>},
-    {"stroke 5", Kind::kFlag, -1, 0, false, ApplyBoxFlag<5>},
-    {"stroke 6", Kind::kFlag, -1, 0, false, ApplyBoxFlag<6>},
-    {"stroke 7", Kind::kFlag, -1, 0, false, ApplyBoxFlag<7>},
-    {"stroke 8", Kind::kFlag, -1, 0, false, ApplyBoxFlag<8>},
-    {"stroke 9", Kind::kFlag, -1, 0, false, ApplyBoxFlag<9>},
-    {"stroke 10", Kind::kFlag, -1, 0, false, ApplyBoxFlag<10>},
-    {"stroke 11", Kind::kFlag, -1, 0, false, ApplyBoxFlag<11>},
-    {"stroke 12", Kind::kFlag, -1, 0, false, ApplyBoxFlag<12>},
-    {"stroke 13", Kind::kFlag, -1, 0, false, ApplyBoxFlag<13>},
-    {"stroke 14", Kind::kFlag, -1, 0, false, ApplyBoxFlag<14>},
-    {"stroke 15", Kind::kFlag, -1, 0, false, ApplyBoxFlag<15>},
-    {"lines", Kind::kFlag, -1, 0, false,
-     [](DesignState& s, double v) { s.UseLines[KaloBoxes] = AsInteger(v); }},
-};
-
-struct TypeRules {
-  const FieldRule* rules;
-  int count;
-};
-
-template <int N>
-constexpr TypeRules Rules(const FieldRule (&rules)[N]) {
-  return {rules, N};
-}
-
-const TypeRules kTypeRules[kDesignTypeCount] = {
-    Rules(kSpiralRules), Rules(kYarnRules),  Rules(kStarRules),
-    Rules(kGonsRules),   Rules(kAngleRules), Rules(kBoxesRules),
-};
-
 // The fields around every type's own: the background (first line only), the
 // layer's header and its closing draw mode.
-const FieldRule kBackground = {"background colour", Kind::kWhole, 0, 0xFFFFFF, false, nullptr};
-const FieldRule kTypeRule = {"design type", Kind::kWhole, 0, kDesignTypeCount - 1, false, nullptr};
-const FieldRule kColourRule = {"pen colour", Kind::kWhole, 0, 0xFFFFFF, false, nullptr};
+constexpr RecordField Around(const char* name, FieldKind kind, double low, double high) {
+  return {name, kind, low, high, false, nullptr, nullptr};
+}
+const RecordField kBackground = Around("background colour", FieldKind::kWhole, 0, 0xFFFFFF);
+const RecordField kTypeRule = Around("design type", FieldKind::kWhole, 0, kDesignTypeCount - 1);
+const RecordField kColourRule = Around("pen colour", FieldKind::kWhole, 0, 0xFFFFFF);
 // The widest pen the settings offer.
-const FieldRule kWidthRule = {"pen width", Kind::kWhole, 1, 128, false, nullptr};
+const RecordField kWidthRule = Around("pen width", FieldKind::kWhole, 1, 128);
 // Round, the screen's proportions, or squeezed to no less than 0.4.
-const FieldRule kStretchRule = {"stretch", Kind::kNumber, 0.01, 100, false, nullptr};
-const FieldRule kModeRule = {"draw mode", Kind::kWhole, 1, 16, false, nullptr};
+const RecordField kStretchRule = Around("stretch", FieldKind::kNumber, 0.01, 100);
+const RecordField kModeRule = Around("draw mode", FieldKind::kWhole, 1, 16);
 constexpr int kHeaderFields = 4;  // type, colour, width, stretch
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -231,19 +102,19 @@ std::string Shown(double v) {
 }
 
 // Reads one field by its rule; "" when it is good, otherwise the message.
-std::string ReadField(std::string_view text, const FieldRule& rule, int line, int field,
+std::string ReadField(std::string_view text, const RecordField& rule, int line, int field,
                       double& value) {
   std::optional<double> v;
   switch (rule.kind) {
-    case Kind::kWhole:
+    case FieldKind::kWhole:
       v = ParseWhole(text);
       if (!v) return Place(line, field) + "expected a whole number";
       break;
-    case Kind::kNumber:
+    case FieldKind::kNumber:
       v = ParseSingle(text);
       if (!v) return Place(line, field) + "expected a number";
       break;
-    case Kind::kFlag:
+    case FieldKind::kFlag:
       if (text != "-1" && text != " 0") return Place(line, field) + "expected -1 or 0";
       v = text == "-1" ? -1.0 : 0.0;
       break;
@@ -283,7 +154,7 @@ std::string ReadLayer(std::string_view text, int line, bool first, CanvasDesign&
   const size_t lead = first ? 1 : 0;
   int f = 0;
   double v = 0;
-  auto next = [&](const FieldRule& rule) {
+  auto next = [&](const RecordField& rule) {
     ++f;
     return ReadField((*fields)[static_cast<size_t>(f - 1)], rule, line, f, v);
   };
@@ -295,8 +166,8 @@ std::string ReadLayer(std::string_view text, int line, bool first, CanvasDesign&
   if (std::string e = next(kTypeRule); !e.empty()) return e;
   CanvasLayer layer;
   layer.DesignType = static_cast<Integer>(v);
-  const TypeRules& type = kTypeRules[layer.DesignType];
-  const size_t want = lead + kHeaderFields + static_cast<size_t>(type.count) + 1;
+  const std::span<const RecordField> type = DesignRecordFields(layer.DesignType);
+  const size_t want = lead + kHeaderFields + type.size() + 1;
   if (fields->size() != want) {
     return "line " + std::to_string(line) + ": expected " + std::to_string(want) +
            " fields for a " + kDesignTypeNames[layer.DesignType] + " layer, found " +
@@ -308,8 +179,8 @@ std::string ReadLayer(std::string_view text, int line, bool first, CanvasDesign&
   layer.DrawWidth = static_cast<Integer>(v);
   if (std::string e = next(kStretchRule); !e.empty()) return e;
   layer.XStretch = static_cast<Single>(v);
-  for (int k = 0; k < type.count; ++k) {
-    if (std::string e = next(type.rules[k]); !e.empty()) return e;
+  for (const RecordField& rule : type) {
+    if (std::string e = next(rule); !e.empty()) return e;
     layer.fields.push_back(v);
   }
   if (std::string e = next(kModeRule); !e.empty()) return e;
@@ -413,9 +284,9 @@ CanvasRead ReadCanvasFile(const std::string& path) {
 void ApplyCanvasLayer(const CanvasLayer& layer, DesignState& s) {
   s.DesignType = layer.DesignType;
   s.XStretch = layer.XStretch;
-  const TypeRules& type = kTypeRules[layer.DesignType];
-  for (int k = 0; k < type.count && static_cast<size_t>(k) < layer.fields.size(); ++k)
-    type.rules[k].apply(s, layer.fields[static_cast<size_t>(k)]);
+  const std::span<const RecordField> type = DesignRecordFields(layer.DesignType);
+  for (size_t k = 0; k < type.size() && k < layer.fields.size(); ++k)
+    type[k].set(s, layer.fields[k]);
 }
 
 }  // namespace kalo

@@ -112,8 +112,8 @@ void PrepareCanvasReplay(DesignState& s, const Canvas& canvas) {
   s.CenterX = static_cast<Single>(Int(canvas.ScaleWidth() / 2));
   s.CenterY = static_cast<Single>(Int(canvas.ScaleHeight() / 2));
   s.HalfWidth = s.CenterX;
-  s.SwitchesGiven = False;
-  s.ShowDesignName = False;
+  s.SwitchesGiven = false;
+  s.ShowDesignName = false;
   s.GonReach = 1.8f;
   s.AngleReach = 10;
   s.BoxReach = 1.04f;

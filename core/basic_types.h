@@ -1,6 +1,8 @@
-// The number types every part of the saver shares. A Boolean is a 16-bit
-// integer holding True (-1) or False (0); a test for True compares with -1,
-// so any other value counts as not True.
+// The number types every part of the saver shares. Integer and Long keep
+// their 16- and 32-bit widths on purpose: the designs round into them and
+// saturate at their limits (CInt, CLng), and that decides where points land
+// and what the records hold. Flags are plain bool; only record texts write
+// them as -1 and 0.
 #pragma once
 
 #include <cstdint>
@@ -10,13 +12,6 @@ namespace kalo {
 using Integer = int16_t;
 using Long = int32_t;
 using Single = float;
-using Boolean = int16_t;
-
-constexpr Boolean True = -1;
-constexpr Boolean False = 0;
-
-constexpr Boolean ToBoolean(bool b) { return b ? True : False; }
-constexpr bool IsTrue(Boolean b) { return b == True; }
 
 // Design types, in the order that indexes every per-type array.
 enum DesignTypeId : Integer {

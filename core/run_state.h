@@ -11,13 +11,13 @@
 namespace kalo {
 
 struct RunState {
-  Boolean StartingUp = False;   // input ignored while True
-  Boolean KeysActive = False;   // window key handling acts only while True
-  Boolean SavePending = False;  // space bar marked the current design
-  Boolean SaveCancelled = False;
-  Boolean RandomBackground = False;
-  Boolean ShowAboutFlag = False;
-  std::array<Boolean, kDesignTypeCount> DesignEnabled{};
+  bool StartingUp = false;   // input ignored while set
+  bool KeysActive = false;   // window key handling acts only while set
+  bool SavePending = false;  // space bar marked the current design
+  bool SaveCancelled = false;
+  bool RandomBackground = false;
+  bool ShowAboutFlag = false;
+  std::array<bool, kDesignTypeCount> DesignEnabled{};
   Integer CursorShowCount = 0;
 
   // The whole command line as one string, and the settings texts as read.

@@ -108,10 +108,10 @@ void DesignExport::SaveData(Integer dformat) {
   request.filter_index = 2;
   request.default_extension = kind->extension;
   const std::optional<std::string> chosen = ui_.AskSaveFileName(request);
-  if (!chosen) run_.SaveCancelled = True;
+  if (!chosen) run_.SaveCancelled = true;
 
-  if (IsTrue(run_.SaveCancelled)) {
-    run_.SaveCancelled = False;
+  if (run_.SaveCancelled) {
+    run_.SaveCancelled = false;
   } else if (chosen) {
     save_file_name_ = *chosen;
     save_folder_ = FolderOf(save_file_name_);

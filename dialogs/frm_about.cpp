@@ -167,7 +167,7 @@ FrmAbout::FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()>
     const QRect s = screen->geometry();
     move(s.x() + (s.width() - width()) / 2, s.y() + (s.height() - height()) / 2);
   }
-  show_occasionally_->setChecked(IsTrue(run_.ShowAboutFlag));
+  show_occasionally_->setChecked(run_.ShowAboutFlag);
 }
 
 void FrmAbout::PrepareBrief() {
@@ -181,7 +181,7 @@ void FrmAbout::PrepareBrief() {
 void FrmAbout::PrepareAfterSave() { show_occasionally_->setEnabled(false); }
 
 void FrmAbout::ApplyAndClose() {
-  run_.ShowAboutFlag = ToBoolean(show_occasionally_->isChecked());
+  run_.ShowAboutFlag = show_occasionally_->isChecked();
   accept();
 }
 
@@ -214,11 +214,11 @@ void FrmAbout::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void FrmAbout::MouseMovedTo(double x, double y) {
-  if (IsTrue(run_.StartingUp)) return;
+  if (run_.StartingUp) return;
   if (mouse_.LastMouseX >= 1 && mouse_.LastMouseY >= 1) {
     const Single dx = static_cast<Single>(std::fabs(x - mouse_.LastMouseX));
     const Single dy = static_cast<Single>(std::fabs(y - mouse_.LastMouseY));
-    if ((dx > 3 || dy > 3) && run_.SavePending == False && SaverRunning()) {
+    if ((dx > 3 || dy > 3) && !run_.SavePending && SaverRunning()) {
       if (end_saver_) end_saver_();
       return;
     }

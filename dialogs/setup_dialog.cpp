@@ -377,7 +377,7 @@ void Setup::LoadProfile() {
     }
   }
 
-  run_.ShowAboutFlag = ToBoolean(ReadsTrue(t[kShowAbout]));
+  run_.ShowAboutFlag = ReadsTrue(t[kShowAbout]);
 
   // The form takes its size from the captions it now shows, so it is laid
   // out and centred last; nothing is on the screen before that.
@@ -397,7 +397,7 @@ SettingsTexts Setup::TextsFromControls() const {
     anyType = anyType || on;
     t[static_cast<SettingKey>(kKaloSpiral + i)] = on ? "TRUE" : "FALSE";
   }
-  t[kShowAbout] = IsTrue(run_.ShowAboutFlag) ? "TRUE" : "FALSE";
+  t[kShowAbout] = run_.ShowAboutFlag ? "TRUE" : "FALSE";
 
   for (const Slider& s : sliders_) {
     const int v = s.bar->value();

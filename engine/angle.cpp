@@ -9,7 +9,7 @@ namespace kalo {
 namespace {
 
 bool DrawsLines(const DesignState& s) {
-  return s.DesignType >= 0 && s.DesignType < kDesignTypeCount && IsTrue(s.UseLines[s.DesignType]);
+  return s.DesignType >= 0 && s.DesignType < kDesignTypeCount && s.UseLines[s.DesignType];
 }
 
 // Segments far outside the window, or wholly above and left of its origin,
@@ -27,8 +27,7 @@ bool SegmentVisible(const DesignState& s) {
 
 void DrawAngle(EngineContext& e) {
   DesignState& s = e.s;
-  const Single reach =
-      IsTrue(s.SwitchesGiven) ? s.AngleReach : static_cast<Single>(2.0 * s.AngleReach);
+  const Single reach = s.SwitchesGiven ? s.AngleReach : static_cast<Single>(2.0 * s.AngleReach);
   s.SideLength = 2;
   s.CurX = s.CenterX;
   s.CurY = s.CenterY;

@@ -55,7 +55,7 @@ BoxPoint BoxPointOf(const DesignState& s, int which) {
 }
 
 bool DrawsLines(const DesignState& s) {
-  return s.DesignType >= 0 && s.DesignType < kDesignTypeCount && IsTrue(s.UseLines[s.DesignType]);
+  return s.DesignType >= 0 && s.DesignType < kDesignTypeCount && s.UseLines[s.DesignType];
 }
 
 }  // namespace
@@ -88,7 +88,7 @@ void CalcBoxPoints(DesignState& s, Single a) {
 
 void DrawBoxLines(EngineContext& e, Long colour) {
   for (int f = 0; f < 16; ++f) {
-    if (!IsTrue(e.s.BoxFlags[f])) continue;
+    if (!e.s.BoxFlags[f]) continue;
     const BoxPoint from = BoxPointOf(e.s, kBoxStrokes[f].from);
     const BoxPoint to = BoxPointOf(e.s, kBoxStrokes[f].to);
     e.canvas.Line(from.x, from.y, to.x, to.y, colour);
@@ -98,7 +98,7 @@ void DrawBoxLines(EngineContext& e, Long colour) {
 void DrawBoxDots(EngineContext& e, Long colour) {
   // A point shared by several strokes is dotted again for each of them.
   for (int f = 0; f < 16; ++f) {
-    if (!IsTrue(e.s.BoxFlags[f])) continue;
+    if (!e.s.BoxFlags[f]) continue;
     const BoxPoint from = BoxPointOf(e.s, kBoxStrokes[f].from);
     const BoxPoint to = BoxPointOf(e.s, kBoxStrokes[f].to);
     e.canvas.PSet(from.x, from.y, colour);

@@ -52,21 +52,21 @@ void DesignLoop::Wait(int units) {
 }
 
 bool DesignLoop::Enabled(Integer type) const {
-  return IsTrue(ctx_.run.DesignEnabled[static_cast<size_t>(type)]);
+  return (ctx_.run.DesignEnabled[static_cast<size_t>(type)]);
 }
 
 // ---------------------------------------------------------------------------
 // T. Top of a design: where it would stand if nothing later moves it.
 
 void DesignLoop::ProposeCentre() {
-  loc_.FirstLayer = True;
-  if (IsTrue(s_.SwitchesGiven) || Below(rnd_, 5) <= 3) {
+  loc_.FirstLayer = true;
+  if (s_.SwitchesGiven || Below(rnd_, 5) <= 3) {
     s_.CenterX = static_cast<Single>(Int(canvas_.ScaleWidth() / 2));
     s_.CenterY = static_cast<Single>(Int(canvas_.ScaleHeight() / 2));
   } else {
     OffCentre();
   }
-  if (IsTrue(s_.ShowDesignName)) {
+  if (s_.ShowDesignName) {
     overlay_.HideDesignName();
     canvas_.Refresh();
   }
@@ -107,10 +107,10 @@ void DesignLoop::CentreWithin(double span, double from) {
 // P. A new picture: one centred design, or a cluster of five to thirteen.
 
 void DesignLoop::SetUpPicture() {
-  loc_.FixedDecay = ToBoolean(Below(rnd_, 4) == 3);
-  loc_.ClusterPicture = ToBoolean(Below(rnd_, 10) == 5);
-  if (!IsTrue(loc_.ClusterPicture)) {
-    loc_.SingleSetUp = True;
+  loc_.FixedDecay = Below(rnd_, 4) == 3;
+  loc_.ClusterPicture = Below(rnd_, 10) == 5;
+  if (!loc_.ClusterPicture) {
+    loc_.SingleSetUp = true;
     s_.MaxRadius = 216;
     loc_.DesignsPerPicture = 1;
     s_.RadiusRange = 999;
@@ -120,16 +120,16 @@ void DesignLoop::SetUpPicture() {
   }
   // With look-changing switches a cluster keeps the previous picture's sizes
   // and every design stays centred.
-  if (IsTrue(s_.SwitchesGiven)) return;
+  if (s_.SwitchesGiven) return;
   loc_.DesignsPerPicture = static_cast<Integer>(Int(rnd_.Rnd() * 4 + 5));
   if (Below(rnd_, 3) == 0) {
-    loc_.ThinCluster = True;
+    loc_.ThinCluster = true;
     loc_.PenWidth = 1;
     loc_.DesignsPerPicture += 5;
   }
   s_.MaxRadius = loc_.HalfHeight - 40;
   s_.RadiusRange = loc_.HalfHeight / 2;
-  loc_.SingleSetUp = False;
+  loc_.SingleSetUp = false;
   PickClusterCenter();
 }
 
@@ -138,7 +138,7 @@ void DesignLoop::SetUpPicture() {
 
 void DesignLoop::SetUpDesign() {
   ChooseDesignType();
-  if (IsTrue(s_.ShowDesignName)) {
+  if (s_.ShowDesignName) {
     overlay_.NameDesign(kDesignTypeNames[s_.DesignType]);
   }
   ChooseDrawModeAndFixing();
@@ -165,8 +165,8 @@ void DesignLoop::ChooseDesignType() {
   static constexpr Integer kTypeOfDraw[11] = {0, 1, 2, 3, 4, 5, 0, 3, 4, 5, 0};
   do {
     int n;
-    if (IsTrue(loc_.SingleSetUp)) {
-      n = Below(rnd_, IsTrue(loc_.ClusterPicture) ? 10 : 11);
+    if (loc_.SingleSetUp) {
+      n = Below(rnd_, loc_.ClusterPicture ? 10 : 11);
     } else {
       n = Below(rnd_, 10);
       if (n == 0) n = Below(rnd_, 3);
@@ -176,52 +176,52 @@ void DesignLoop::ChooseDesignType() {
 }
 
 void DesignLoop::ChooseDrawModeAndFixing() {
-  if (!IsTrue(loc_.ClusterPicture)) {
+  if (!loc_.ClusterPicture) {
     PickDrawMode();
     if (loc_.DrawModeChoice == RasterMode::Invert) PickDrawMode();
-    loc_.FixedMode = ToBoolean(Below(rnd_, 4) == 3);
+    loc_.FixedMode = Below(rnd_, 4) == 3;
   } else {
-    loc_.FixedMode = True;
+    loc_.FixedMode = true;
     loc_.DrawModeChoice = RasterMode::CopyPen;
     if (loc_.settings.Roundness == "BO") PickStretch(3);
   }
-  if (loc_.DrawModeChoice == RasterMode::CopyPen && Below(rnd_, 4) == 3) loc_.FixedMode = True;
+  if (loc_.DrawModeChoice == RasterMode::CopyPen && Below(rnd_, 4) == 3) loc_.FixedMode = true;
 }
 
 void DesignLoop::ChoosePenWidth() {
-  if (IsTrue(loc_.ThinCluster)) return;
+  if (loc_.ThinCluster) return;
   loc_.PenWidth = CInt(Int(rnd_.Rnd() * loc_.settings.MaxDrawWidth));
 }
 
 void DesignLoop::ChooseLinesOrDots() {
   if (loc_.settings.LinesDots != "LD") return;
-  s_.UseLines[static_cast<size_t>(s_.DesignType)] = ToBoolean(Below(rnd_, 8) <= 5);
-  loc_.FixedStyle = ToBoolean(Below(rnd_, 16) == 7);
+  s_.UseLines[static_cast<size_t>(s_.DesignType)] = Below(rnd_, 8) <= 5;
+  loc_.FixedStyle = Below(rnd_, 16) == 7;
 }
 
 void DesignLoop::PresetSpiral() {
   // A pen left outside the figure by the previous Spiral is brought in.
-  if (IsTrue(s_.SpiralInside) && !IsTrue(s_.SpiralOutside) && s_.PenRadius > s_.MaxRadius) {
+  if (s_.SpiralInside && !s_.SpiralOutside && s_.PenRadius > s_.MaxRadius) {
     s_.PenRadius = static_cast<Single>(Int(s_.MaxRadius - loc_.PenWidth));
   }
-  s_.InnerPenMode = ToBoolean(Below(rnd_, 10) < 9);
-  s_.OuterPenMode = ToBoolean(Below(rnd_, 10) < 9);
+  s_.InnerPenMode = Below(rnd_, 10) < 9;
+  s_.OuterPenMode = Below(rnd_, 10) < 9;
   s_.SpiralDetail = static_cast<Integer>(Below(rnd_, 12));
   if (s_.SpiralDetail < 8) s_.SpiralDetail = static_cast<Integer>(Below(rnd_, 12));
   // Very fine steps drawn as lines crawl; keep them moderate.
-  if (IsTrue(s_.UseLines[KaloSpiral]) && s_.SpiralDetail > 9) {
+  if (s_.UseLines[KaloSpiral] && s_.SpiralDetail > 9) {
     s_.SpiralDetail = CInt(Int(rnd_.Rnd() * 5) + 2);
   }
 }
 
 void DesignLoop::ChooseDesignFlags() {
-  if (s_.DesignType == KaloBoxes) loc_.NoBoxFlags = ToBoolean(Below(rnd_, 2) == 0);
-  if (s_.DesignType == KaloGons) loc_.NoGonSides = ToBoolean(Below(rnd_, 2) == 0);
+  if (s_.DesignType == KaloBoxes) loc_.NoBoxFlags = Below(rnd_, 2) == 0;
+  if (s_.DesignType == KaloGons) loc_.NoGonSides = Below(rnd_, 2) == 0;
   loc_.Decay = rnd_.Rnd();
 }
 
 void DesignLoop::PickParams() {
-  ctx_.run.StartingUp = False;
+  ctx_.run.StartingUp = false;
   // The Spiral set-up can only find two radii a factor of two apart when the
   // largest allowed radius is at least 10; a tiny window, or a first cluster
   // picture that inherited no sizes, gets that much.
@@ -235,11 +235,11 @@ void DesignLoop::FlattenSomeBoxes() {
 }
 
 void DesignLoop::TuneSpiral() {
-  const bool lines = IsTrue(s_.UseLines[KaloSpiral]);
+  const bool lines = s_.UseLines[KaloSpiral];
   Integer& pen = loc_.PenWidth;
   // An outer curve round a circle as large as the screen allows would leave
   // it; halve the fixed circle and fit the rolling one to it.
-  if (IsTrue(s_.SpiralOutside) && !IsTrue(s_.SpiralInside) && s_.FixedRadius >= s_.MaxRadius) {
+  if (s_.SpiralOutside && !s_.SpiralInside && s_.FixedRadius >= s_.MaxRadius) {
     const double r = s_.RollRadius;
     s_.FixedRadius = static_cast<Single>(Int(s_.MaxRadius / 2));
     s_.RollRadius =
@@ -255,11 +255,11 @@ void DesignLoop::TuneSpiral() {
     pen = CInt(Int((pen - 11) * static_cast<double>(rnd_.Rnd()) + 6));
   }
   if (!lines && s_.SpiralDetail == 0) s_.SpiralDetail = 1;
-  if (s_.Revolutions > 6 && IsTrue(s_.SpiralInside) && IsTrue(s_.SpiralOutside)) {
+  if (s_.Revolutions > 6 && s_.SpiralInside && s_.SpiralOutside) {
     if (Below(rnd_, 2) == 0) {
-      s_.SpiralInside = False;
+      s_.SpiralInside = false;
     } else {
-      s_.SpiralOutside = False;
+      s_.SpiralOutside = false;
     }
   }
   if (s_.Revolutions > 5 && pen >= 21) pen = CInt(Int(rnd_.Rnd() * 12 + 4));
@@ -272,14 +272,14 @@ bool DesignLoop::EndDesign() {
   ++loc_.DesignCount;
   Wait(6);
   if (loc_.DesignCount == loc_.DesignsPerPicture) Wait(6);
-  if (IsTrue(ctx_.run.SavePending)) SaveMarkedDesign();
+  if (ctx_.run.SavePending) SaveMarkedDesign();
   return loc_.DesignCount >= loc_.DesignsPerPicture;
 }
 
 void DesignLoop::SaveMarkedDesign() {
   // The canvas file needs the background the design was drawn on.
   s_.DesignRecord = StrInt(canvas_.BackColor()) + "\\" + s_.DesignRecord;
-  ctx_.run.SaveCancelled = False;
+  ctx_.run.SaveCancelled = false;
   SaverServices& sv = ctx_.services;
   if (!ctx_.run.CompanionMode()) {
     sv.SaveData(0);
@@ -290,7 +290,7 @@ void DesignLoop::SaveMarkedDesign() {
   } else {
     sv.SaveDataForDrawPgm();
   }
-  ctx_.run.SavePending = False;
+  ctx_.run.SavePending = false;
 }
 
 // ---------------------------------------------------------------------------
@@ -299,7 +299,7 @@ void DesignLoop::SaveMarkedDesign() {
 
 void DesignLoop::EndPicture() {
   const bool companion = ctx_.run.CompanionMode();
-  const bool showName = IsTrue(s_.ShowDesignName);
+  const bool showName = s_.ShowDesignName;
   if (!companion && Below(rnd_, 10) == 0) {
     canvas_.Cls();
     if (showName) overlay_.HideDesignName();
@@ -315,16 +315,16 @@ void DesignLoop::EndPicture() {
     canvas_.Refresh();
   }
   canvas_.Refresh();
-  if (!companion && IsTrue(ctx_.run.ShowAboutFlag) && Below(rnd_, 11) == 0) {
+  if (!companion && ctx_.run.ShowAboutFlag && Below(rnd_, 11) == 0) {
     ctx_.services.ShowAboutBriefly();
     Wait(22);
     ctx_.services.UnloadAbout();
     canvas_.Cls();
   }
   canvas_.Cls();
-  if (IsTrue(ctx_.run.RandomBackground)) NewRandomBackground();
+  if (ctx_.run.RandomBackground) NewRandomBackground();
   loc_.DesignCount = 0;
-  loc_.ThinCluster = False;
+  loc_.ThinCluster = false;
 }
 
 void DesignLoop::NewRandomBackground() {

@@ -68,7 +68,7 @@ struct LoopSettings {
   std::string Roundness;  // "CI", "DI", "BO", ...
 };
 
-// The loop's own state between designs and pictures. All flags start False.
+// The loop's own state between designs and pictures. All flags start false.
 struct LoopLocals {
   Integer DesignsPerPicture = 1;  // designs before the picture is cleared
   Integer DesignCount = 0;        // designs finished in this picture
@@ -79,18 +79,18 @@ struct LoopLocals {
   Single HalfHeight = 0;          // vertical screen centre, fixed for the run
   Single Decay = 0;               // pen-width decay factor, 0 to 1
 
-  Boolean FirstLayer = False;
+  bool FirstLayer = false;
   // Per picture.
-  Boolean ClusterPicture = False;
-  Boolean SingleSetUp = False;
-  Boolean FixedDecay = False;
-  Boolean ThinCluster = False;
+  bool ClusterPicture = false;
+  bool SingleSetUp = false;
+  bool FixedDecay = false;
+  bool ThinCluster = false;
   // Per design.
-  Boolean FixedMode = False;   // keep the drawing mode
-  Boolean FixedStyle = False;  // keep lines or dots for the whole design
-  Boolean KeepStyle = False;   // keep lines or dots for the next layer
-  Boolean NoBoxFlags = False;
-  Boolean NoGonSides = False;
+  bool FixedMode = false;   // keep the drawing mode
+  bool FixedStyle = false;  // keep lines or dots for the whole design
+  bool KeepStyle = false;   // keep lines or dots for the next layer
+  bool NoBoxFlags = false;
+  bool NoGonSides = false;
 
   LoopSettings settings;
 };

@@ -7,7 +7,7 @@ namespace kalo {
 
 void DesignLoop::DrawLayers() {
   do {
-    if (IsTrue(loc_.FirstLayer)) {
+    if (loc_.FirstLayer) {
       PrepareFirstLayer();
     } else {
       PrepareLaterLayer();
@@ -25,7 +25,7 @@ void DesignLoop::DrawLayers() {
 void DesignLoop::PrepareFirstLayer() {
   loc_.LayerCount = 0;
   s_.DesignRecord.clear();
-  loc_.KeepStyle = ToBoolean(Below(rnd_, 6) == 0);
+  loc_.KeepStyle = Below(rnd_, 6) == 0;
   if (loc_.settings.Roundness == "BO") {
     if (s_.DesignType >= KaloGons) {
       PickStretch(3);
@@ -36,16 +36,16 @@ void DesignLoop::PrepareFirstLayer() {
       PickStretch(2);
     }
   }
-  if (loc_.DesignsPerPicture < 2 && !IsTrue(loc_.ClusterPicture)) {
+  if (loc_.DesignsPerPicture < 2 && !loc_.ClusterPicture) {
     canvas_.SetDrawMode(loc_.DrawModeChoice);
     // Now and then the Gons, Angle and Boxes figures reach to a random width
     // instead of the distance from their centre.
-    if (!IsTrue(s_.SwitchesGiven) && Below(rnd_, 6) == 0) {
+    if (!s_.SwitchesGiven && Below(rnd_, 6) == 0) {
       s_.HalfWidth = static_cast<Single>(Int(rnd_.Rnd() * (canvas_.ScaleWidth() - 50)) + 50);
     } else {
       s_.HalfWidth = s_.CenterX;
     }
-    loc_.FirstLayer = False;
+    loc_.FirstLayer = false;
     return;
   }
   PlaceClusterDesign();
@@ -55,7 +55,7 @@ void DesignLoop::PrepareFirstLayer() {
 void DesignLoop::PlaceClusterDesign() {
   const size_t type = static_cast<size_t>(s_.DesignType);
   const double sw = canvas_.ScaleWidth(), sh = canvas_.ScaleHeight();
-  if (!(IsTrue(s_.UseLines[type]) && loc_.PenWidth < 3) && !IsTrue(s_.SwitchesGiven)) {
+  if (!(s_.UseLines[type] && loc_.PenWidth < 3) && !s_.SwitchesGiven) {
     s_.HalfWidth = static_cast<Single>(Int((sw / 2 - 19) * rnd_.Rnd()) + 20);
   }
   loc_.PenWidth = loc_.PenWidth > 2 ? static_cast<Integer>(Int(loc_.PenWidth * 4 / 5.0)) : 1;
@@ -83,7 +83,7 @@ void DesignLoop::PlaceClusterDesign() {
     }
   }
 
-  if (IsTrue(s_.SwitchesGiven)) {
+  if (s_.SwitchesGiven) {
     s_.HalfWidth = s_.CenterX;
   } else if (Below(rnd_, 5) == 0) {
     s_.CenterX = static_cast<Single>(Int(sw / 2));
@@ -97,39 +97,39 @@ void DesignLoop::PlaceClusterDesign() {
   }
   if (loc_.settings.Roundness == "BO" && s_.DesignType >= KaloGons) PickStretch(3);
   if (loc_.PenWidth > 30) loc_.PenWidth = 30;
-  loc_.FirstLayer = False;
+  loc_.FirstLayer = false;
 }
 
 void DesignLoop::PrepareLaterLayer() {
   const size_t type = static_cast<size_t>(s_.DesignType);
   const bool mixStyles = loc_.settings.LinesDots == "LD";
-  if (mixStyles && !IsTrue(loc_.KeepStyle)) {
-    if (!IsTrue(loc_.FixedStyle)) s_.UseLines[type] = ToBoolean(Below(rnd_, 2) == 0);
-    loc_.KeepStyle = ToBoolean(Below(rnd_, 6) == 0);
+  if (mixStyles && !loc_.KeepStyle) {
+    if (!loc_.FixedStyle) s_.UseLines[type] = Below(rnd_, 2) == 0;
+    loc_.KeepStyle = Below(rnd_, 6) == 0;
   }
-  if (!IsTrue(loc_.FixedDecay)) loc_.Decay = rnd_.Rnd();
-  if (IsTrue(loc_.FixedMode) || IsTrue(loc_.ClusterPicture)) {
+  if (!loc_.FixedDecay) loc_.Decay = rnd_.Rnd();
+  if (loc_.FixedMode || loc_.ClusterPicture) {
     canvas_.SetDrawMode(loc_.DrawModeChoice);
     if (Below(rnd_, 3) == 0) {
       loc_.DrawModeChoice = RasterMode::CopyPen;
       canvas_.SetDrawMode(RasterMode::CopyPen);
     } else if (canvas_.DrawMode() == RasterMode::CopyPen) {
-      if (!IsTrue(loc_.ClusterPicture)) PickDrawMode();
+      if (!loc_.ClusterPicture) PickDrawMode();
       canvas_.SetDrawMode(loc_.DrawModeChoice);
     }
   }
-  if (s_.DesignType == KaloSpiral && mixStyles && !IsTrue(loc_.FixedStyle)) {
-    s_.UseLines[KaloSpiral] = ToBoolean(Below(rnd_, 2) == 0);
+  if (s_.DesignType == KaloSpiral && mixStyles && !loc_.FixedStyle) {
+    s_.UseLines[KaloSpiral] = Below(rnd_, 2) == 0;
   }
-  if (s_.DesignType == KaloBoxes && !IsTrue(loc_.NoBoxFlags)) RandomizeBoxFlags(s_, rnd_);
-  if (s_.DesignType == KaloGons && !IsTrue(loc_.NoGonSides)) {
+  if (s_.DesignType == KaloBoxes && !loc_.NoBoxFlags) RandomizeBoxFlags(s_, rnd_);
+  if (s_.DesignType == KaloGons && !loc_.NoGonSides) {
     s_.GonStyle = static_cast<Integer>(Below(rnd_, 7));
   }
 }
 
 // Single designs that do not keep their mode get a fresh one every layer.
 void DesignLoop::RefreshLayerMode() {
-  if (IsTrue(loc_.ClusterPicture) || IsTrue(loc_.FixedMode)) return;
+  if (loc_.ClusterPicture || loc_.FixedMode) return;
   PickDrawMode();
   if (loc_.DrawModeChoice == RasterMode::Invert) PickDrawMode();
   canvas_.SetDrawMode(loc_.DrawModeChoice);
@@ -170,7 +170,7 @@ void DesignLoop::RestInThinCluster() {
   Wait(4);
   if (Below(rnd_, Int(loc_.DesignsPerPicture * 0.75)) != 0) return;
   canvas_.Cls();
-  if (IsTrue(ctx_.run.RandomBackground)) NewRandomBackground();
+  if (ctx_.run.RandomBackground) NewRandomBackground();
   if (Below(rnd_, 3) != 0) PickClusterCenter();
 }
 
@@ -206,7 +206,7 @@ void DesignLoop::DecayPenWidth() {
       }
     } else {
       pen = static_cast<Integer>(Int(pen * decay));
-      if (decay > 0.85) loc_.FixedDecay = True;
+      if (decay > 0.85) loc_.FixedDecay = true;
     }
   }
   if (pen == 1 || pen == 2) pen = 1;

@@ -16,9 +16,7 @@ Single Clamp(Single v, Single lo, Single hi) {
   return v;
 }
 
-Boolean CoinFlip(RandomSource& rnd) {
-  return ToBoolean(Int(static_cast<double>(rnd.Rnd()) * 2) == 1);
-}
+bool CoinFlip(RandomSource& rnd) { return Int(static_cast<double>(rnd.Rnd()) * 2) == 1; }
 
 // Moves the rolling radius off the fixed one so the two circles never match.
 void SeparateRadiiWithin(DesignState& s, Single maxRadius) {
@@ -55,7 +53,7 @@ void PickSpiral(DesignState& s, RandomSource& rnd) {
   }
   s.SpiralInside = CoinFlip(rnd);
   s.SpiralOutside = CoinFlip(rnd);
-  if (!IsTrue(s.SpiralInside) && !IsTrue(s.SpiralOutside)) s.SpiralInside = True;
+  if (!s.SpiralInside && !s.SpiralOutside) s.SpiralInside = true;
 }
 
 void PickYarn(DesignState& s, RandomSource& rnd) {

@@ -1,6 +1,6 @@
 // The shared design state: everything the design loop chooses and the
 // renderers read, plus the renderers' shared work values. All of it starts at
-// zero, False or the empty string and lives as long as the saver runs.
+// zero, false or the empty string and lives as long as the saver runs.
 #pragma once
 
 #include <array>
@@ -19,16 +19,16 @@ struct DesignState {
   Single RadiusRange = 0;
   Single HalfWidth = 0;
   Single StrokeDelay = 0;
-  std::array<Boolean, kDesignTypeCount> UseLines{};
+  std::array<bool, kDesignTypeCount> UseLines{};
   Integer SpiralDetail = 0;
-  Boolean InnerPenMode = False, OuterPenMode = False;
+  bool InnerPenMode = false, OuterPenMode = false;
   Single GonReach = 0, AngleReach = 0, BoxReach = 0;
-  Boolean ShowDesignName = False;
-  Boolean SwitchesGiven = False;
+  bool ShowDesignName = false;
+  bool SwitchesGiven = false;
 
   // Spiral.
   Single FixedRadius = 0, RollRadius = 0, PenRadius = 0;
-  Boolean SpiralInside = False, SpiralOutside = False;
+  bool SpiralInside = false, SpiralOutside = false;
   Single Revolutions = 0;
   // Yarn.
   Single YarnRadius = 0, YarnPoints = 0;
@@ -41,7 +41,7 @@ struct DesignState {
   Single AngleTurn = 0, AngleGrowth = 0;
   // Boxes.
   Single BoxCount = 0, BoxTwist = 0, BoxGrowth = 0;
-  std::array<Boolean, 17> BoxFlags{};
+  std::array<bool, 17> BoxFlags{};
 
   // Work values shared by the renderers.
   Single CurX = 0, CurY = 0;

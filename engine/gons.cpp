@@ -86,10 +86,10 @@ void CloseEdge(EngineContext& e, bool lines, const std::array<Long, 43>& xs,
 
 void DrawGons(EngineContext& e) {
   DesignState& s = e.s;
-  const Single reach = IsTrue(s.SwitchesGiven) ? s.GonReach : static_cast<Single>(2.0 * s.GonReach);
+  const Single reach = s.SwitchesGiven ? s.GonReach : static_cast<Single>(2.0 * s.GonReach);
   const GonStrokes strokes = StrokesOf(s.GonStyle);
   const bool lines =
-      s.DesignType >= 0 && s.DesignType < kDesignTypeCount && IsTrue(s.UseLines[s.DesignType]);
+      s.DesignType >= 0 && s.DesignType < kDesignTypeCount && s.UseLines[s.DesignType];
   for (int k = 0; k <= 31; ++k) {
     s.PrevRingX[k] = s.PrevRingY[k] = s.RingX[k] = s.RingY[k] = 0;
   }

@@ -24,7 +24,7 @@ struct Curve {
 };
 
 bool DrawsLines(const DesignState& s) {
-  return s.DesignType >= 0 && s.DesignType < kDesignTypeCount && IsTrue(s.UseLines[s.DesignType]);
+  return s.DesignType >= 0 && s.DesignType < kDesignTypeCount && s.UseLines[s.DesignType];
 }
 
 // The pen point at angle t for a rolling circle whose centre runs on a circle
@@ -94,8 +94,8 @@ void DrawSpiral(EngineContext& e) {
   const Single step = static_cast<Single>(kTwoPi / (40 * std::pow(3.0, (detail + 1) / 2.0 - 4)));
 
   const bool lines = DrawsLines(s);
-  const bool inside = IsTrue(s.SpiralInside);
-  const bool outside = IsTrue(s.SpiralOutside);
+  const bool inside = s.SpiralInside;
+  const bool outside = s.SpiralOutside;
   const double a = s.FixedRadius;
   const double ratio = a / s.RollRadius;
   Curve inner, outer;
@@ -104,14 +104,12 @@ void DrawSpiral(EngineContext& e) {
     StrokeStep(e);
     const double tt = t;
     if (inside) {
-      const double phi =
-          IsTrue(s.InnerPenMode) ? ratio * tt - tt - kPi / 2 : -tt - kPi / 2 - ratio * tt;
+      const double phi = s.InnerPenMode ? ratio * tt - tt - kPi / 2 : -tt - kPi / 2 - ratio * tt;
       PenPoint(s, a - s.RollRadius, tt, phi);
       StrokeCurve(e, inner, t, lines);
     }
     if (outside) {
-      const double phi =
-          IsTrue(s.OuterPenMode) ? -tt + kPi / 2 - ratio * tt : ratio * tt - tt + kPi / 2;
+      const double phi = s.OuterPenMode ? -tt + kPi / 2 - ratio * tt : ratio * tt - tt + kPi / 2;
       PenPoint(s, a + s.RollRadius, tt, phi);
       StrokeCurve(e, outer, t, lines);
     }

@@ -25,7 +25,7 @@ Single StarRingLimit(const DesignState& s) {
 }
 
 bool DrawsLines(const DesignState& s) {
-  return s.DesignType >= 0 && s.DesignType < kDesignTypeCount && IsTrue(s.UseLines[s.DesignType]);
+  return s.DesignType >= 0 && s.DesignType < kDesignTypeCount && s.UseLines[s.DesignType];
 }
 
 // One stroke of the star: a line, or a dot at each end, start first.

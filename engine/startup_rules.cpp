@@ -22,21 +22,21 @@ Single ScreenRatio(const Canvas& canvas) {
 // background colour.
 void ApplySwitches(RunState& run, DesignState& s, Canvas& canvas, RandomSource& rnd) {
   const std::string& cl = run.CommandLine;
-  s.SwitchesGiven = False;
-  if (Has(cl, "/z")) s.SwitchesGiven = True;
-  if (Has(cl, "/b")) s.SwitchesGiven = True;
+  s.SwitchesGiven = false;
+  if (Has(cl, "/z")) s.SwitchesGiven = true;
+  if (Has(cl, "/b")) s.SwitchesGiven = true;
   if (Has(cl, "/d")) {
-    s.SwitchesGiven = True;
-    s.ShowDesignName = True;
+    s.SwitchesGiven = true;
+    s.ShowDesignName = true;
   }
   if (Has(cl, "/w")) {
-    s.SwitchesGiven = True;
+    s.SwitchesGiven = true;
     canvas.SetBackColor(RGB(255, 255, 255));
   }
   if (Has(cl, "/c")) canvas.SetBackColor(ColourSwitchValue(cl));
   if (Has(cl, "/r")) {
-    s.SwitchesGiven = True;
-    run.RandomBackground = True;
+    s.SwitchesGiven = true;
+    run.RandomBackground = true;
     canvas.SetBackColor(QBColor(static_cast<int>(Int(rnd.Rnd() * 16.0))));
     canvas.Cls();
   }
@@ -45,15 +45,15 @@ void ApplySwitches(RunState& run, DesignState& s, Canvas& canvas, RandomSource& 
 void ApplySettings(RunState& run, DesignState& s, const Canvas& canvas) {
   const SettingsTexts& t = run.Settings;
   for (int i = 0; i < kDesignTypeCount; ++i)
-    run.DesignEnabled[i] = ToBoolean(ReadsTrue(t.text[kKaloSpiral + i]));
+    run.DesignEnabled[i] = ReadsTrue(t.text[kKaloSpiral + i]);
 
   const std::string bg = Code(t[kBgColor]);
   if (bg == "RA") {
-    run.RandomBackground = True;
-    if (Has(run.CommandLine, "/b") || Has(run.CommandLine, "/w")) run.RandomBackground = False;
+    run.RandomBackground = true;
+    if (Has(run.CommandLine, "/b") || Has(run.CommandLine, "/w")) run.RandomBackground = false;
   } else if (bg == "BL") {
-    run.RandomBackground = False;
-    if (Has(run.CommandLine, "/r")) run.RandomBackground = True;
+    run.RandomBackground = false;
+    if (Has(run.CommandLine, "/r")) run.RandomBackground = true;
   }
 
   // An unknown roundness draws round designs: a stretch of 0 would squash
@@ -61,7 +61,7 @@ void ApplySettings(RunState& run, DesignState& s, const Canvas& canvas) {
   const std::string round = Code(t[kRoundness]);
   s.XStretch = round == "DI" ? ScreenRatio(canvas) : 1.0f;
 
-  run.ShowAboutFlag = ToBoolean(ReadsTrue(t[kShowAbout]));
+  run.ShowAboutFlag = ReadsTrue(t[kShowAbout]);
   s.StrokeDelay = static_cast<Single>(Val(t[kDrawDelay]));
 }
 
@@ -69,7 +69,7 @@ void LayOutWindow(RunState& run, DesignState& s, const Canvas& canvas, Overlay& 
                   RandomSource& rnd) {
   overlay.LayOut();
   s.HalfWidth = static_cast<Single>(Int(canvas.ScaleWidth() / 2.0));
-  run.KeysActive = True;
+  run.KeysActive = true;
   if (Code(run.Settings[kRoundness]) == "BO") {
     s.XStretch = static_cast<Single>(Int(2.0 * rnd.Rnd()));
     if (s.XStretch == 0) s.XStretch = ScreenRatio(canvas);
@@ -77,10 +77,10 @@ void LayOutWindow(RunState& run, DesignState& s, const Canvas& canvas, Overlay& 
 }
 
 void SetDesignDefaults(DesignState& s) {
-  s.SpiralInside = True;
-  s.InnerPenMode = True;
-  s.OuterPenMode = True;
-  s.SpiralOutside = False;
+  s.SpiralInside = true;
+  s.InnerPenMode = true;
+  s.OuterPenMode = true;
+  s.SpiralOutside = false;
   s.SpiralDetail = 6;
   s.GonReach = 1.8f;
   s.AngleReach = 10;
@@ -89,9 +89,9 @@ void SetDesignDefaults(DesignState& s) {
 
 void ApplyLinesOrDots(RunState& run, DesignState& s) {
   const bool lines = Code(run.Settings[kLinesDots]).starts_with("L");
-  s.UseLines.fill(ToBoolean(lines));
+  s.UseLines.fill(lines);
   // Yarn joins points with lines; drawn with dots it would be a bare ring.
-  if (!lines) run.DesignEnabled[KaloYarn] = False;
+  if (!lines) run.DesignEnabled[KaloYarn] = false;
 }
 
 }  // namespace

@@ -164,7 +164,7 @@ void DesignPic::LayOut() {
   auto centred_left = [&](Control c) { return (sw - Width(c)) / 2; };
   Move(Control::Label3, centred_left(Control::Label3), sh - Height(Control::Label3) + 1);
   Move(Control::Command2, centred_left(Control::Command2), (sh - Height(Control::Command2)) / 2);
-  const bool banner_centred = run_.CompanionMode() && IsTrue(run_.SavePending);
+  const bool banner_centred = run_.CompanionMode() && run_.SavePending;
   Move(Control::Command1, centred_left(Control::Command1),
        banner_centred ? (sh - Height(Control::Command1)) / 2 : 5);
 }
@@ -192,11 +192,11 @@ void DesignPic::EndSaver() {
 // ---- Input ----------------------------------------------------------------
 
 void DesignPic::Form_KeyDown(int& key_code) {
-  if (IsTrue(run_.StartingUp)) return;
-  if (!IsTrue(run_.KeysActive)) return EndSaver();
-  if (!IsTrue(run_.SavePending)) {
+  if (run_.StartingUp) return;
+  if (!run_.KeysActive) return EndSaver();
+  if (!run_.SavePending) {
     if (key_code != kSpaceBar) return EndSaver();
-    run_.SavePending = True;
+    run_.SavePending = true;
     if (run_.CompanionMode())
       Move(Control::Command1, Left(Control::Command1),
            (ScaleHeight() - Height(Control::Command1)) / 2);
@@ -205,7 +205,7 @@ void DesignPic::Form_KeyDown(int& key_code) {
     Refresh();
     key_code = kSpaceBarUsedUp;
   }
-  if (key_code == kSpaceBar && IsTrue(run_.SavePending)) {
+  if (key_code == kSpaceBar && run_.SavePending) {
     SetVisible(Control::Command1, false);
     if (run_.CompanionMode()) {
       Move(Control::Command1, Left(Control::Command1), 5);
@@ -213,30 +213,30 @@ void DesignPic::Form_KeyDown(int& key_code) {
       SetVisible(Control::Command1, true);
     }
     Refresh();
-    run_.SavePending = False;
+    run_.SavePending = false;
   }
 }
 
 void DesignPic::Command2_KeyDown(int) {
-  if (IsTrue(run_.StartingUp)) return;
+  if (run_.StartingUp) return;
   EndSaver();
 }
 
 void DesignPic::Form_MouseDown() {
-  if (IsTrue(run_.StartingUp) || IsTrue(run_.SavePending)) return;
+  if (run_.StartingUp || run_.SavePending) return;
   EndSaver();
 }
 
 void DesignPic::Form_MouseMove(Single x, Single y) { MouseMoveOn(mouse_, x, y); }
 
 void DesignPic::MouseMoveOn(PointerMemory& memory, Single x, Single y) {
-  if (IsTrue(run_.StartingUp) || unloaded_) return;
+  if (run_.StartingUp || unloaded_) return;
   // Measured from the previous move event; a stored 0 (the start, or a move
   // along the screen's top or left edge) means there is nothing to compare.
   if (memory.x >= 1 && memory.y >= 1) {
     const Single dx = std::fabs(x - static_cast<Single>(memory.x));
     const Single dy = std::fabs(y - static_cast<Single>(memory.y));
-    if ((dx > kMouseSlack || dy > kMouseSlack) && !IsTrue(run_.SavePending)) return EndSaver();
+    if ((dx > kMouseSlack || dy > kMouseSlack) && !run_.SavePending) return EndSaver();
   }
   memory.x = CInt(x);
   memory.y = CInt(y);

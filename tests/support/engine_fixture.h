@@ -16,7 +16,7 @@ struct EngineFixture {
   // A design of the given type drawn with lines, unstretched, centred on (x, y).
   void Place(Integer type, Single x, Single y) {
     s.DesignType = type;
-    s.UseLines[type] = True;
+    s.UseLines[type] = true;
     s.CenterX = x;
     s.CenterY = y;
     s.XStretch = 1;

@@ -12,14 +12,14 @@ namespace kalo::test {
 
 inline void SetStartupDefaults(DesignState& s, RunState& run, Single windowWidth) {
   for (int k = 0; k < kSettingCount; ++k) run.Settings.text[k] = kSettingDefaults[k];
-  s.SpiralInside = s.InnerPenMode = s.OuterPenMode = True;
+  s.SpiralInside = s.InnerPenMode = s.OuterPenMode = true;
   s.SpiralDetail = 6;
   s.GonReach = 1.8f;
   s.AngleReach = 10;
   s.BoxReach = 1.04f;
   s.XStretch = 1;
   s.HalfWidth = static_cast<Single>(Int(windowWidth / 2));
-  s.UseLines.fill(True);
+  s.UseLines.fill(true);
 }
 
 }  // namespace kalo::test

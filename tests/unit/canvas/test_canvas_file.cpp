@@ -48,8 +48,8 @@ TEST(CanvasFile, SpiralExampleRecordFollowsTheNumberRules) {
   std::string record = StrInt(0) + "\\";
   for (const std::string& field :
        {StrInt(KaloSpiral), StrInt(16711680), StrInt(3), StrSingle(1.0f), StrSingle(60.0f),
-        StrSingle(25.0f), StrSingle(40.0f), StrInt(True), StrInt(False), StrInt(True), StrInt(True),
-        StrInt(True), StrInt(9), StrInt(13)})
+        StrSingle(25.0f), StrSingle(40.0f), StrInt(-1), StrInt(0), StrInt(-1), StrInt(-1),
+        StrInt(-1), StrInt(9), StrInt(13)})
     record += field + "\\";
   record += "/";
   EXPECT_EQ(record, kSpiralRecord);

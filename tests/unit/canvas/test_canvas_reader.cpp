@@ -44,9 +44,9 @@ TEST(CanvasReader, ReadsEveryFieldOfTheSaversFilesWithEitherLineEnd) {
     EXPECT_EQ(s.FixedRadius, 60);
     EXPECT_EQ(s.RollRadius, 25);
     EXPECT_EQ(s.PenRadius, 40);
-    EXPECT_EQ(s.SpiralInside, True);
-    EXPECT_EQ(s.SpiralOutside, False);
-    EXPECT_EQ(s.UseLines[KaloSpiral], True);
+    EXPECT_EQ(s.SpiralInside, true);
+    EXPECT_EQ(s.SpiralOutside, false);
+    EXPECT_EQ(s.UseLines[KaloSpiral], true);
     EXPECT_EQ(s.SpiralDetail, 9);
   }
 }

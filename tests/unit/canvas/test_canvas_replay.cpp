@@ -34,17 +34,17 @@ TEST(CanvasReplay, ADesignDrawnAloneComesBackPixelForPixelForEveryType) {
       DesignState s;
       RunState run;
       test::SetStartupDefaults(s, run, kW);
-      run.DesignEnabled.fill(False);
-      run.DesignEnabled[type] = True;
+      run.DesignEnabled.fill(false);
+      run.DesignEnabled[type] = true;
       test::SavedDesign saved(surface, s);
       LoopContext ctx{{s, win, overlay, pacer, rnd}, run, saved};
       DesignLoop loop(ctx);
-      run.SavePending = True;
+      run.SavePending = true;
       loop.RunOneDesign();
 
       // What the file cannot tell: a cluster's place, a reach picked at
       // random, a stretch picked at random.
-      if (IsTrue(loop.locals().ClusterPicture)) continue;
+      if (loop.locals().ClusterPicture) continue;
       if (type >= KaloGons && s.HalfWidth != s.CenterX) continue;
       if (s.XStretch != 1 && s.XStretch != static_cast<Single>(kW) / kH) continue;
       const CanvasRead read = ParseCanvasText(CanvasFileText(saved.records.back()));

@@ -40,8 +40,6 @@ TEST(RecordText, WholeNumbersCarryABlankOrAMinus) {
   EXPECT_EQ(StrInt(0), " 0");
   EXPECT_EQ(StrInt(-1), "-1");
   EXPECT_EQ(StrInt(16711680), " 16711680");
-  EXPECT_EQ(StrInt(True), "-1");
-  EXPECT_EQ(StrInt(False), " 0");
 }
 
 TEST(RecordText, SinglesKeepSevenDigitsWithoutLeadingZero) {

@@ -48,7 +48,7 @@ class DesignExportTest : public ::testing::Test {
     ASSERT_TRUE(QDir().mkpath(QString::fromStdString(root_ + "/art")));
     design_.DesignType = KaloSpiral;
     design_.DesignRecord = " 0\\" + kLayerA;
-    run_.SavePending = True;
+    run_.SavePending = true;
   }
 
   DesignExport Make() {
@@ -166,7 +166,7 @@ TEST_F(DesignExportTest, CancelKeepsTheOfferedNameAndClearsTheCancelFlag) {
   exporter.SaveData(1);
   EXPECT_EQ(exporter.SaveFileName(), root_ + "/art/one.cvd");
   EXPECT_EQ(exporter.SaveFolder(), root_ + "/art");
-  EXPECT_EQ(run_.SaveCancelled, False);
+  EXPECT_EQ(run_.SaveCancelled, false);
   EXPECT_EQ(ReadAll(root_ + "/art/one.cvd"), "<missing>");
   EXPECT_TRUE(ui_.errors.empty());
   EXPECT_EQ(log_, (std::vector<std::string>{"hide banner", "show cursor", "hide cursor"}));

@@ -50,24 +50,22 @@ struct AboutFixture : ::testing::Test {
 };
 
 TEST_F(AboutFixture, CheckBoxShowsTheFlagAndOkAppliesIt) {
-  run.ShowAboutFlag = True;
+  run.ShowAboutFlag = true;
   auto form = Make("/c");
   auto* check = form->findChild<QCheckBox*>("Check1");
   ASSERT_NE(check, nullptr);
   EXPECT_TRUE(check->isChecked());
   check->click();
   form->findChild<QPushButton*>("cmdOK")->click();
-  EXPECT_EQ(run.ShowAboutFlag, False);
+  EXPECT_EQ(run.ShowAboutFlag, false);
   EXPECT_EQ(form->result(), QDialog::Accepted);
 
-  // A new load shows the flag as it now stands; only exactly True checks it.
-  run.ShowAboutFlag = 1;
-  EXPECT_FALSE(Make("/c")->findChild<QCheckBox*>("Check1")->isChecked());
-  run.ShowAboutFlag = False;
+  // A new load shows the flag as it now stands.
   auto again = Make("/c");
+  EXPECT_FALSE(again->findChild<QCheckBox*>("Check1")->isChecked());
   again->findChild<QCheckBox*>("Check1")->click();
   again->findChild<QPushButton*>("cmdOK")->click();
-  EXPECT_EQ(run.ShowAboutFlag, True);
+  EXPECT_EQ(run.ShowAboutFlag, true);
 }
 
 TEST_F(AboutFixture, FixedFormCentredWithItsCaptions) {
@@ -95,7 +93,7 @@ TEST_F(AboutFixture, FixedFormCentredWithItsCaptions) {
 
 TEST_F(AboutFixture, EnterAndEscPressOkAndApplyTheCheckBox) {
   for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-    run.ShowAboutFlag = True;
+    run.ShowAboutFlag = true;
     auto form = Make("/c");
     bool sent = false;
     QTimer::singleShot(0, [&] {
@@ -109,7 +107,7 @@ TEST_F(AboutFixture, EnterAndEscPressOkAndApplyTheCheckBox) {
     GuardAgainstHanging(form.get());
     EXPECT_EQ(form->exec(), QDialog::Accepted) << key;
     EXPECT_TRUE(sent);
-    EXPECT_EQ(run.ShowAboutFlag, False) << key;
+    EXPECT_EQ(run.ShowAboutFlag, false) << key;
     EXPECT_EQ(ends, 0);
   }
 }
@@ -138,15 +136,15 @@ TEST_F(AboutFixture, SaverModeKeyOnTheFormEnds) {
   EXPECT_FALSE(form->findChild<QCheckBox*>("Check1")->isEnabled());
   form->show();
   // Keys end the saver even while it is starting up or a save is pending.
-  run.StartingUp = True;
-  run.SavePending = True;
+  run.StartingUp = true;
+  run.SavePending = true;
   PressKey(form.get(), Qt::Key_Shift);
   EXPECT_EQ(ends, 1);
 }
 
 TEST_F(AboutFixture, SaverModeKeyOnAFocusedButtonStaysWithTheButton) {
   // After a save the dialog is modal with OK: keys go to OK, not to the form.
-  run.ShowAboutFlag = True;
+  run.ShowAboutFlag = true;
   auto form = Make("/s");
   form->PrepareAfterSave();
   EXPECT_FALSE(form->findChild<QCheckBox*>("Check1")->isEnabled());
@@ -160,7 +158,7 @@ TEST_F(AboutFixture, SaverModeKeyOnAFocusedButtonStaysWithTheButton) {
   GuardAgainstHanging(form.get());
   EXPECT_EQ(form->exec(), QDialog::Accepted);
   EXPECT_EQ(ends, 0);
-  EXPECT_EQ(run.ShowAboutFlag, True);
+  EXPECT_EQ(run.ShowAboutFlag, true);
 }
 
 TEST_F(AboutFixture, SaverModeMouseEndsOnlyOnARealMove) {
@@ -174,17 +172,17 @@ TEST_F(AboutFixture, SaverModeMouseEndsOnlyOnARealMove) {
   Move(*form, 100, 100);
   EXPECT_EQ(ends, 0);
   // Not while starting up: nothing is compared or recorded.
-  run.StartingUp = True;
+  run.StartingUp = true;
   Move(*form, 300, 200);
   EXPECT_EQ(ends, 0);
   EXPECT_EQ(mouse.LastMouseX, 100);
-  run.StartingUp = False;
+  run.StartingUp = false;
   // Not while a save is pending, though the position moves on.
-  run.SavePending = True;
+  run.SavePending = true;
   Move(*form, 150, 100);
   EXPECT_EQ(ends, 0);
   EXPECT_EQ(mouse.LastMouseX, 150);
-  run.SavePending = False;
+  run.SavePending = false;
   // Four pixels in one direction end it.
   Move(*form, 150, 104);
   EXPECT_EQ(ends, 1);

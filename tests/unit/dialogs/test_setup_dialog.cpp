@@ -109,7 +109,7 @@ TEST_F(SetupFixture, FreshProfileFillsTheControlsWithTheDefaults) {
   EXPECT_FALSE(BrightnessEnabled(s));
   EXPECT_TRUE(Opt(s, "Option7")->isChecked());
   EXPECT_TRUE(Opt(s, "Option9")->isChecked());
-  EXPECT_EQ(run.ShowAboutFlag, True);
+  EXPECT_EQ(run.ShowAboutFlag, true);
   EXPECT_EQ(s.windowTitle(), "KaloSaver Settings");
   // Fixed, and never smaller than drawn; a larger font makes it larger.
   EXPECT_EQ(s.minimumSize(), s.maximumSize());
@@ -143,7 +143,7 @@ TEST_F(SetupFixture, StoredProfileIsShownAndWrittenBackInTheLongForms) {
   EXPECT_TRUE(BrightnessEnabled(s));
   EXPECT_TRUE(Opt(s, "Option8")->isChecked());
   EXPECT_TRUE(Opt(s, "Option11")->isChecked());
-  EXPECT_EQ(run.ShowAboutFlag, False);
+  EXPECT_EQ(run.ShowAboutFlag, false);
 
   Click(s, "cmdOK");
   EXPECT_EQ(ReadFile(profile),
@@ -278,7 +278,7 @@ TEST_F(SetupFixture, CancelWritesNothingEvenAfterTheAboutDialogChangedTheFlag) {
   bool seen = false;
   ToggleShowAboutInTheAboutDialog(s, Qt::Key_Escape, &seen);
   EXPECT_TRUE(seen);
-  EXPECT_EQ(run.ShowAboutFlag, False);
+  EXPECT_EQ(run.ShowAboutFlag, false);
   EXPECT_TRUE(s.findChild<QPushButton*>("cmdOK")->hasFocus() ||
               s.focusWidget() == s.findChild<QPushButton*>("cmdOK"));
   EXPECT_FALSE(s.isVisible() && s.result() == QDialog::Accepted);

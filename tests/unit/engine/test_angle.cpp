@@ -49,7 +49,7 @@ TEST_F(AngleTest, SpiralGrowsUntilItReachesTheLimit) {
   // Started with a look-changing switch, the spiral stops at half the reach.
   pacer = {};
   s.AngleGrowth = 3;
-  s.SwitchesGiven = True;
+  s.SwitchesGiven = true;
   DrawAngle(e);
   EXPECT_EQ(Segments(), 258);
   EXPECT_GE(s.SideLength, 4000);
@@ -176,7 +176,7 @@ TEST_F(AngleTest, SegmentsOutOfReachAreSkippedButStillPaced) {
 }
 
 TEST_F(AngleTest, DotModeMarksOnlySegmentStarts) {
-  s.UseLines[KaloAngle] = False;
+  s.UseLines[KaloAngle] = false;
   s.AngleGrowth = 35;
   DrawAngle(e);
   ASSERT_EQ(win.strokes.size(), 28u);

@@ -23,10 +23,10 @@ class BoxesTest : public ::testing::Test, protected test::EngineFixture {
 
   void SetFlags(std::initializer_list<int> on) {
     s.BoxFlags = {};
-    for (int f : on) s.BoxFlags[f] = True;
+    for (int f : on) s.BoxFlags[f] = true;
   }
   void SetAllFlags() {
-    for (int f = 0; f < 16; ++f) s.BoxFlags[f] = True;
+    for (int f = 0; f < 16; ++f) s.BoxFlags[f] = true;
   }
   // Every ring ends with a yield of its own after its squares' yields.
   long Rings() const { return pacer.yields / (static_cast<long>(s.BoxCount) + 1); }
@@ -175,7 +175,7 @@ TEST_F(BoxesTest, TwistTurnsEachRingFurther) {
 }
 
 TEST_F(BoxesTest, DotModeDotsBothEndsOfEachStrokeWithTheCentreOncePerFlag) {
-  s.UseLines[KaloBoxes] = False;
+  s.UseLines[KaloBoxes] = false;
   SetFlags({0, 7, 8});
   DrawBoxes(e);
   ASSERT_EQ(win.strokes.size(), 17u * 4u * 6u);

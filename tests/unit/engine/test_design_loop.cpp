@@ -78,10 +78,10 @@ struct Rig {
     loop.ReadSettings();
   }
   void EnableOnly(std::initializer_list<int> types) {
-    run.DesignEnabled.fill(False);
-    for (int t : types) run.DesignEnabled[t] = True;
+    run.DesignEnabled.fill(false);
+    for (int t : types) run.DesignEnabled[t] = true;
   }
-  void EnableAll() { run.DesignEnabled.fill(True); }
+  void EnableAll() { run.DesignEnabled.fill(true); }
 
   DesignState s;
   test::PenAndControls& win;
@@ -118,15 +118,15 @@ void ReadyForLayers(Rig& r, Integer type, Integer pen) {
   r.s.FixedRadius = 100;
   r.s.RollRadius = 40;
   r.s.PenRadius = 50;
-  r.s.SpiralInside = True;
-  r.s.SpiralOutside = False;
+  r.s.SpiralInside = true;
+  r.s.SpiralOutside = false;
   r.s.SpiralDetail = 7;
   CalcRevolutions(r.s);
   l.PenWidth = pen;
-  l.FixedDecay = True;
+  l.FixedDecay = true;
   l.Decay = 0.5f;
   l.DesignsPerPicture = 1;
-  l.FirstLayer = True;
+  l.FirstLayer = true;
 }
 
 // One step of the loop on a 1600 x 1000 window with scripted random numbers.
@@ -208,7 +208,7 @@ const Field kFields[] = {
     KALO_FIELD("startingUp", t.r.run.StartingUp),
     KALO_FIELD("aboutFlag", t.r.run.ShowAboutFlag),
     KALO_FIELD("randomBackground", t.r.run.RandomBackground),
-    Field{"companion", [](Step& t) -> double { return t.r.run.CompanionMode() ? True : False; },
+    Field{"companion", [](Step& t) -> double { return t.r.run.CompanionMode(); },
           [](Step& t, double v) { t.r.run.CommandLine = v != 0 ? "/s /z" : "/s"; }},
     Field{"mode", [](Step& t) -> double { return static_cast<Integer>(t.win.DrawMode()); },
           [](Step& t, double v) { t.win.SetDrawMode(static_cast<RasterMode>(v)); }},
@@ -218,15 +218,14 @@ const Field kFields[] = {
           [](Step& t, double v) { t.win.SetForeColor(static_cast<Long>(v)); }},
     Field{"back", [](Step& t) -> double { return t.win.BackColor(); },
           [](Step& t, double v) { t.win.SetBackColor(static_cast<Long>(v)); }},
-    Field{"nameShown",
-          [](Step& t) -> double { return t.win.IsVisible(Control::Command5) ? True : False; },
+    Field{"nameShown", [](Step& t) -> double { return t.win.IsVisible(Control::Command5); },
           [](Step& t, double v) { t.win.SetVisible(Control::Command5, v != 0); }},
     Field{"recordLength", [](Step& t) -> double { return t.s.DesignRecord.size(); },
           [](Step& t, double v) { t.s.DesignRecord.assign(static_cast<size_t>(v), 'x'); }},
     KALO_SHOWN("caption", std::find(kDesignTypeNames, kDesignTypeNames + kDesignTypeCount,
                                     t.win.Caption(Control::Command5)) -
                               kDesignTypeNames),
-    KALO_SHOWN("hint", t.win.IsVisible(Control::Command2) ? True : False),
+    KALO_SHOWN("hint", t.win.IsVisible(Control::Command2)),
     KALO_SHOWN("labelBack", t.win.ControlBack(Control::Label3)),
     KALO_SHOWN("labelText", t.win.ControlFore(Control::Label3)),
     KALO_SHOWN("refreshes", t.win.refreshes),
@@ -251,7 +250,7 @@ double ValueOf(const std::string& text) {
   int r = 0, g = 0, b = 0;
   if (std::sscanf(text.c_str(), "rgb(%d,%d,%d)", &r, &g, &b) == 3) return RGB(r, g, b);
   if (std::sscanf(text.c_str(), "qb(%d)", &r) == 1) return QBColor(r);
-  return text == "T" ? True : text == "F" ? False : std::stod(text);
+  return text == "T" ? true : text == "F" ? false : std::stod(text);
 }
 
 // Sets (or with check, compares) every "name=value" of the text in turn.
@@ -514,7 +513,7 @@ TEST(DesignLoopSetUp, WithNoTypeEnabledSpiralsAreDrawn) {
   Rig r(win, rnd);
   r.EnableOnly({});
   r.Set(kLinesDots, "Dots");
-  r.s.UseLines.fill(False);
+  r.s.UseLines.fill(false);
   for (int d = 0; d < 10; ++d) {
     r.loop.RunOneDesign();
     EXPECT_EQ(r.s.DesignType, KaloSpiral);
@@ -820,7 +819,7 @@ TEST(DesignLoopLayers, LayersDrawTheirChoicesInOrder) {
   t.r.Set(kMaxLayers, "2");
   ReadyForLayers(t.r, KaloYarn, 20);
   t.s.CenterX = 800;
-  t.l.FixedDecay = False;
+  t.l.FixedDecay = false;
   t.l.Decay = 0.6f;
   t.l.DrawModeChoice = RasterMode::XorPen;
   t.r.loop.DrawLayers();
@@ -846,15 +845,15 @@ TEST(DesignLoopEnd, MarkedDesignIsSavedThenTheMarkIsCleared) {
   r.loop.locals().DesignsPerPicture = 5;
   win.SetBackColor(255);
   r.s.DesignRecord = " 3\\ 65280\\ 4\\ 1\\ 13\\/";
-  r.run.SavePending = True;
-  r.run.SaveCancelled = True;
+  r.run.SavePending = true;
+  r.run.SaveCancelled = true;
   EXPECT_FALSE(r.loop.EndDesign());
   EXPECT_EQ(r.pacer.sleeps, 6);  // 1.5 s between designs of a picture
   EXPECT_EQ(r.services.calls, (std::vector<std::string>{"SaveData0", "SaveData1", "RestoreCursor",
                                                         "ShowAboutModal", "HideCursor"}));
   EXPECT_EQ(r.services.saved_records[0], " 255\\ 3\\ 65280\\ 4\\ 1\\ 13\\/");
-  EXPECT_FALSE(IsTrue(r.run.SavePending));
-  EXPECT_FALSE(IsTrue(r.run.SaveCancelled));
+  EXPECT_FALSE(r.run.SavePending);
+  EXPECT_FALSE(r.run.SaveCancelled);
 
   // Nothing marked: nothing asked.
   r.services.calls.clear();
@@ -863,14 +862,14 @@ TEST(DesignLoopEnd, MarkedDesignIsSavedThenTheMarkIsCleared) {
 
   // For the companion program the design is handed over instead.
   r.run.CommandLine = "/s /z";
-  r.run.SavePending = True;
+  r.run.SavePending = true;
   r.s.DesignRecord = " 0\\/";
   r.loop.locals().DesignCount = 4;
   EXPECT_TRUE(r.loop.EndDesign());
   EXPECT_EQ(r.pacer.sleeps, 6 + 6 + 12);  // the picture's last design rests 3 s
   EXPECT_EQ(r.services.calls, (std::vector<std::string>{"SaveDataForDrawPgm"}));
   EXPECT_EQ(r.services.saved_records.back(), " 255\\ 0\\/");
-  EXPECT_FALSE(IsTrue(r.run.SavePending));
+  EXPECT_FALSE(r.run.SavePending);
 }
 
 TEST(DesignLoopEnd, SpaceBarDuringDrawingSavesThatDesign) {
@@ -878,7 +877,7 @@ TEST(DesignLoopEnd, SpaceBarDuringDrawingSavesThatDesign) {
   CountingWindow win;
   Rig r(win, rnd);
   r.pacer.on_yield = [&](long n) {
-    if (n == 5) r.run.SavePending = True;
+    if (n == 5) r.run.SavePending = true;
   };
   r.loop.RunOneDesign();
   ASSERT_EQ(r.services.saved_records.size(), 2u);
@@ -888,7 +887,7 @@ TEST(DesignLoopEnd, SpaceBarDuringDrawingSavesThatDesign) {
   const size_t layers = static_cast<size_t>(std::count(saved.begin(), saved.end(), '/'));
   EXPECT_EQ(layers, static_cast<size_t>(r.loop.locals().LayerCount));
   EXPECT_EQ(r.services.saved_records[0], saved);
-  EXPECT_FALSE(IsTrue(r.run.SavePending));
+  EXPECT_FALSE(r.run.SavePending);
 }
 
 TEST(DesignLoopEnd, PicturesEndWithARestAndNowAndThenAHintTheAboutOrANewBackground) {
@@ -933,11 +932,11 @@ TEST(DesignLoopRun, EndsOnlyWhenTheSaverIsEnded) {
   SystemRandom rnd(1);
   CountingWindow win;
   Rig r(win, rnd);
-  r.run.StartingUp = True;
+  r.run.StartingUp = true;
   r.pacer.end_after_yields = 20000;
   EXPECT_THROW(RunDesignLoop(r.ctx), SaverEnded);
   EXPECT_EQ(r.pacer.yields, 20000);
-  EXPECT_FALSE(IsTrue(r.run.StartingUp));
+  EXPECT_FALSE(r.run.StartingUp);
 }
 
 TEST(DesignLoopRun, TinyWindowClustersStillFinish) {
@@ -948,7 +947,7 @@ TEST(DesignLoopRun, TinyWindowClustersStillFinish) {
   int clusters = 0;
   for (int d = 0; d < 200; ++d) {
     r.loop.RunOneDesign();
-    clusters += IsTrue(r.loop.locals().ClusterPicture);
+    clusters += r.loop.locals().ClusterPicture;
   }
   EXPECT_GT(clusters, 0);
 }
@@ -966,7 +965,7 @@ TEST(DesignLoopRun, SoakWithRandomSettings) {
   auto any = [&](int n) { return static_cast<int>(pick.Rnd() * n); };
   int designs = 0;
   for (int batch = 0; batch < 300; ++batch) {
-    for (int t = 0; t < kDesignTypeCount; ++t) r.run.DesignEnabled[t] = ToBoolean(any(2) == 0);
+    for (int t = 0; t < kDesignTypeCount; ++t) r.run.DesignEnabled[t] = any(2) == 0;
     r.run.Settings[kBrightness] = std::to_string(any(300) - 20);
     r.run.Settings[kMaxDrawWidth] = std::to_string(any(120) - 10);
     r.run.Settings[kMaxLayers] = std::to_string(any(45) - 3);
@@ -975,17 +974,17 @@ TEST(DesignLoopRun, SoakWithRandomSettings) {
     r.run.Settings[kRoundness] = kRound[any(4)];
     // Start-up's reading of lines or dots, which the loop builds on.
     if (Code(r.run.Settings[kLinesDots])[0] == 'L') {
-      r.s.UseLines.fill(True);
+      r.s.UseLines.fill(true);
     } else {
-      r.s.UseLines.fill(False);
-      r.run.DesignEnabled[KaloYarn] = False;
+      r.s.UseLines.fill(false);
+      r.run.DesignEnabled[KaloYarn] = false;
     }
-    r.s.SwitchesGiven = ToBoolean(any(5) == 0);
-    r.s.ShowDesignName = ToBoolean(any(5) == 0);
-    r.run.RandomBackground = ToBoolean(any(2) == 0);
-    r.run.ShowAboutFlag = ToBoolean(any(2) == 0);
+    r.s.SwitchesGiven = any(5) == 0;
+    r.s.ShowDesignName = any(5) == 0;
+    r.run.RandomBackground = any(2) == 0;
+    r.run.ShowAboutFlag = any(2) == 0;
     r.run.CommandLine = any(4) == 0 ? "/s /z" : "/s";
-    r.run.SavePending = ToBoolean(any(8) == 0);
+    r.run.SavePending = any(8) == 0;
     for (int d = 0; d < 10; ++d, ++designs) r.loop.RunOneDesign();
   }
   EXPECT_EQ(designs, 3000);

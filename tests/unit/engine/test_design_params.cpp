@@ -37,7 +37,7 @@ TEST(SpiralSetUp, NeverGivesCloseRadiiLongClosuresOrATuckedInPen) {
       EXPECT_GE(s.PenRadius, 5);
       EXPECT_LE(s.PenRadius, maxRadius);
       EXPECT_TRUE(Whole(s.FixedRadius) && Whole(s.RollRadius) && Whole(s.PenRadius));
-      EXPECT_TRUE(IsTrue(s.SpiralInside) || IsTrue(s.SpiralOutside));
+      EXPECT_TRUE(s.SpiralInside || s.SpiralOutside);
       if (HasFailure()) return;
     }
   }
@@ -70,20 +70,20 @@ TEST(SpiralSetUp, EachTryDrawsThreeRadiiUntilAllThreeRulesHoldThenTwoCoins) {
     std::vector<int> radii;  // Draw(216) per radius, three a try
     std::vector<Single> coins;
     Single fixed, roll, pen, revolutions;
-    Boolean inside, outside;
+    bool inside, outside;
   };
   const Row rows[] = {
       // Too close, then taken; no coin won: the inner curve anyway.
-      {{100, 60, 40, 100, 40, 30}, {0.2f, 0.4f}, 100, 40, 30, 2, True, False},
+      {{100, 60, 40, 100, 40, 30}, {0.2f, 0.4f}, 100, 40, 30, 2, true, false},
       // Exactly half apart, the pen exactly half the rolling radius.
-      {{100, 50, 25, 150, 30, 40}, {}, 100, 50, 25, 1, True, False},
+      {{100, 50, 25, 150, 30, 40}, {}, 100, 50, 25, 1, true, false},
       // A pen just under half the rolling radius.
-      {{100, 40, 19, 100, 40, 20}, {0.499f, 0.5f}, 100, 40, 20, 2, False, True},
+      {{100, 40, 19, 100, 40, 20}, {0.499f, 0.5f}, 100, 40, 20, 2, false, true},
       // Ten turns are too many; 22 and 10 close after five.
-      {{21, 10, 30, 22, 10, 30}, {0.5f, 0.499f}, 22, 10, 30, 5, True, False},
+      {{21, 10, 30, 22, 10, 30}, {0.5f, 0.499f}, 22, 10, 30, 5, true, false},
       // Radii drawn below 5 are raised to 5.
-      {{3, 10, 2, 150, 30, 40}, {}, 5, 10, 5, 2, True, False},
-      {{20, 4, 3, 150, 30, 40}, {}, 20, 5, 5, 1, True, False},
+      {{3, 10, 2, 150, 30, 40}, {}, 5, 10, 5, 2, true, false},
+      {{20, 4, 3, 150, 30, 40}, {}, 20, 5, 5, 1, true, false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << "first try " << r.radii[0] << ", " << r.radii[1]);
@@ -235,7 +235,7 @@ TEST(BoxesSetUp, TwistStaysWithinOneBoxSpacingAndSixteenFlagsAreDrawn) {
                        Row{0.999f, 0.999f, Gives(47, 80), 15, 23, 47}}) {
     DesignState s;
     s.DesignType = KaloBoxes;
-    s.BoxFlags[16] = 7;
+    s.BoxFlags[16] = true;
     ScriptedRandom rnd{r.count, r.twistDraw, r.growth};
     for (int i = 0; i < 16; ++i) rnd.Push(i % 3 == 0 ? 0.5f : 0.499f);
     PickDesignParams(s, rnd);
@@ -244,8 +244,8 @@ TEST(BoxesSetUp, TwistStaysWithinOneBoxSpacingAndSixteenFlagsAreDrawn) {
     EXPECT_EQ(s.BoxCount, r.wantCount);
     EXPECT_EQ(s.BoxTwist, r.wantTwist);
     EXPECT_EQ(s.BoxGrowth, r.wantGrowth);
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(s.BoxFlags[i], i % 3 == 0 ? True : False) << i;
-    EXPECT_EQ(s.BoxFlags[16], 7);
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(s.BoxFlags[i], i % 3 == 0) << i;
+    EXPECT_TRUE(s.BoxFlags[16]);
   }
 }
 
@@ -257,10 +257,10 @@ void SetUpExampleSpiral(Layer& l) {
   l.s.FixedRadius = 60;
   l.s.RollRadius = 25;
   l.s.PenRadius = 40;
-  l.s.SpiralInside = True;
-  l.s.SpiralOutside = False;
-  l.s.InnerPenMode = True;
-  l.s.OuterPenMode = True;
+  l.s.SpiralInside = true;
+  l.s.SpiralOutside = false;
+  l.s.InnerPenMode = true;
+  l.s.OuterPenMode = true;
   l.s.SpiralDetail = 9;
   CalcRevolutions(l.s);
   l.win.SetForeColor(16711680);
@@ -292,13 +292,13 @@ TEST(DesignRecord, YarnIsAlwaysRecordedAndDrawnWithLines) {
   l.s.XStretch = 1;
   l.s.YarnRadius = 260;
   l.s.YarnPoints = 12;
-  l.s.UseLines[KaloYarn] = False;
+  l.s.UseLines[KaloYarn] = false;
   l.win.SetForeColor(255);
   l.win.SetDrawWidth(3);
   l.win.SetDrawMode(RasterMode::CopyPen);
   DrawDesign(l.e);
   EXPECT_EQ(l.s.DesignRecord, " 1\\ 255\\ 3\\ 1\\ 260\\ 12\\-1\\ 13\\/");
-  EXPECT_EQ(l.s.UseLines[KaloYarn], True);
+  EXPECT_EQ(l.s.UseLines[KaloYarn], true);
 }
 
 // The layer's parameter fields come before any drawing, so they are checked on
@@ -320,7 +320,7 @@ TEST(DesignRecord, EachTypeWritesItsOwnFieldsInOrder) {
     l.s.StarRadius = 300;
     l.s.StarPoints = 9;
     l.s.StarRings = 4;
-    l.s.UseLines[KaloStar] = True;
+    l.s.UseLines[KaloStar] = true;
     EXPECT_EQ(FieldsOf(l).rfind(" 2\\ 0\\ 1\\ 1.5\\ 300\\ 9\\ 4\\-1\\", 0), 0u) << l.s.DesignRecord;
   }
   {
@@ -357,10 +357,10 @@ TEST(DesignRecord, EachTypeWritesItsOwnFieldsInOrder) {
     l.s.HalfWidth = 100;
     std::string flags;
     for (int i = 0; i < 16; ++i) {
-      l.s.BoxFlags[i] = i < 2 ? True : False;
+      l.s.BoxFlags[i] = i < 2;
       flags += i < 2 ? "-1\\" : " 0\\";
     }
-    l.s.UseLines[KaloBoxes] = True;
+    l.s.UseLines[KaloBoxes] = true;
     EXPECT_EQ(FieldsOf(l).rfind(" 5\\ 0\\ 1\\ 1\\ 7\\ 5\\ 40\\" + flags + "-1\\", 0), 0u)
         << l.s.DesignRecord;
   }
@@ -379,7 +379,7 @@ TEST(NameButton, IsCentredOnTheDesignAndShownBeforeTheFirstStroke) {
   SetUpExampleSpiral(l);
   l.s.CenterX = 500;
   l.s.CenterY = 300;
-  l.s.ShowDesignName = True;
+  l.s.ShowDesignName = true;
   l.win.SetSize(Control::Command5, 81, 25);
   bool shownAtFirstYield = false;
   l.pacer.on_yield = [&](long n) {

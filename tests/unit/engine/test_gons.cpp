@@ -25,7 +25,7 @@ struct GonsLayer : test::EngineFixture {
     s.GonTwist = 0;
     s.GonGrowth = 100;
     s.GonStyle = style;
-    s.UseLines[KaloGons] = ToBoolean(lines);
+    s.UseLines[KaloGons] = lines;
   }
   void Draw() { DrawGons(e); }
   double Radius(Single x, Single y) const {
@@ -122,7 +122,7 @@ TEST(GonsReach, WithoutSwitchesPolygonsReachTwiceAsFar) {
   GonsLayer far(3);
   far.Draw();
   GonsLayer near(3);
-  near.s.SwitchesGiven = True;
+  near.s.SwitchesGiven = true;
   near.Draw();
   EXPECT_EQ(far.Polygons(), 7);   // up to radius 320, below 3.6 x 100
   EXPECT_EQ(near.Polygons(), 6);  // up to radius 160, below 1.8 x 100

@@ -48,16 +48,16 @@ TEST(Revolutions, CountTurnsUntilTheCurveCloses) {
 
 // A = 100, B = 40, C = 30 round (400, 300): the curve closes after two turns.
 struct SpiralLayer : test::EngineFixture {
-  SpiralLayer(Integer detail, bool lines, Boolean inside, Boolean outside) {
+  SpiralLayer(Integer detail, bool lines, bool inside, bool outside) {
     Place(KaloSpiral, 400, 300);
     s.FixedRadius = 100;
     s.RollRadius = 40;
     s.PenRadius = 30;
     s.SpiralInside = inside;
     s.SpiralOutside = outside;
-    s.InnerPenMode = s.OuterPenMode = True;
+    s.InnerPenMode = s.OuterPenMode = true;
     s.SpiralDetail = detail;
-    s.UseLines[KaloSpiral] = ToBoolean(lines);
+    s.UseLines[KaloSpiral] = lines;
     CalcRevolutions(s);
   }
   void Draw() { DrawSpiral(e); }
@@ -70,7 +70,7 @@ struct Pt {
 };
 
 struct CurveCase {
-  Boolean inside, outside;
+  bool inside, outside;
   bool innerMode, outerMode, lines;
   Integer detail;
   Single stretch;
@@ -108,7 +108,7 @@ std::vector<Stroke> ExpectedStrokes(const CurveCase& c) {
   for (Single t = 0; t <= limit; t = static_cast<Single>(t + step)) {
     ++pass;
     for (int curve = 0; curve < 2; ++curve) {
-      if ((curve == 0 ? c.inside : c.outside) != True) continue;
+      if (!(curve == 0 ? c.inside : c.outside)) continue;
       const Pt p = PenAt(c, curve == 1, t);
       const Single x = static_cast<Single>(p.x), y = static_cast<Single>(p.y);
       if (!c.lines) {
@@ -124,7 +124,7 @@ std::vector<Stroke> ExpectedStrokes(const CurveCase& c) {
     }
   }
   for (int curve = 0; curve < 2 && c.lines && c.detail >= 6; ++curve) {
-    if ((curve == 0 ? c.inside : c.outside) != True) continue;
+    if (!(curve == 0 ? c.inside : c.outside)) continue;
     out.push_back({Stroke::kLine, static_cast<Single>(last[curve].x),
                    static_cast<Single>(last[curve].y), static_cast<Single>(first[curve].x),
                    static_cast<Single>(first[curve].y), static_cast<Long>(pass), 1, 13, pass});
@@ -135,19 +135,18 @@ std::vector<Stroke> ExpectedStrokes(const CurveCase& c) {
 TEST(SpiralCurves, EveryStrokeFollowsTheRollingCircle) {
   const CurveCase cases[] = {
       // inside, outside, inner mode, outer mode, lines, detail, stretch
-      {True, False, true, true, true, 7, 1.5f},  {True, False, false, true, false, 8, 1},
-      {False, True, true, true, true, 9, 0.75f}, {False, True, true, false, false, 7, 1.5f},
-      {True, True, false, true, true, 6, 1.25f}, {True, True, true, false, true, 11, 1},
-      {True, True, false, false, true, 5, 1.5f}, {True, True, true, true, false, 0, 1},
-      {1, False, true, true, true, 7, 1},  // a flag counts only when exactly True
+      {true, false, true, true, true, 7, 1.5f},  {true, false, false, true, false, 8, 1},
+      {false, true, true, true, true, 9, 0.75f}, {false, true, true, false, false, 7, 1.5f},
+      {true, true, false, true, true, 6, 1.25f}, {true, true, true, false, true, 11, 1},
+      {true, true, false, false, true, 5, 1.5f}, {true, true, true, true, false, 0, 1},
   };
   for (const CurveCase& c : cases) {
     SCOPED_TRACE(testing::Message()
                  << "inside " << c.inside << " outside " << c.outside << " modes " << c.innerMode
                  << c.outerMode << " lines " << c.lines << " detail " << c.detail);
     SpiralLayer l(c.detail, c.lines, c.inside, c.outside);
-    l.s.InnerPenMode = ToBoolean(c.innerMode);
-    l.s.OuterPenMode = ToBoolean(c.outerMode);
+    l.s.InnerPenMode = c.innerMode;
+    l.s.OuterPenMode = c.outerMode;
     l.s.XStretch = c.stretch;
     // Coarse levels work the count out afresh; fine ones take it as it stands.
     if (c.detail < 6) l.s.Revolutions = 7;
@@ -189,8 +188,8 @@ TEST(SpiralCurves, QuarterTurnPointsWorkedByHand) {
                       {true, true, 190 - 31.8198, 321.2132},
                       {true, false, 190 - 31.8198, 278.7868}};
   for (const Row& r : rows) {
-    SpiralLayer l(7, false, ToBoolean(!r.outer), ToBoolean(r.outer));
-    l.s.InnerPenMode = l.s.OuterPenMode = ToBoolean(r.mode);
+    SpiralLayer l(7, false, !r.outer, r.outer);
+    l.s.InnerPenMode = l.s.OuterPenMode = r.mode;
     l.s.XStretch = 1.5f;
     l.Draw();
     ASSERT_GT(l.win.strokes.size(), 10u);
@@ -200,13 +199,13 @@ TEST(SpiralCurves, QuarterTurnPointsWorkedByHand) {
 }
 
 TEST(SpiralPace, YieldsBeforeEveryPassAndSleepsTheRoundedDelay) {
-  SpiralLayer fast(7, true, True, True);
+  SpiralLayer fast(7, true, true, true);
   fast.Draw();
   EXPECT_EQ(fast.pacer.sleeps, 0);
   EXPECT_EQ(fast.passes(), 80)
       << "two turns of 40 points; the Single angle misses the closing point";
 
-  SpiralLayer slow(7, true, True, True);
+  SpiralLayer slow(7, true, true, true);
   slow.s.StrokeDelay = 2.5f;
   long yieldsAtLastSleep = 0;
   slow.pacer.on_sleep = [&](Long) { yieldsAtLastSleep = slow.pacer.yields; };
@@ -215,7 +214,7 @@ TEST(SpiralPace, YieldsBeforeEveryPassAndSleepsTheRoundedDelay) {
   EXPECT_EQ(slow.pacer.slept_ms, 2 * slow.passes()) << "2.5 ms rounds to 2";
   EXPECT_EQ(yieldsAtLastSleep, slow.passes()) << "each sleep follows its pass's yield";
 
-  SpiralLayer ended(9, true, True, False);
+  SpiralLayer ended(9, true, true, false);
   ended.pacer.end_after_yields = 20;
   EXPECT_THROW(ended.Draw(), SaverEnded);
   EXPECT_EQ(ended.win.lines(), 18u) << "the saver ending stops the curve midway";

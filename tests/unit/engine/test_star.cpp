@@ -107,7 +107,7 @@ TEST_F(StarTest, ManyRingsPaceOncePerSpokeAndChord) {
 }
 
 TEST_F(StarTest, DotModeSetsTheCentreOncePerStepThenTheEnds) {
-  s.UseLines[KaloStar] = False;
+  s.UseLines[KaloStar] = false;
   s.StarPoints = 5;
   s.StarRings = 3;
   DrawStar(e);

@@ -60,19 +60,19 @@ TEST(Switches, BackgroundColourAndItsPrecedence) {
     Startup st("/s");
     st.Prepare();
     EXPECT_EQ(st.win.BackColor(), 0);
-    EXPECT_FALSE(IsTrue(st.s.SwitchesGiven));
+    EXPECT_FALSE(st.s.SwitchesGiven);
   }
   {
     Startup st("/s /w");
     st.Prepare();
     EXPECT_EQ(st.win.BackColor(), RGB(255, 255, 255));
-    EXPECT_TRUE(IsTrue(st.s.SwitchesGiven));
+    EXPECT_TRUE(st.s.SwitchesGiven);
   }
   {
     Startup st("/s /c255");
     st.Prepare();
     EXPECT_EQ(st.win.BackColor(), 255);
-    EXPECT_FALSE(IsTrue(st.s.SwitchesGiven));  // a colour alone keeps pictures free
+    EXPECT_FALSE(st.s.SwitchesGiven);  // a colour alone keeps pictures free
   }
   {
     Startup st("/s /w /c");
@@ -84,7 +84,7 @@ TEST(Switches, BackgroundColourAndItsPrecedence) {
     st.rnd.Push(0.5f);  // Int(0.5 * 16) = 8: dark grey
     st.Prepare();
     EXPECT_EQ(st.win.BackColor(), QBColor(8));
-    EXPECT_TRUE(IsTrue(st.run.RandomBackground));
+    EXPECT_TRUE(st.run.RandomBackground);
     EXPECT_EQ(st.win.clears, 1);
   }
   {
@@ -99,13 +99,13 @@ TEST(Switches, BackgroundColourAndItsPrecedence) {
 TEST(Switches, NameAndCompanionAndPlainSwitches) {
   Startup st("/s /d");
   st.Prepare();
-  EXPECT_TRUE(IsTrue(st.s.ShowDesignName));
-  EXPECT_TRUE(IsTrue(st.s.SwitchesGiven));
+  EXPECT_TRUE(st.s.ShowDesignName);
+  EXPECT_TRUE(st.s.SwitchesGiven);
   for (const char* sw : {"/s /z", "/s /b"}) {
     Startup other(sw);
     other.Prepare();
-    EXPECT_TRUE(IsTrue(other.s.SwitchesGiven)) << sw;
-    EXPECT_FALSE(IsTrue(other.s.ShowDesignName)) << sw;
+    EXPECT_TRUE(other.s.SwitchesGiven) << sw;
+    EXPECT_FALSE(other.s.ShowDesignName) << sw;
   }
 }
 
@@ -138,14 +138,14 @@ TEST(Settings, EnabledTypesAboutFlagAndDelay) {
   t[kShowAbout] = "False";
   Startup st("/s", t);
   st.Prepare();
-  EXPECT_TRUE(IsTrue(st.run.DesignEnabled[KaloSpiral]));
-  EXPECT_TRUE(IsTrue(st.run.DesignEnabled[KaloYarn]));
-  EXPECT_TRUE(IsTrue(st.run.DesignEnabled[KaloStar]));
-  EXPECT_FALSE(IsTrue(st.run.DesignEnabled[KaloGons]));
-  EXPECT_FALSE(IsTrue(st.run.DesignEnabled[KaloBoxes]));
-  EXPECT_FALSE(IsTrue(st.run.ShowAboutFlag));
+  EXPECT_TRUE(st.run.DesignEnabled[KaloSpiral]);
+  EXPECT_TRUE(st.run.DesignEnabled[KaloYarn]);
+  EXPECT_TRUE(st.run.DesignEnabled[KaloStar]);
+  EXPECT_FALSE(st.run.DesignEnabled[KaloGons]);
+  EXPECT_FALSE(st.run.DesignEnabled[KaloBoxes]);
+  EXPECT_FALSE(st.run.ShowAboutFlag);
   EXPECT_FLOAT_EQ(st.s.StrokeDelay, 12.5f);
-  EXPECT_TRUE(IsTrue(st.run.KeysActive));
+  EXPECT_TRUE(st.run.KeysActive);
 }
 
 TEST(Settings, BackgroundModeAndSwitches) {
@@ -160,7 +160,7 @@ TEST(Settings, BackgroundModeAndSwitches) {
     Startup st(cl, t);
     st.rnd.SetFallback(0.25f);
     st.Prepare();
-    return IsTrue(st.run.RandomBackground);
+    return st.run.RandomBackground;
   };
   EXPECT_TRUE(mode("/s", random));
   EXPECT_FALSE(mode("/s /w", random));  // white stays white for the whole run
@@ -195,15 +195,15 @@ TEST(Settings, DotsDisableYarn) {
   t[kLinesDots] = "Dots";
   Startup st("/s", t);
   st.Prepare();
-  EXPECT_FALSE(IsTrue(st.run.DesignEnabled[KaloYarn]));
-  EXPECT_TRUE(IsTrue(st.run.DesignEnabled[KaloSpiral]));
-  for (Boolean b : st.s.UseLines) EXPECT_EQ(b, False);
+  EXPECT_FALSE(st.run.DesignEnabled[KaloYarn]);
+  EXPECT_TRUE(st.run.DesignEnabled[KaloSpiral]);
+  for (bool b : st.s.UseLines) EXPECT_EQ(b, false);
 
   t[kLinesDots] = "lines";
   Startup lines("/s", t);
   lines.Prepare();
-  EXPECT_TRUE(IsTrue(lines.run.DesignEnabled[KaloYarn]));
-  for (Boolean b : lines.s.UseLines) EXPECT_EQ(b, True);
+  EXPECT_TRUE(lines.run.DesignEnabled[KaloYarn]);
+  for (bool b : lines.s.UseLines) EXPECT_EQ(b, true);
 }
 
 TEST(Layout, ControlsAndFirstDesignDefaults) {
@@ -219,10 +219,10 @@ TEST(Layout, ControlsAndFirstDesignDefaults) {
   EXPECT_FALSE(st.win.IsVisible(Control::Command1));
   EXPECT_TRUE(st.win.IsVisible(Control::Command2));  // the hint during the first design
   EXPECT_FLOAT_EQ(st.s.HalfWidth, 640);
-  EXPECT_TRUE(IsTrue(st.s.SpiralInside));
-  EXPECT_FALSE(IsTrue(st.s.SpiralOutside));
-  EXPECT_TRUE(IsTrue(st.s.InnerPenMode));
-  EXPECT_TRUE(IsTrue(st.s.OuterPenMode));
+  EXPECT_TRUE(st.s.SpiralInside);
+  EXPECT_FALSE(st.s.SpiralOutside);
+  EXPECT_TRUE(st.s.InnerPenMode);
+  EXPECT_TRUE(st.s.OuterPenMode);
   EXPECT_EQ(st.s.SpiralDetail, 6);
   EXPECT_FLOAT_EQ(st.s.GonReach, 1.8f);
   EXPECT_FLOAT_EQ(st.s.AngleReach, 10);

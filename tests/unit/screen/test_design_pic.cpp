@@ -36,8 +36,8 @@ namespace {
 struct Window {
   explicit Window(std::string command_line = "/s") : pic(run, [this] { ++ends; }) {
     run.CommandLine = std::move(command_line);
-    run.KeysActive = True;
-    run.StartingUp = False;
+    run.KeysActive = true;
+    run.StartingUp = false;
     pic.setGeometry(0, 0, 640, 480);
     pic.show();
     pic.Move(Control::Command1, (pic.ScaleWidth() - pic.Width(Control::Command1)) / 2, 5);
@@ -59,14 +59,14 @@ struct Window {
 TEST(DesignPicKeys, SpaceBarMarksAndUnmarksTheDesign) {
   Window w;
   w.Key(Qt::Key_Space);
-  EXPECT_TRUE(IsTrue(w.run.SavePending));
+  EXPECT_TRUE(w.run.SavePending);
   EXPECT_TRUE(w.pic.IsVisible(Control::Command1));
   EXPECT_EQ(w.pic.Caption(Control::Command1),
             "Save of current design is pending.       Hit <SPACEBAR> to cancel...");
   EXPECT_FLOAT_EQ(w.pic.Top(Control::Command1), 5);
 
   w.Key(Qt::Key_Space);
-  EXPECT_FALSE(IsTrue(w.run.SavePending));
+  EXPECT_FALSE(w.run.SavePending);
   EXPECT_FALSE(w.pic.IsVisible(Control::Command1));
   EXPECT_EQ(w.ends, 0);
 }
@@ -81,7 +81,7 @@ TEST(DesignPicKeys, CompanionModeBannerMovesToTheMiddleAndBack) {
   EXPECT_EQ(w.pic.Caption(Control::Command1), kSavePendingBanner);
 
   w.Key(Qt::Key_Space);
-  EXPECT_FALSE(IsTrue(w.run.SavePending));
+  EXPECT_FALSE(w.run.SavePending);
   EXPECT_TRUE(w.pic.IsVisible(Control::Command1));
   EXPECT_FLOAT_EQ(w.pic.Top(Control::Command1), 5);
   EXPECT_EQ(w.pic.Caption(Control::Command1), kCompanionHint);
@@ -101,15 +101,15 @@ TEST(DesignPicKeys, OtherKeysEndUnlessASaveIsPending) {
   w.Click(20, 200);
   w.Wheel();
   EXPECT_EQ(w.ends, 0);
-  EXPECT_TRUE(IsTrue(w.run.SavePending));
+  EXPECT_TRUE(w.run.SavePending);
 }
 
 TEST(DesignPicKeys, KeysEndEvenTheSpaceBarWhileKeysAreInactive) {
   Window w;
-  w.run.KeysActive = False;
+  w.run.KeysActive = false;
   w.Key(Qt::Key_Space);
   EXPECT_EQ(w.ends, 1);
-  EXPECT_FALSE(IsTrue(w.run.SavePending));
+  EXPECT_FALSE(w.run.SavePending);
 }
 
 TEST(DesignPicKeys, KeyOnTheFocusedHintEndsWhateverTheKey) {
@@ -117,7 +117,7 @@ TEST(DesignPicKeys, KeyOnTheFocusedHintEndsWhateverTheKey) {
   w.pic.button(Control::Command2)->setFocus();
   QTest::keyClick(w.pic.button(Control::Command2), Qt::Key_Space);
   EXPECT_EQ(w.ends, 1);
-  EXPECT_FALSE(IsTrue(w.run.SavePending));
+  EXPECT_FALSE(w.run.SavePending);
 }
 
 TEST(DesignPicKeys, ButtonsNeverTakeTheFocus) {
@@ -128,14 +128,14 @@ TEST(DesignPicKeys, ButtonsNeverTakeTheFocus) {
 
 TEST(DesignPicInput, IgnoredEntirelyWhileStartingUp) {
   Window w;
-  w.run.StartingUp = True;
+  w.run.StartingUp = true;
   w.Key(Qt::Key_Space);
   w.Key(Qt::Key_A);
   w.Click(20, 200);
   w.MoveTo(100, 100);
   w.MoveTo(300, 300);
   EXPECT_EQ(w.ends, 0);
-  EXPECT_FALSE(IsTrue(w.run.SavePending));
+  EXPECT_FALSE(w.run.SavePending);
   EXPECT_EQ(w.pic.LastMouseX(), 0);
   EXPECT_EQ(w.pic.LastMouseY(), 0);
 }
@@ -219,7 +219,7 @@ TEST(DesignPicMouse, EdgePositionsAndPendingSaves) {
   w.MoveTo(0, 200);  // stored x 0: the next move is not compared
   w.MoveTo(300, 300);
   EXPECT_EQ(w.ends, 0);
-  w.run.SavePending = True;
+  w.run.SavePending = true;
   w.MoveTo(10, 10);
   EXPECT_EQ(w.ends, 0);
   EXPECT_EQ(w.pic.LastMouseX(), 10);
@@ -252,7 +252,7 @@ TEST(DesignPicPicture, ANewScreenSizeKeepsThePictureAndPlacesTheControls) {
     Window w(command_line);
     w.pic.SetBackColor(RGB(0, 0, 255));
     w.pic.Line(100, 100, 300, 100, RGB(255, 0, 0));
-    w.run.SavePending = True;  // in companion mode the banner then stands centred
+    w.run.SavePending = true;  // in companion mode the banner then stands centred
     for (QSize size : {QSize(800, 600), QSize(320, 240)}) {
       w.pic.setGeometry(QRect(QPoint(0, 0), size));
       QCoreApplication::processEvents();

@@ -22,7 +22,7 @@ namespace {
 
 struct Desktop {
   Desktop() : pic(run, [this] { ++ends; }), window(pic) {
-    run.KeysActive = True;
+    run.KeysActive = true;
     pic.CoverScreen();
     pic.show();
     window.Cover();
@@ -80,7 +80,7 @@ TEST(EveryMonitor, InputOnACoverActsAsOnTheDesignWindow) {
               {moves({{200, 200}, {204, 200}}), false, 1}};
   for (const auto& row : rows) {
     Desktop d;
-    d.run.SavePending = ToBoolean(row.pending);
+    d.run.SavePending = row.pending;
     row.act(d.window.covers()[0]);
     EXPECT_EQ(d.ends, row.ends) << &row - rows;
   }

@@ -26,8 +26,8 @@ struct Screen : QObject {
       : pic(run, [this] { ++ends; }),
         pacer([this] { pic.PushChanges(); }, [this] { return ends > 0; }, clock.Now()) {
     pic.SetClock(clock.Now());
-    run.KeysActive = True;
-    run.StartingUp = False;
+    run.KeysActive = true;
+    run.StartingUp = false;
     pic.setGeometry(0, 0, 640, 480);
     pic.show();
     pic.SetVisible(Control::Command2, false);
@@ -127,7 +127,7 @@ TEST(ScreenPushes, InputThatDoesNotEndTheSaverKeepsThePace) {
   });
   EXPECT_NO_THROW(s.pacer.Sleep(150));
   EXPECT_GE(s.clock.ms(), 150);
-  EXPECT_TRUE(IsTrue(s.run.SavePending));
+  EXPECT_TRUE(s.run.SavePending);
   EXPECT_EQ(s.ends, 0);
 }
 
