@@ -15,10 +15,10 @@
 #include "app/render_canvas.h"
 #include "app/saver_process.h"
 #include "app/saver_windows.h"
+#include "dialogs/about_dialog.h"
 #include "dialogs/design_export.h"
-#include "dialogs/frm_about.h"
 #include "dialogs/qt_save_ui.h"
-#include "dialogs/setup_dialog.h"
+#include "dialogs/settings_dialog.h"
 #include "engine/startup_rules.h"
 #include "files/bitmap_file.h"
 #include "files/settings_store.h"
@@ -68,14 +68,14 @@ class SaverHost final : public SaverServices {
     LeaveIfEnded();
   }
   void ShowAboutModal() override {
-    FrmAbout* about = OpenAbout();
+    AboutDialog* about = OpenAbout();
     about->PrepareAfterSave();
     ExecOverSaver(*about);
     CloseAbout();
     LeaveIfEnded();
   }
   void ShowAboutBriefly() override {
-    FrmAbout* about = OpenAbout();
+    AboutDialog* about = OpenAbout();
     about->PrepareBrief();
     about->show();
     about->raise();
@@ -111,9 +111,9 @@ class SaverHost final : public SaverServices {
     return hooks;
   }
 
-  FrmAbout* OpenAbout() {
+  AboutDialog* OpenAbout() {
     CloseAbout();
-    saver_.about = new FrmAbout(
+    saver_.about = new AboutDialog(
         saver_.run, saver_.about_mouse, [this] { saver_.End(); }, &pic_);
     StandOverFocus(*saver_.about);
     return saver_.about;
@@ -266,7 +266,7 @@ static int RunMain(int argc, char** argv) {
     case RunMode::kConfigure: {
       // The program lives as long as the settings dialog: OK and Cancel both
       // end it.
-      Setup setup(saver.run, ProfilePath());
+      SettingsDialog setup(saver.run, ProfilePath());
       saver.unload = [&setup] { setup.hide(); };
       QObject::connect(&setup, &QDialog::finished, [&saver] { saver.End(); });
       setup.show();

@@ -12,7 +12,7 @@
 #include "app/run_observer.h"
 #include "core/random.h"
 #include "core/run_state.h"
-#include "dialogs/frm_about.h"
+#include "dialogs/about_dialog.h"
 #include "engine/design_loop.h"
 #include "engine/design_state.h"
 #include "screen/cursor_count.h"
@@ -27,7 +27,7 @@ struct SaverProcess {
   SystemRandom rnd;  // seeded from the time of day
   CursorCount cursor;
   // The about dialog while it is shown.
-  QPointer<FrmAbout> about;
+  QPointer<AboutDialog> about;
   AboutMouseMemory about_mouse;
   // Closes the windows of the running mode for good; called once, by End.
   std::function<void()> unload;

@@ -20,8 +20,8 @@
 #include <memory>
 #include <string>
 
-#include "dialogs/frm_about.h"
-#include "dialogs/setup_dialog.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/settings_dialog.h"
 #include "engine/startup_rules.h"
 #include "screen/design_pic.h"
 #include "support/scripted_random.h"
@@ -138,9 +138,9 @@ TEST(FormFit, NothingOverlapsOrIsCutOffAtAnyResolution) {
       RunState run;
       AboutMouseMemory mouse;
       if (form == "settings") {
-        ExpectFits(std::make_unique<kalo::Setup>(run, profile).get(), where);
+        ExpectFits(std::make_unique<kalo::SettingsDialog>(run, profile).get(), where);
       } else if (form == "about") {
-        ExpectFits(std::make_unique<FrmAbout>(run, mouse, [] {}).get(), where);
+        ExpectFits(std::make_unique<AboutDialog>(run, mouse, [] {}).get(), where);
       } else {
         SaverWindow saver(dpi);
         ExpectFits(&saver.pic, where);

@@ -1,4 +1,4 @@
-#include "dialogs/frm_about.h"
+#include "dialogs/about_dialog.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>
@@ -107,7 +107,7 @@ Placement Centred(QLabel* label, QRect box, int formWidth, int margin) {
 
 }  // namespace
 
-FrmAbout::FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()> end_saver,
+AboutDialog::AboutDialog(RunState& run, AboutMouseMemory& mouse, std::function<void()> end_saver,
                    QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       run_(run),
@@ -142,7 +142,7 @@ FrmAbout::FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()>
   ok_ = new QPushButton(QStringLiteral("OK"), this);
   ok_->setObjectName(QStringLiteral("cmdOK"));
   ok_->setDefault(true);
-  connect(ok_, &QPushButton::clicked, this, &FrmAbout::ApplyAndClose);
+  connect(ok_, &QPushButton::clicked, this, &AboutDialog::ApplyAndClose);
 
   // The form drawn in twips, fitted to its font.
   const FormUnits u(font());
@@ -170,7 +170,7 @@ FrmAbout::FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()>
   show_occasionally_->setChecked(run_.ShowAboutFlag);
 }
 
-void FrmAbout::PrepareBrief() {
+void AboutDialog::PrepareBrief() {
   description_->hide();
   // A hidden button must not keep the focus, or the form would never see keys.
   ok_->clearFocus();
@@ -178,21 +178,21 @@ void FrmAbout::PrepareBrief() {
   show_occasionally_->setEnabled(false);
 }
 
-void FrmAbout::PrepareAfterSave() { show_occasionally_->setEnabled(false); }
+void AboutDialog::PrepareAfterSave() { show_occasionally_->setEnabled(false); }
 
-void FrmAbout::ApplyAndClose() {
+void AboutDialog::ApplyAndClose() {
   run_.ShowAboutFlag = show_occasionally_->isChecked();
   accept();
 }
 
-bool FrmAbout::SaverRunning() const { return run_.CommandLine.find("/s") != std::string::npos; }
+bool AboutDialog::SaverRunning() const { return run_.CommandLine.find("/s") != std::string::npos; }
 
-bool FrmAbout::ControlHasFocus() const {
+bool AboutDialog::ControlHasFocus() const {
   const QWidget* f = focusWidget();
   return f && f != this && f->isVisible() && f->isEnabled() && f->focusPolicy() != Qt::NoFocus;
 }
 
-void FrmAbout::keyPressEvent(QKeyEvent* event) {
+void AboutDialog::keyPressEvent(QKeyEvent* event) {
   if (!ControlHasFocus() && SaverRunning()) {
     // Ends the program: the dialog may be gone once this returns.
     if (end_saver_) end_saver_();
@@ -209,11 +209,11 @@ void FrmAbout::keyPressEvent(QKeyEvent* event) {
   event->ignore();
 }
 
-void FrmAbout::mouseMoveEvent(QMouseEvent* event) {
+void AboutDialog::mouseMoveEvent(QMouseEvent* event) {
   MouseMovedTo(event->position().x(), event->position().y());
 }
 
-void FrmAbout::MouseMovedTo(double x, double y) {
+void AboutDialog::MouseMovedTo(double x, double y) {
   if (run_.StartingUp) return;
   if (mouse_.LastMouseX >= 1 && mouse_.LastMouseY >= 1) {
     const Single dx = static_cast<Single>(std::fabs(x - mouse_.LastMouseX));

@@ -1,4 +1,4 @@
-#include "dialogs/setup_dialog.h"
+#include "dialogs/settings_dialog.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -171,7 +171,7 @@ int WidestCaption(QLabel* label, const QStringList& captions) {
 
 }  // namespace
 
-Setup::Setup(RunState& run, std::string profile_path, QWidget* parent)
+SettingsDialog::SettingsDialog(RunState& run, std::string profile_path, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       run_(run),
       profile_path_(std::move(profile_path)) {
@@ -181,19 +181,19 @@ Setup::Setup(RunState& run, std::string profile_path, QWidget* parent)
   LoadProfile();
 }
 
-Setup::~Setup() = default;
+SettingsDialog::~SettingsDialog() = default;
 
-QGroupBox* Setup::AddFrame(const char* name, const QString& title, QRect twips) {
+QGroupBox* SettingsDialog::AddFrame(const char* name, const QString& title, QRect twips) {
   return Add(new QGroupBox(title, this), name, twips);
 }
 
 template <typename Control>
-Control* Setup::Add(Control* control, const QString& name, QRect twips) {
+Control* SettingsDialog::Add(Control* control, const QString& name, QRect twips) {
   drawn_.push_back({Named(control, name), twips});
   return control;
 }
 
-QButtonGroup* Setup::AddChoice(const ChoiceSetting& setting) {
+QButtonGroup* SettingsDialog::AddChoice(const ChoiceSetting& setting) {
   QGroupBox* frame = AddFrame(setting.frame_name, setting.title, setting.twips);
   auto* group = new QButtonGroup(this);
   for (const ChoiceSetting::Option& o : setting.options) {
@@ -205,7 +205,7 @@ QButtonGroup* Setup::AddChoice(const ChoiceSetting& setting) {
   return group;
 }
 
-QGroupBox* Setup::AddSlider(const SliderSetting& setting) {
+QGroupBox* SettingsDialog::AddSlider(const SliderSetting& setting) {
   Slider row{&setting, AddFrame(setting.frame_name, setting.title, setting.twips)};
   row.bar = Named(new QScrollBar(Qt::Horizontal, row.frame), setting.bar_name);
   row.bar->setRange(setting.min, setting.max);
@@ -233,7 +233,7 @@ QGroupBox* Setup::AddSlider(const SliderSetting& setting) {
   return row.frame;
 }
 
-void Setup::BuildControls() {
+void SettingsDialog::BuildControls() {
   // Design types; the check boxes are drawn on the form, inside the frame.
   QGroupBox* types = AddFrame("Frame1", QStringLiteral("Design Types"), {165, 150, 1440, 2385});
   static const int kCheckTops[kDesignTypeCount] = {480, 795, 1110, 1395, 1725, 2055};
@@ -263,9 +263,9 @@ void Setup::BuildControls() {
   connect(draw_mode_group_, &QButtonGroup::idToggled, this, [this](int id, bool on) {
     if (on) brightness_frame_->setEnabled(id == kSolidOnly);
   });
-  connect(ok_, &QPushButton::clicked, this, &Setup::SaveAndClose);
-  connect(cancel_, &QPushButton::clicked, this, &Setup::reject);
-  connect(about_, &QPushButton::clicked, this, &Setup::OpenAbout);
+  connect(ok_, &QPushButton::clicked, this, &SettingsDialog::SaveAndClose);
+  connect(cancel_, &QPushButton::clicked, this, &SettingsDialog::reject);
+  connect(about_, &QPushButton::clicked, this, &SettingsDialog::OpenAbout);
 
   QList<QWidget*> order = {ok_, cancel_, about_};
   for (QCheckBox* c : design_type_checks_) order.append(c);
@@ -277,7 +277,7 @@ void Setup::BuildControls() {
   ok_->setFocus();
 }
 
-void Setup::PlaceSlider(const Slider& s, const FormUnits& units,
+void SettingsDialog::PlaceSlider(const Slider& s, const FormUnits& units,
                         std::vector<Placement>& inside) const {
   // The bar and the row of labels under it share one width: wide enough for
   // the end labels and, centred between them, the widest value.
@@ -301,7 +301,7 @@ void Setup::PlaceSlider(const Slider& s, const FormUnits& units,
   }
 }
 
-void Setup::LayOut() {
+void SettingsDialog::LayOut() {
   const FormUnits units(font());
   auto placed = [&](QWidget* w, const QRect& t) {
     return Placement{w, units.Rect(t.x(), t.y(), t.width(), t.height()), Needed(w)};
@@ -344,7 +344,7 @@ void Setup::LayOut() {
                                   std::max(0, brightness_frame_->x() - from), 3);
 }
 
-void Setup::LoadProfile() {
+void SettingsDialog::LoadProfile() {
   const SettingsTexts t = ReadSettings(profile_path_);
 
   for (int i = 0; i < kDesignTypeCount; ++i) {
@@ -389,7 +389,7 @@ void Setup::LoadProfile() {
   update();
 }
 
-SettingsTexts Setup::TextsFromControls() const {
+SettingsTexts SettingsDialog::TextsFromControls() const {
   SettingsTexts t;
   bool anyType = false;
   for (int i = 0; i < kDesignTypeCount; ++i) {
@@ -414,7 +414,7 @@ SettingsTexts Setup::TextsFromControls() const {
   return t;
 }
 
-void Setup::SaveAndClose() {
+void SettingsDialog::SaveAndClose() {
   const WriteResult result = WriteSettings(TextsFromControls(), profile_path_);
   if (!result.ok) {
     save_failed_ = true;
@@ -427,12 +427,12 @@ void Setup::SaveAndClose() {
   accept();
 }
 
-void Setup::OpenAbout() {
-  FrmAbout* shown = nullptr;
+void SettingsDialog::OpenAbout() {
+  AboutDialog* shown = nullptr;
   // The settings dialog runs only in configure mode, where the about dialog's
   // input ends nothing; should it ever end the program, that ends it as
   // Cancel does, writing nothing.
-  FrmAbout about(
+  AboutDialog about(
       run_, about_mouse_,
       [this, &shown] {
         if (shown) shown->reject();
@@ -445,7 +445,7 @@ void Setup::OpenAbout() {
   ok_->setFocus();
 }
 
-void Setup::keyPressEvent(QKeyEvent* event) {
+void SettingsDialog::keyPressEvent(QKeyEvent* event) {
   // No button is the default or the cancel button: Enter and Esc act only on
   // the control that holds the focus, never on the dialog as a whole.
   switch (event->key()) {

@@ -27,7 +27,7 @@ struct AboutMouseMemory {
   int LastMouseY = 0;
 };
 
-class FrmAbout : public QDialog {
+class AboutDialog : public QDialog {
   Q_OBJECT
 
  public:
@@ -35,7 +35,7 @@ class FrmAbout : public QDialog {
   // the current ShowAboutFlag in its check box. end_saver is called when an
   // input event ends the saver; the caller must not expect the dialog to
   // survive that call.
-  FrmAbout(RunState& run, AboutMouseMemory& mouse, std::function<void()> end_saver,
+  AboutDialog(RunState& run, AboutMouseMemory& mouse, std::function<void()> end_saver,
            QWidget* parent = nullptr);
 
   // The occasional display while the saver runs: no description line, no OK

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "dialogs/frm_about.h"
+#include "dialogs/about_dialog.h"
 
 namespace kalo {
 namespace {
@@ -38,11 +38,11 @@ struct AboutFixture : ::testing::Test {
   AboutMouseMemory mouse;
   int ends = 0;
 
-  std::unique_ptr<FrmAbout> Make(const std::string& commandLine) {
+  std::unique_ptr<AboutDialog> Make(const std::string& commandLine) {
     run.CommandLine = commandLine;
-    return std::make_unique<FrmAbout>(run, mouse, [this] { ++ends; });
+    return std::make_unique<AboutDialog>(run, mouse, [this] { ++ends; });
   }
-  static void Move(FrmAbout& form, int x, int y) {
+  static void Move(AboutDialog& form, int x, int y) {
     QMouseEvent move(QEvent::MouseMove, QPointF(x, y), form.mapToGlobal(QPointF(x, y)),
                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(&form, &move);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/run_state.h"
-#include "dialogs/frm_about.h"
+#include "dialogs/about_dialog.h"
 #include "files/settings_store.h"
 
 class QButtonGroup;
@@ -30,14 +30,14 @@ struct Placement;
 struct ChoiceSetting;  // a setting chosen with one of a frame's option buttons
 struct SliderSetting;  // a setting held by a slider
 
-class Setup : public QDialog {
+class SettingsDialog : public QDialog {
   Q_OBJECT
 
  public:
   // Construction is the form's load: the profile at profile_path is read and
   // every control filled from it; ShowAboutFlag is set from ShowAbout.
-  Setup(RunState& run, std::string profile_path, QWidget* parent = nullptr);
-  ~Setup() override;
+  SettingsDialog(RunState& run, std::string profile_path, QWidget* parent = nullptr);
+  ~SettingsDialog() override;
 
   // The texts OK writes, formed from the controls and ShowAboutFlag.
   SettingsTexts TextsFromControls() const;

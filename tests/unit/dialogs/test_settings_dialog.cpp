@@ -16,14 +16,11 @@
 #include <QTimer>
 #include <string>
 
-#include "dialogs/setup_dialog.h"
+#include "dialogs/settings_dialog.h"
 #include "support/file_text.h"
 
 namespace kalo {
 namespace {
-
-// The fixture's own Setup() would hide the dialog's name.
-using SetupDialog = kalo::Setup;
 
 // Presses and releases a key on a widget the way the platform delivers it:
 // a control that ignores the key passes it on to its form.
@@ -37,7 +34,7 @@ void PressKey(QWidget* w, int key) {
 using test::ReadFile;
 using test::WriteFile;
 
-struct SetupFixture : ::testing::Test {
+struct SettingsFixture : ::testing::Test {
   QTemporaryDir dir;
   std::string profile = dir.filePath("CONTROL.INI").toStdString();
   RunState run;
@@ -51,22 +48,22 @@ struct SetupFixture : ::testing::Test {
   void Store(const std::string& lines) { WriteFile(profile, "[Screen Saver.KaloShare]\n" + lines); }
 
   template <typename T>
-  static T* Get(SetupDialog& s, const char* name) {
+  static T* Get(SettingsDialog& s, const char* name) {
     T* w = s.findChild<T*>(name);
     EXPECT_NE(w, nullptr) << name;
     return w;
   }
-  static QScrollBar* Bar(SetupDialog& s, const char* name) { return Get<QScrollBar>(s, name); }
-  static QRadioButton* Opt(SetupDialog& s, const char* name) { return Get<QRadioButton>(s, name); }
-  static QString Text(SetupDialog& s, const char* label) { return Get<QLabel>(s, label)->text(); }
-  static bool BrightnessEnabled(SetupDialog& s) {
+  static QScrollBar* Bar(SettingsDialog& s, const char* name) { return Get<QScrollBar>(s, name); }
+  static QRadioButton* Opt(SettingsDialog& s, const char* name) { return Get<QRadioButton>(s, name); }
+  static QString Text(SettingsDialog& s, const char* label) { return Get<QLabel>(s, label)->text(); }
+  static bool BrightnessEnabled(SettingsDialog& s) {
     const bool on = Get<QGroupBox>(s, "Frame3")->isEnabled();
     EXPECT_EQ(Bar(s, "HScroll2")->isEnabled(), on);
     EXPECT_EQ(Get<QLabel>(s, "Label3")->isEnabled(), on);
     EXPECT_EQ(Get<QLabel>(s, "Label4")->isEnabled(), on);
     return on;
   }
-  static void Click(SetupDialog& s, const char* button) { Get<QPushButton>(s, button)->click(); }
+  static void Click(SettingsDialog& s, const char* button) { Get<QPushButton>(s, button)->click(); }
 };
 
 const char* const kFreshProfileWritten =
@@ -87,8 +84,8 @@ const char* const kFreshProfileWritten =
     "Roundness=Both\n"
     "ShowAbout=TRUE\n";
 
-TEST_F(SetupFixture, FreshProfileFillsTheControlsWithTheDefaults) {
-  SetupDialog s(run, profile);
+TEST_F(SettingsFixture, FreshProfileFillsTheControlsWithTheDefaults) {
+  SettingsDialog s(run, profile);
   const bool expected[] = {true, false, false, true, false, false};
   const char* const checks[] = {"Check1", "Check2", "Check3", "Check4", "Check5", "Check6"};
   for (int i = 0; i < 6; ++i) {
@@ -119,20 +116,20 @@ TEST_F(SetupFixture, FreshProfileFillsTheControlsWithTheDefaults) {
   EXPECT_EQ(s.focusWidget(), Get<QPushButton>(s, "cmdOK"));
 }
 
-TEST_F(SetupFixture, OkOnAFreshProfileWritesTheFifteenKeysInOrder) {
-  SetupDialog s(run, profile);
+TEST_F(SettingsFixture, OkOnAFreshProfileWritesTheFifteenKeysInOrder) {
+  SettingsDialog s(run, profile);
   Click(s, "cmdOK");
   EXPECT_EQ(s.result(), QDialog::Accepted);
   EXPECT_FALSE(s.SaveFailed());
   EXPECT_EQ(ReadFile(profile), kFreshProfileWritten);
 }
 
-TEST_F(SetupFixture, StoredProfileIsShownAndWrittenBackInTheLongForms) {
+TEST_F(SettingsFixture, StoredProfileIsShownAndWrittenBackInTheLongForms) {
   Store(
       "KaloSpiral=false\nKaloYarn=true\nKaloStar=TRUE\nKaloGons=yes\nKaloAngle=True\n"
       "KaloBoxes=TRUEISH\nDrawDelay=250\nBrightness=180.5\nMaxDrawWidth=12ms\nMaxLayers=7\n"
       "LinesDots=Dots\nSolidMix=Solid\nBgColor=random\nRoundness=Circular\nShowAbout=no\n");
-  SetupDialog s(run, profile);
+  SettingsDialog s(run, profile);
   EXPECT_EQ(Bar(s, "HScroll1")->value(), 750);
   EXPECT_EQ(Bar(s, "HScroll2")->value(), 180);  // halves go to even
   EXPECT_EQ(Get<QGroupBox>(s, "Frame3")->title(), " Brightness = 180.5");
@@ -154,11 +151,11 @@ TEST_F(SetupFixture, StoredProfileIsShownAndWrittenBackInTheLongForms) {
             "ShowAbout=FALSE\n");
 }
 
-TEST_F(SetupFixture, OutOfRangeNumbersAndUnknownCodes) {
+TEST_F(SettingsFixture, OutOfRangeNumbersAndUnknownCodes) {
   Store(
       "Brightness=50\nMaxLayers=0\nDrawDelay=5000\nMaxDrawWidth=200\nSolidMix=XX\n"
       "LinesDots=??\nRoundness=\nBgColor=R\n");
-  SetupDialog s(run, profile);
+  SettingsDialog s(run, profile);
   // Brightness and layers go to their maximum, not the nearer end; the frame
   // keeps the stored value until the slider changes.
   EXPECT_EQ(Bar(s, "HScroll2")->value(), 255);
@@ -180,15 +177,15 @@ TEST_F(SetupFixture, OutOfRangeNumbersAndUnknownCodes) {
   EXPECT_EQ(Get<QGroupBox>(s, "Frame3")->title(), " Brightness = 254");
 
   Store("DrawDelay=-40\nMaxDrawWidth=1\nMaxLayers=25\nBrightness=99\n");
-  SetupDialog low(run, profile);
+  SettingsDialog low(run, profile);
   EXPECT_EQ(Text(low, "Label11"), "(1000)");
   EXPECT_EQ(Text(low, "Label12"), "(3)");
   EXPECT_EQ(Text(low, "Label9"), "(24)");
   EXPECT_EQ(Get<QGroupBox>(low, "Frame3")->title(), " Brightness = 99");
 }
 
-TEST_F(SetupFixture, SpeedSliderIsTheInverseOfTheDelay) {
-  SetupDialog s(run, profile);
+TEST_F(SettingsFixture, SpeedSliderIsTheInverseOfTheDelay) {
+  SettingsDialog s(run, profile);
   auto* speed = Bar(s, "HScroll1");
   speed->setValue(1);
   EXPECT_EQ(Text(s, "Label11"), "(1)");
@@ -205,8 +202,8 @@ TEST_F(SetupFixture, SpeedSliderIsTheInverseOfTheDelay) {
   EXPECT_NE(ReadFile(profile).find("\nDrawDelay=600\n"), std::string::npos);
 }
 
-TEST_F(SetupFixture, OnlySolidOnlyEnablesBrightnessWhichIsWrittenInEveryMode) {
-  SetupDialog s(run, profile);
+TEST_F(SettingsFixture, OnlySolidOnlyEnablesBrightnessWhichIsWrittenInEveryMode) {
+  SettingsDialog s(run, profile);
   Opt(s, "Option5")->click();
   EXPECT_TRUE(BrightnessEnabled(s));
   Bar(s, "HScroll2")->setValue(120);
@@ -228,8 +225,8 @@ TEST_F(SetupFixture, OnlySolidOnlyEnablesBrightnessWhichIsWrittenInEveryMode) {
   EXPECT_EQ(t[kBrightness], "120");
 }
 
-TEST_F(SetupFixture, OkWithNoTypeCheckedStillEnablesSpiral) {
-  SetupDialog s(run, profile);
+TEST_F(SettingsFixture, OkWithNoTypeCheckedStillEnablesSpiral) {
+  SettingsDialog s(run, profile);
   for (const char* c : {"Check1", "Check2", "Check3", "Check4", "Check5", "Check6"}) {
     Get<QCheckBox>(s, c)->setChecked(false);
   }
@@ -246,9 +243,9 @@ TEST_F(SetupFixture, OkWithNoTypeCheckedStillEnablesSpiral) {
 
 // Opens the about dialog from the settings dialog, unticks its check box and
 // closes it with the given key on the focused control.
-void ToggleShowAboutInTheAboutDialog(SetupDialog& s, Qt::Key closeWith, bool* seen) {
+void ToggleShowAboutInTheAboutDialog(SettingsDialog& s, Qt::Key closeWith, bool* seen) {
   QTimer::singleShot(0, [closeWith, seen] {
-    auto* about = qobject_cast<FrmAbout*>(QApplication::activeModalWidget());
+    auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
     ASSERT_NE(about, nullptr);
     *seen = true;
     about->findChild<QCheckBox*>("Check1")->click();
@@ -271,10 +268,10 @@ void ToggleShowAboutInTheAboutDialog(SetupDialog& s, Qt::Key closeWith, bool* se
   s.findChild<QPushButton*>("cmdAbout")->click();
 }
 
-TEST_F(SetupFixture, CancelWritesNothingEvenAfterTheAboutDialogChangedTheFlag) {
+TEST_F(SettingsFixture, CancelWritesNothingEvenAfterTheAboutDialogChangedTheFlag) {
   const std::string before = "[Screen Saver.KaloShare]\r\nShowAbout=TRUE\r\nDrawDelay=3\r\n";
   WriteFile(profile, before);
-  SetupDialog s(run, profile);
+  SettingsDialog s(run, profile);
   bool seen = false;
   ToggleShowAboutInTheAboutDialog(s, Qt::Key_Escape, &seen);
   EXPECT_TRUE(seen);
@@ -287,8 +284,8 @@ TEST_F(SetupFixture, CancelWritesNothingEvenAfterTheAboutDialogChangedTheFlag) {
   EXPECT_EQ(ReadFile(profile), before);
 }
 
-TEST_F(SetupFixture, AboutDialogChangeReachesTheProfileThroughOk) {
-  SetupDialog s(run, profile);
+TEST_F(SettingsFixture, AboutDialogChangeReachesTheProfileThroughOk) {
+  SettingsDialog s(run, profile);
   bool seen = false;
   ToggleShowAboutInTheAboutDialog(s, Qt::Key_Return, &seen);
   EXPECT_TRUE(seen);
@@ -296,8 +293,8 @@ TEST_F(SetupFixture, AboutDialogChangeReachesTheProfileThroughOk) {
   EXPECT_NE(ReadFile(profile).find("\nShowAbout=FALSE\n"), std::string::npos);
 }
 
-TEST_F(SetupFixture, EnterAndEscOnlyActOnTheFocusedControl) {
-  SetupDialog s(run, profile);
+TEST_F(SettingsFixture, EnterAndEscOnlyActOnTheFocusedControl) {
+  SettingsDialog s(run, profile);
   s.show();
   auto* check = Get<QCheckBox>(s, "Check2");
   check->setFocus();
@@ -313,11 +310,11 @@ TEST_F(SetupFixture, EnterAndEscOnlyActOnTheFocusedControl) {
   EXPECT_FALSE(QFile::exists(QString::fromStdString(profile)));
 }
 
-TEST_F(SetupFixture, FailedWriteIsReportedBeforeTheDialogCloses) {
+TEST_F(SettingsFixture, FailedWriteIsReportedBeforeTheDialogCloses) {
   // A folder that is a regular file cannot hold the profile, even for root.
   const std::string blocker = dir.filePath("blocker").toStdString();
   WriteFile(blocker, "not a folder");
-  SetupDialog s(run, blocker + "/CONTROL.INI");
+  SettingsDialog s(run, blocker + "/CONTROL.INI");
   QString shown;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
