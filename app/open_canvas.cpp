@@ -53,27 +53,27 @@ int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& rea
   if (!read.ok()) return Refuse(saver, inv, read.error);
   RunState& run = saver.run;
   SaverWindows windows(saver);
-  DesignPic& pic = windows.pic();
-  pic.setWindowTitle(QFileInfo(QString::fromStdString(inv.canvas_file)).fileName() +
-                     QStringLiteral(" - KaloSaver"));
+  FullScreenWindow& window = windows.window();
+  window.setWindowTitle(QFileInfo(QString::fromStdString(inv.canvas_file)).fileName() +
+                        QStringLiteral(" - KaloSaver"));
   const std::string why =
-      CheckCanvasWork(read.design, pic.surface().width(), pic.surface().height());
+      CheckCanvasWork(read.design, window.surface().width(), window.surface().height());
   if (!why.empty()) {
     TellOnStderr(inv, why);
     return Refuse(saver, inv, why);
   }
   // Nothing here is saved and there are no hints: the picture alone, and
   // every key ends the showing, the space bar too.
-  for (Control c : {Control::Command1, Control::Command2, Control::Command5, Control::Label3})
-    pic.SetVisible(c, false);
+  for (Control c : {Control::Banner, Control::Hint, Control::DesignName, Control::Footer})
+    window.SetVisible(c, false);
   run.KeysActive = false;
   windows.Show();
-  QtPacer pacer([&pic] { pic.PushChanges(); }, [&saver] { return saver.ended; });
+  QtPacer pacer([&window] { window.PushChanges(); }, [&saver] { return saver.ended; });
   DesignState& s = saver.design;
   s.StrokeDelay = static_cast<Single>(Val(run.Settings[kDrawDelay]));
   NullOverlay overlay;
-  PrepareCanvasReplay(s, pic);
-  EngineContext e{s, pic, overlay, pacer, saver.rnd};
+  PrepareCanvasReplay(s, window);
+  EngineContext e{s, window, overlay, pacer, saver.rnd};
   run.StartingUp = false;
   try {
     DrawCanvas(e, read.design);

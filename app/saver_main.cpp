@@ -22,9 +22,9 @@
 #include "engine/startup_rules.h"
 #include "files/bitmap_file.h"
 #include "files/settings_store.h"
-#include "screen/design_pic.h"
 #include "screen/dialog_over_saver.h"
 #include "screen/every_monitor.h"
+#include "screen/full_screen_window.h"
 #include "screen/input_grab.h"
 #include "screen/qt_pacer.h"
 #include "system/display_check.h"
@@ -46,23 +46,23 @@ namespace {
 // the file dialog and the about dialog work like any other window.
 class SaverHost final : public SaverServices {
  public:
-  SaverHost(SaverProcess& saver, DesignPic& pic, InputGrab& grab)
+  SaverHost(SaverProcess& saver, FullScreenWindow& window, InputGrab& grab)
       : saver_(saver),
-        pic_(pic),
+        window_(window),
         grab_(grab),
-        ui_(&pic),
-        export_(saver.run, saver.design, ui_, Hooks(saver, pic, grab),
+        ui_(&window),
+        export_(saver.run, saver.design, ui_, Hooks(saver, window, grab),
                 QCoreApplication::applicationDirPath().toStdString(),
                 QDir::currentPath().toStdString()) {}
 
   void SaveData(Integer dformat) override {
     // The user is asked about the picture: it must be on the screen in full.
-    pic_.RefreshNow();
+    window_.RefreshNow();
     export_.SaveData(dformat);
     LeaveIfEnded();
   }
   void SaveDataForDrawPgm() override {
-    pic_.RefreshNow();
+    window_.RefreshNow();
     export_.SaveDataForDrawPgm();
     // The hand-off ends the saver; not one more stroke after it.
     LeaveIfEnded();
@@ -99,13 +99,13 @@ class SaverHost final : public SaverServices {
     saver.RestoreCursor();
   }
 
-  static ExportHooks Hooks(SaverProcess& saver, DesignPic& pic, InputGrab& grab) {
+  static ExportHooks Hooks(SaverProcess& saver, FullScreenWindow& window, InputGrab& grab) {
     ExportHooks hooks;
-    hooks.HideCommand1 = [&pic] { pic.SetVisible(Control::Command1, false); };
+    hooks.HideBanner = [&window] { window.SetVisible(Control::Banner, false); };
     hooks.RestoreCursor = [&saver, &grab] { Show(saver, grab); };
     hooks.HideCursor = [&saver, &grab] { Hide(saver, grab); };
-    hooks.SaveBitmap = [&pic](const std::string& path) {
-      return SaveBitmapFile(pic.surface(), path);
+    hooks.SaveBitmap = [&window](const std::string& path) {
+      return SaveBitmapFile(window.surface(), path);
     };
     hooks.EndSaver = [&saver] { saver.End(); };
     return hooks;
@@ -114,7 +114,7 @@ class SaverHost final : public SaverServices {
   AboutDialog* OpenAbout() {
     CloseAbout();
     saver_.about = new AboutDialog(
-        saver_.run, saver_.about_mouse, [this] { saver_.End(); }, &pic_);
+        saver_.run, saver_.about_mouse, [this] { saver_.End(); }, &window_);
     StandOverFocus(*saver_.about);
     return saver_.about;
   }
@@ -123,8 +123,8 @@ class SaverHost final : public SaverServices {
     delete saver_.about.data();
     // Keys belong to the saver window again.
     if (!saver_.ended) {
-      pic_.activateWindow();
-      pic_.setFocus();
+      window_.activateWindow();
+      window_.setFocus();
     }
   }
 
@@ -133,7 +133,7 @@ class SaverHost final : public SaverServices {
   }
 
   SaverProcess& saver_;
-  DesignPic& pic_;
+  FullScreenWindow& window_;
   InputGrab& grab_;
   QtSaveUi ui_;
   DesignExport export_;
@@ -142,13 +142,13 @@ class SaverHost final : public SaverServices {
 int RunSaver(SaverProcess& saver) {
   RunState& run = saver.run;
   SaverWindows windows(saver);
-  DesignPic& pic = windows.pic();
-  PrepareSaver(run, saver.design, pic, pic, saver.rnd);
+  FullScreenWindow& window = windows.window();
+  PrepareSaver(run, saver.design, window, window, saver.rnd);
   windows.Show();
-  FinishStartup(run, saver.design, pic, pic);
+  FinishStartup(run, saver.design, window, window);
 
-  SaverHost host(saver, pic, windows.grab());
-  RunDesigns(saver, pic, pic, host);
+  SaverHost host(saver, window, windows.grab());
+  RunDesigns(saver, window, window, host);
   return 0;
 }
 

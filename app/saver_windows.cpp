@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDialog>
 
-
 namespace kalo {
 
 namespace {
@@ -20,13 +19,16 @@ void CloseOpenDialogs() {
 }  // namespace
 
 SaverWindows::SaverWindows(SaverProcess& saver)
-    : saver_(saver), pic_(saver.run, [&saver] { saver.End(); }), monitors_(pic_), grab_(&pic_) {
+    : saver_(saver),
+      window_(saver.run, [&saver] { saver.End(); }),
+      monitors_(window_),
+      grab_(&window_) {
   saver_.unload = [this] {
     CloseOpenDialogs();
     grab_.Release();
     monitors_.Unload();
   };
-  pic_.CoverScreen();
+  window_.CoverScreen();
 }
 
 SaverWindows::~SaverWindows() { saver_.unload = nullptr; }
@@ -35,10 +37,10 @@ void SaverWindows::Show() {
   saver_.HideCursor();
   // Full-screen state on top of the screen's geometry, so that a window
   // manager keeps its panels beneath the saver.
-  pic_.showFullScreen();
-  pic_.raise();
-  pic_.activateWindow();
-  pic_.setFocus();
+  window_.showFullScreen();
+  window_.raise();
+  window_.activateWindow();
+  window_.setFocus();
   monitors_.Cover();
   grab_.Take();
 }

@@ -5,8 +5,8 @@
 #pragma once
 
 #include "app/saver_process.h"
-#include "screen/design_pic.h"
 #include "screen/every_monitor.h"
+#include "screen/full_screen_window.h"
 #include "screen/input_grab.h"
 
 namespace kalo {
@@ -26,12 +26,12 @@ class SaverWindows {
   void Show();
 
   // What the designs are drawn on, the covers following its background.
-  DesignPic& pic() { return pic_; }
+  FullScreenWindow& window() { return window_; }
   InputGrab& grab() { return grab_; }
 
  private:
   SaverProcess& saver_;
-  DesignPic pic_;
+  FullScreenWindow window_;
   EveryMonitor monitors_;
   InputGrab grab_;
 };

@@ -41,8 +41,8 @@
 
 #include "app/saver_main.h"
 #include "app/saver_process.h"
-#include "screen/design_pic.h"
-#include "screen/hosted_pic.h"
+#include "screen/full_screen_window.h"
+#include "screen/hosted_window.h"
 #include "screen/qt_pacer.h"
 
 // Every heap allocation of the process, Qt's included, is counted: the
@@ -127,12 +127,12 @@ struct Snapshot {
   PacerFigures pacer;
 };
 
-Snapshot Take(const SurfaceWindow& pic, const QtPacer& pacer) {
+Snapshot Take(const SurfaceWindow& window, const QtPacer& pacer) {
   Snapshot s;
   s.at = Clock::now();
   s.cpu = ProcessCpuSeconds();
   s.allocations = Allocations();
-  s.screen = pic.figures();
+  s.screen = window.figures();
   s.pacer = pacer.figures();
   return s;
 }
@@ -142,13 +142,13 @@ Snapshot Take(const SurfaceWindow& pic, const QtPacer& pacer) {
 // later anyway. A host's window takes no keys: a host ends its saver with
 // SIGTERM.
 void PressKey(SaverProcess& saver, SurfaceWindow& shown) {
-  auto* pic = dynamic_cast<DesignPic*>(&shown);
-  if (!pic) {
+  auto* window = dynamic_cast<FullScreenWindow*>(&shown);
+  if (!window) {
     std::raise(SIGTERM);
     return;
   }
-  QCoreApplication::postEvent(pic, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
-  QTimer::singleShot(1000, pic, [&saver] { saver.End(); });
+  QCoreApplication::postEvent(window, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+  QTimer::singleShot(1000, window, [&saver] { saver.End(); });
 }
 
 enum class Mode { kDraw, kRest, kUnrested };
@@ -166,10 +166,10 @@ class WatchingPacer final : public Pacer, public QObject {
   WatchingPacer(Pacer& real, SurfaceWindow& shown, bool unrested)
       : real_(real), unrested_(unrested) {
     paint_times_.reserve(1 << 20);
-    if (auto* pic = dynamic_cast<DesignPic*>(&shown))
-      pic->installEventFilter(this);
+    if (auto* window = dynamic_cast<FullScreenWindow*>(&shown))
+      window->installEventFilter(this);
     else
-      dynamic_cast<HostedPic&>(shown).SetPushWatcher([this] { NotePaint(); });
+      dynamic_cast<HostedWindow&>(shown).SetPushWatcher([this] { NotePaint(); });
   }
   void DoEvents() override { real_.DoEvents(); }
   void Sleep(Long ms) override {
@@ -278,8 +278,7 @@ class Watch final : public RunObserver {
     const int ms = static_cast<int>(run_.seconds * 1000);
     if (run_.mode != Mode::kRest) {
       run_.start = Take(shown, pacer);
-      QTimer::singleShot(ms, Qt::PreciseTimer, qApp,
-                         [&saver, &shown] { PressKey(saver, shown); });
+      QTimer::singleShot(ms, Qt::PreciseTimer, qApp, [&saver, &shown] { PressKey(saver, shown); });
       return;
     }
     // Exactly the loop's rest between pictures: 250 ms sleeps, each followed

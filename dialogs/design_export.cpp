@@ -73,7 +73,7 @@ DesignExport::DesignExport(RunState& run, const DesignState& design, SaveUi& ui,
       current_folder_(std::move(current_folder)) {}
 
 void DesignExport::SaveData(Integer dformat) {
-  hooks_.HideCommand1();
+  hooks_.HideBanner();
   hooks_.RestoreCursor();
 
   const Integer type = design_.DesignType;
@@ -128,7 +128,7 @@ void DesignExport::SaveData(Integer dformat) {
 }
 
 void DesignExport::SaveDataForDrawPgm() {
-  hooks_.HideCommand1();
+  hooks_.HideBanner();
   hooks_.RestoreCursor();
   const bool load = ui_.AskYesNo("Load This Design Onto The Canvas?", "Auto-Draw Load Request");
   hooks_.HideCursor();

@@ -15,7 +15,7 @@ namespace kalo {
 
 // What a save needs of the window and of the rest of the saver.
 struct ExportHooks {
-  std::function<void()> HideCommand1;   // the save banner
+  std::function<void()> HideBanner;     // the save banner
   std::function<void()> RestoreCursor;  // pointer shown while the user is asked
   std::function<void()> HideCursor;
   // Writes the window's persistent image to path as a bitmap; "" on success,

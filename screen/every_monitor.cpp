@@ -13,15 +13,15 @@
 
 namespace kalo {
 
-MonitorCover::MonitorCover(DesignPic& pic, QScreen* screen)
+MonitorCover::MonitorCover(FullScreenWindow& saver_window, QScreen* screen)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus),
-      pic_(pic),
+      saver_window_(saver_window),
       screen_(screen) {
   setWindowTitle(QStringLiteral("KaloSaver: ") + screen->name());
   setAutoFillBackground(true);
   setMouseTracking(true);
-  SetColour(pic.BackColor());
+  SetColour(saver_window.BackColor());
   Cover();
   connect(screen, &QScreen::geometryChanged, this, &MonitorCover::Cover);
 }
@@ -42,38 +42,38 @@ bool MonitorCover::event(QEvent* event) {
   // Keys land here only when a window manager gave this window the focus;
   // they belong to the design window all the same.
   if (event->type() == QEvent::KeyPress) {
-    QCoreApplication::sendEvent(&pic_, event);
+    QCoreApplication::sendEvent(&saver_window_, event);
     return true;
   }
   return QWidget::event(event);
 }
 
 void MonitorCover::mousePressEvent(QMouseEvent*) {
-  if (!pic_.unloaded()) pic_.Form_MouseDown();
+  if (!saver_window_.unloaded()) saver_window_.Form_MouseDown();
 }
 
 void MonitorCover::wheelEvent(QWheelEvent*) {
-  if (!pic_.unloaded()) pic_.Form_MouseDown();
+  if (!saver_window_.unloaded()) saver_window_.Form_MouseDown();
 }
 
 void MonitorCover::mouseMoveEvent(QMouseEvent* event) {
   const QPointF at = event->position() * devicePixelRatioF();
-  pic_.MouseMoveOn(mouse_, static_cast<Single>(at.x()), static_cast<Single>(at.y()));
+  saver_window_.MouseMoveOn(mouse_, static_cast<Single>(at.x()), static_cast<Single>(at.y()));
 }
 
 void MonitorCover::closeEvent(QCloseEvent* event) {
   // Closed from outside: the saver ends as when its design window is closed.
-  pic_.close();
+  saver_window_.close();
   event->accept();
 }
 
-EveryMonitor::EveryMonitor(DesignPic& pic) : pic_(pic) {
-  pic_.WatchBackColor([this](Long colour) {
+EveryMonitor::EveryMonitor(FullScreenWindow& saver_window) : saver_window_(saver_window) {
+  saver_window_.WatchBackColor([this](Long colour) {
     for (const auto& c : covers_) c->SetColour(colour);
   });
 }
 
-EveryMonitor::~EveryMonitor() { pic_.WatchBackColor(nullptr); }
+EveryMonitor::~EveryMonitor() { saver_window_.WatchBackColor(nullptr); }
 
 void EveryMonitor::Cover() {
   if (covering_) return;
@@ -82,7 +82,7 @@ void EveryMonitor::Cover() {
   // Monitors change inside Qt's event dispatch, which no exception may
   // leave: a new picture that memory cannot hold ends the saver there.
   auto follow = [this] {
-    if (!RanWithinMemory([this] { Follow(); })) pic_.EndForLackOfMemory();
+    if (!RanWithinMemory([this] { Follow(); })) saver_window_.EndForLackOfMemory();
   };
   connect(app, &QGuiApplication::screenAdded, this, follow);
   connect(app, &QGuiApplication::screenRemoved, this, follow);
@@ -96,7 +96,7 @@ void EveryMonitor::Unload() {
   // The input that ends the saver may have come to a cover whose handler is
   // still running, so the covers are only hidden here and go with this.
   for (const auto& c : covers_) c->hide();
-  pic_.Unload();
+  saver_window_.Unload();
 }
 
 std::vector<MonitorCover*> EveryMonitor::covers() const {
@@ -107,12 +107,12 @@ std::vector<MonitorCover*> EveryMonitor::covers() const {
 }
 
 void EveryMonitor::Follow() {
-  if (!covering_ || pic_.unloaded()) return;
+  if (!covering_ || saver_window_.unloaded()) return;
   // The designs go where the desktop's primary monitor is now. A monitor
   // that is going away is no longer among the screens when this runs.
   QScreen* primary = QGuiApplication::primaryScreen();
   if (!primary) return;
-  if (pic_.screen() != primary) pic_.CoverScreen(primary);
+  if (saver_window_.screen() != primary) saver_window_.CoverScreen(primary);
   // A monitor that mirrors the primary one shows the designs already.
   auto needs_cover = [primary](QScreen* s) {
     return s && !primary->geometry().contains(s->geometry());
@@ -127,7 +127,7 @@ void EveryMonitor::Follow() {
                                             [&](const auto& c) { return c->covered() == screen; }))
       continue;
     overlaps = overlaps || screen->geometry().intersects(primary->geometry());
-    auto cover = std::make_unique<MonitorCover>(pic_, screen);
+    auto cover = std::make_unique<MonitorCover>(saver_window_, screen);
     // Shown full screen without taking the focus, which stays with the
     // design window.
     cover->setWindowState(Qt::WindowFullScreen);
@@ -135,7 +135,7 @@ void EveryMonitor::Follow() {
     covers_.push_back(std::move(cover));
   }
   // Where a monitor overlaps the primary one, the designs stay in front.
-  if (overlaps) pic_.raise();
+  if (overlaps) saver_window_.raise();
 }
 
 }  // namespace kalo

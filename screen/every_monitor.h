@@ -1,5 +1,5 @@
 // The saver on a desktop of several monitors. The designs are drawn in the
-// DesignPic on the primary monitor; every other monitor gets a plain window
+// FullScreenWindow on the primary monitor; every other monitor gets a plain window
 // in the background colour, which follows the design window's, so that no
 // monitor keeps showing the desktop.
 // Input on any of these windows counts as input on the design window.
@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "screen/design_pic.h"
+#include "screen/full_screen_window.h"
 
 namespace kalo {
 
@@ -22,7 +22,7 @@ namespace kalo {
 class MonitorCover final : public QWidget {
   Q_OBJECT
  public:
-  MonitorCover(DesignPic& pic, QScreen* screen);
+  MonitorCover(FullScreenWindow& saver_window, QScreen* screen);
   QScreen* covered() const { return screen_; }
   void SetColour(Long colour);
 
@@ -36,7 +36,7 @@ class MonitorCover final : public QWidget {
  private:
   void Cover();
 
-  DesignPic& pic_;
+  FullScreenWindow& saver_window_;
   QPointer<QScreen> screen_;
   PointerMemory mouse_;
 };
@@ -44,7 +44,7 @@ class MonitorCover final : public QWidget {
 class EveryMonitor final : public QObject {
   Q_OBJECT
  public:
-  explicit EveryMonitor(DesignPic& pic);
+  explicit EveryMonitor(FullScreenWindow& saver_window);
   ~EveryMonitor() override;
 
   // Covers the other monitors, now and whenever the monitors change.
@@ -57,7 +57,7 @@ class EveryMonitor final : public QObject {
  private:
   void Follow();
 
-  DesignPic& pic_;
+  FullScreenWindow& saver_window_;
   std::vector<std::unique_ptr<MonitorCover>> covers_;
   bool covering_ = false;
 };

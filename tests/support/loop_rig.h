@@ -222,16 +222,16 @@ inline const Field kFields[] = {
           [](Step& t, double v) { t.win.SetForeColor(static_cast<Long>(v)); }},
     Field{"back", [](Step& t) -> double { return t.win.BackColor(); },
           [](Step& t, double v) { t.win.SetBackColor(static_cast<Long>(v)); }},
-    Field{"nameShown", [](Step& t) -> double { return t.win.IsVisible(Control::Command5); },
-          [](Step& t, double v) { t.win.SetVisible(Control::Command5, v != 0); }},
+    Field{"nameShown", [](Step& t) -> double { return t.win.IsVisible(Control::DesignName); },
+          [](Step& t, double v) { t.win.SetVisible(Control::DesignName, v != 0); }},
     Field{"recordLength", [](Step& t) -> double { return t.s.DesignRecord.size(); },
           [](Step& t, double v) { t.s.DesignRecord.assign(static_cast<size_t>(v), 'x'); }},
     KALO_SHOWN("caption", std::find(kDesignTypeNames, kDesignTypeNames + kDesignTypeCount,
-                                    t.win.Caption(Control::Command5)) -
+                                    t.win.Caption(Control::DesignName)) -
                               kDesignTypeNames),
-    KALO_SHOWN("hint", t.win.IsVisible(Control::Command2)),
-    KALO_SHOWN("labelBack", t.win.ControlBack(Control::Label3)),
-    KALO_SHOWN("labelText", t.win.ControlFore(Control::Label3)),
+    KALO_SHOWN("hint", t.win.IsVisible(Control::Hint)),
+    KALO_SHOWN("labelBack", t.win.ControlBack(Control::Footer)),
+    KALO_SHOWN("labelText", t.win.ControlFore(Control::Footer)),
     KALO_SHOWN("refreshes", t.win.refreshes),
     KALO_SHOWN("clears", t.win.clears),
     KALO_SHOWN("sleeps", t.r.pacer.sleeps),
@@ -297,7 +297,7 @@ struct Row {
 // draws, the step must leave the state the row names and use exactly those
 // draws (one more or fewer would shift every later choice).
 inline void RunRows(const std::function<void(DesignLoop&)>& step, const std::string& common,
-             const std::vector<Row>& rows) {
+                    const std::vector<Row>& rows) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.given + " -> " + row.then);
     Step t(row.draws);

@@ -16,10 +16,10 @@ namespace kalo::test {
 
 // The parts of the overlay, as the saver's own window shows them.
 enum class Control {
-  Command1,  // top banner
-  Command2,  // centred hint between pictures
-  Command5,  // the design type's name
-  Label3,    // footer
+  Banner,      // top banner
+  Hint,        // centred hint between pictures
+  DesignName,  // the design type's name
+  Footer,      // footer
 };
 
 // The caption the stand-in gives the banner for the companion's hint.
@@ -54,29 +54,29 @@ class PenAndControls : public Canvas, public Overlay {
 
   void LayOut() override {
     auto centred = [this](Control c) { return (w_ - Width(c)) / 2; };
-    Move(Control::Label3, centred(Control::Label3), h_ - Height(Control::Label3) + 1);
-    Move(Control::Command2, centred(Control::Command2), (h_ - Height(Control::Command2)) / 2);
-    Move(Control::Command1, centred(Control::Command1), 5);
+    Move(Control::Footer, centred(Control::Footer), h_ - Height(Control::Footer) + 1);
+    Move(Control::Hint, centred(Control::Hint), (h_ - Height(Control::Hint)) / 2);
+    Move(Control::Banner, centred(Control::Banner), 5);
   }
   void ColourFooter(Long back, Long fore) override {
-    ctl_[Control::Label3].back = back;
-    ctl_[Control::Label3].fore = fore;
+    ctl_[Control::Footer].back = back;
+    ctl_[Control::Footer].fore = fore;
   }
   void ShowCompanionHint() override {
-    SetCaption(Control::Command1, kCompanionHint);
-    SetVisible(Control::Command1, true);
+    SetCaption(Control::Banner, kCompanionHint);
+    SetVisible(Control::Banner, true);
   }
-  void ShowHint() override { SetVisible(Control::Command2, true); }
-  void HideHint() override { SetVisible(Control::Command2, false); }
-  bool HintShown() const override { return IsVisible(Control::Command2); }
-  void NameDesign(const std::string& name) override { SetCaption(Control::Command5, name); }
+  void ShowHint() override { SetVisible(Control::Hint, true); }
+  void HideHint() override { SetVisible(Control::Hint, false); }
+  bool HintShown() const override { return IsVisible(Control::Hint); }
+  void NameDesign(const std::string& name) override { SetCaption(Control::DesignName, name); }
   void CentreDesignName(Single x, Single y) override {
-    const double width = Width(Control::Command5), height = Height(Control::Command5);
-    Move(Control::Command5, static_cast<Single>(x - width / 2),
+    const double width = Width(Control::DesignName), height = Height(Control::DesignName);
+    Move(Control::DesignName, static_cast<Single>(x - width / 2),
          static_cast<Single>(y - height / 2));
   }
-  void ShowDesignName() override { SetVisible(Control::Command5, true); }
-  void HideDesignName() override { SetVisible(Control::Command5, false); }
+  void ShowDesignName() override { SetVisible(Control::DesignName, true); }
+  void HideDesignName() override { SetVisible(Control::DesignName, false); }
 
   void SetCaption(Control c, const std::string& t) { ctl_[c].caption = t; }
   std::string Caption(Control c) const { return get(c).caption; }

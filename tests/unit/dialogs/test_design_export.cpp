@@ -53,7 +53,7 @@ class DesignExportTest : public ::testing::Test {
 
   DesignExport Make() {
     ExportHooks hooks;
-    hooks.HideCommand1 = [this] { log_.push_back("hide banner"); };
+    hooks.HideBanner = [this] { log_.push_back("hide banner"); };
     hooks.RestoreCursor = [this] { log_.push_back("show cursor"); };
     hooks.HideCursor = [this] { log_.push_back("hide cursor"); };
     hooks.SaveBitmap = [this](const std::string& path) {

@@ -380,23 +380,23 @@ TEST(NameButton, IsCentredOnTheDesignAndShownBeforeTheFirstStroke) {
   l.s.CenterX = 500;
   l.s.CenterY = 300;
   l.s.ShowDesignName = true;
-  l.win.SetSize(Control::Command5, 81, 25);
+  l.win.SetSize(Control::DesignName, 81, 25);
   bool shownAtFirstYield = false;
   l.pacer.on_yield = [&](long n) {
     if (n == 1) {
-      shownAtFirstYield = l.win.IsVisible(Control::Command5) && l.win.refreshes == 1;
+      shownAtFirstYield = l.win.IsVisible(Control::DesignName) && l.win.refreshes == 1;
     }
   };
   DrawDesign(l.e);
   EXPECT_TRUE(shownAtFirstYield);
-  EXPECT_FLOAT_EQ(l.win.Left(Control::Command5), 459.5f);
-  EXPECT_FLOAT_EQ(l.win.Top(Control::Command5), 287.5f);
-  EXPECT_TRUE(l.win.IsVisible(Control::Command5));
+  EXPECT_FLOAT_EQ(l.win.Left(Control::DesignName), 459.5f);
+  EXPECT_FLOAT_EQ(l.win.Top(Control::DesignName), 287.5f);
+  EXPECT_TRUE(l.win.IsVisible(Control::DesignName));
 
   Layer quiet;
   SetUpExampleSpiral(quiet);
   DrawDesign(quiet.e);
-  EXPECT_FALSE(quiet.win.IsVisible(Control::Command5));
+  EXPECT_FALSE(quiet.win.IsVisible(Control::DesignName));
   EXPECT_EQ(quiet.win.refreshes, 0);
 }
 

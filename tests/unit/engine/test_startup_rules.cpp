@@ -29,10 +29,10 @@ struct Startup {
   explicit Startup(std::string command_line, SettingsTexts settings = Defaults()) : win(1280, 800) {
     run.CommandLine = std::move(command_line);
     run.Settings = std::move(settings);
-    win.SetSize(Control::Command1, 507, 28);
-    win.SetSize(Control::Command2, 257, 49);
-    win.SetSize(Control::Label3, 400, 17);
-    win.SetVisible(Control::Command2, true);  // as the window is created
+    win.SetSize(Control::Banner, 507, 28);
+    win.SetSize(Control::Hint, 257, 49);
+    win.SetSize(Control::Footer, 400, 17);
+    win.SetVisible(Control::Hint, true);  // as the window is created
   }
   void Prepare() { PrepareSaver(run, s, win, win, rnd); }
 
@@ -113,19 +113,19 @@ TEST(Footer, TextColourFollowsTheBackground) {
   {
     Startup st("/s");
     st.Prepare();
-    EXPECT_EQ(st.win.ControlBack(Control::Label3), 0);
-    EXPECT_EQ(st.win.ControlFore(Control::Label3), QBColor(15));
+    EXPECT_EQ(st.win.ControlBack(Control::Footer), 0);
+    EXPECT_EQ(st.win.ControlFore(Control::Footer), QBColor(15));
   }
   {
     Startup st("/s /c1");
     st.Prepare();
-    EXPECT_EQ(st.win.ControlFore(Control::Label3), QBColor(15));
+    EXPECT_EQ(st.win.ControlFore(Control::Footer), QBColor(15));
   }
   {
     Startup st("/s /c2");
     st.Prepare();
-    EXPECT_EQ(st.win.ControlBack(Control::Label3), 2);
-    EXPECT_EQ(st.win.ControlFore(Control::Label3), QBColor(0));
+    EXPECT_EQ(st.win.ControlBack(Control::Footer), 2);
+    EXPECT_EQ(st.win.ControlFore(Control::Footer), QBColor(0));
   }
 }
 
@@ -210,14 +210,14 @@ TEST(Layout, ControlsAndFirstDesignDefaults) {
   Startup st("/s");
   st.Prepare();
   FinishStartup(st.run, st.s, st.win, st.win);
-  EXPECT_FLOAT_EQ(st.win.Left(Control::Label3), (1280 - 400) / 2.0f);
-  EXPECT_FLOAT_EQ(st.win.Top(Control::Label3), 800 - 17 + 1);
-  EXPECT_FLOAT_EQ(st.win.Left(Control::Command2), (1280 - 257) / 2.0f);
-  EXPECT_FLOAT_EQ(st.win.Top(Control::Command2), (800 - 49) / 2.0f);
-  EXPECT_FLOAT_EQ(st.win.Left(Control::Command1), (1280 - 507) / 2.0f);
-  EXPECT_FLOAT_EQ(st.win.Top(Control::Command1), 5);
-  EXPECT_FALSE(st.win.IsVisible(Control::Command1));
-  EXPECT_TRUE(st.win.IsVisible(Control::Command2));  // the hint during the first design
+  EXPECT_FLOAT_EQ(st.win.Left(Control::Footer), (1280 - 400) / 2.0f);
+  EXPECT_FLOAT_EQ(st.win.Top(Control::Footer), 800 - 17 + 1);
+  EXPECT_FLOAT_EQ(st.win.Left(Control::Hint), (1280 - 257) / 2.0f);
+  EXPECT_FLOAT_EQ(st.win.Top(Control::Hint), (800 - 49) / 2.0f);
+  EXPECT_FLOAT_EQ(st.win.Left(Control::Banner), (1280 - 507) / 2.0f);
+  EXPECT_FLOAT_EQ(st.win.Top(Control::Banner), 5);
+  EXPECT_FALSE(st.win.IsVisible(Control::Banner));
+  EXPECT_TRUE(st.win.IsVisible(Control::Hint));  // the hint during the first design
   EXPECT_FLOAT_EQ(st.s.HalfWidth, 640);
   EXPECT_TRUE(st.s.SpiralInside);
   EXPECT_FALSE(st.s.SpiralOutside);
@@ -235,9 +235,9 @@ TEST(Layout, CompanionModeShowsItsHintAndNoOther) {
   Startup st("/s /z");
   st.Prepare();
   FinishStartup(st.run, st.s, st.win, st.win);
-  EXPECT_TRUE(st.win.IsVisible(Control::Command1));
-  EXPECT_EQ(st.win.Caption(Control::Command1), kCompanionHint);
-  EXPECT_FALSE(st.win.IsVisible(Control::Command2));
+  EXPECT_TRUE(st.win.IsVisible(Control::Banner));
+  EXPECT_EQ(st.win.Caption(Control::Banner), kCompanionHint);
+  EXPECT_FALSE(st.win.IsVisible(Control::Hint));
   EXPECT_EQ(st.win.clears, 1);
   EXPECT_EQ(st.win.refreshes, 1);
 }

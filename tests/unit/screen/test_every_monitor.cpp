@@ -30,7 +30,7 @@ struct Desktop {
   }
   RunState run;
   int ends = 0;
-  DesignPic pic;
+  FullScreenWindow pic;
   EveryMonitor window;
 };
 

@@ -23,7 +23,7 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/settings_dialog.h"
 #include "engine/startup_rules.h"
-#include "screen/design_pic.h"
+#include "screen/full_screen_window.h"
 #include "support/scripted_random.h"
 
 namespace kalo {
@@ -108,7 +108,7 @@ struct SaverWindow {
   RunState run;
   DesignState design;
   test::ScriptedRandom rnd{0.5f};
-  DesignPic pic{run, [] {}};
+  FullScreenWindow pic{run, [] {}};
 
   // A 1024 x 768 screen at 96 dots an inch has `dpi` / 96 times the pixels
   // each way at `dpi`.
@@ -119,8 +119,8 @@ struct SaverWindow {
     pic.show();  // takes the new size into the image
     PrepareSaver(run, design, pic, pic, rnd);
     FinishStartup(run, design, pic, pic);
-    pic.SetCaption(Control::Command1, kSavePendingBanner);
-    pic.SetVisible(Control::Command1, true);
+    pic.SetCaption(Control::Banner, kSavePendingBanner);
+    pic.SetVisible(Control::Banner, true);
   }
 };
 
@@ -145,11 +145,11 @@ TEST(FormFit, NothingOverlapsOrIsCutOffAtAnyResolution) {
         SaverWindow saver(dpi);
         ExpectFits(&saver.pic, where);
         // The banner's other caption and every design name fit as well.
-        saver.pic.SetCaption(Control::Command1, kCompanionHint);
-        ExpectCaptionFits(saver.pic.button(Control::Command1), where);
+        saver.pic.SetCaption(Control::Banner, kCompanionHint);
+        ExpectCaptionFits(saver.pic.button(Control::Banner), where);
         for (const char* name : kDesignTypeNames) {
-          saver.pic.SetCaption(Control::Command5, name);
-          ExpectCaptionFits(saver.pic.button(Control::Command5), where);
+          saver.pic.SetCaption(Control::DesignName, name);
+          ExpectCaptionFits(saver.pic.button(Control::DesignName), where);
         }
       }
     }

@@ -11,7 +11,7 @@
 #include <chrono>
 #include <vector>
 
-#include "screen/design_pic.h"
+#include "screen/full_screen_window.h"
 #include "screen/qt_pacer.h"
 #include "support/fake_clock.h"
 
@@ -30,10 +30,10 @@ struct Screen : QObject {
     run.StartingUp = false;
     pic.setGeometry(0, 0, 640, 480);
     pic.show();
-    pic.SetVisible(Control::Command2, false);
+    pic.SetVisible(Control::Hint, false);
     pic.SetDrawWidth(1);
     // The footer is opaque: strokes beneath it are never painted.
-    pic.SetVisible(Control::Label3, false);
+    pic.SetVisible(Control::Footer, false);
     EXPECT_TRUE(QTest::qWaitForWindowExposed(&pic));
     QCoreApplication::processEvents();
     pic.installEventFilter(this);
@@ -57,7 +57,7 @@ struct Screen : QObject {
   test::FakeClock clock;
   RunState run;
   int ends = 0;
-  DesignPic pic;
+  FullScreenWindow pic;
   QtPacer pacer;
   std::vector<QRegion> paints;
   std::vector<qint64> paint_times;
@@ -138,11 +138,11 @@ TEST(ScreenPushes, RefreshPaintsTheChangesNowAndNotTheWholeWindow) {
   s.clock.Advance(QtPacer::kPushIntervalMs);
   s.pic.SetDrawWidth(3);
   s.pic.Line(50, 60, 90, 60, RGB(255, 0, 0));
-  s.pic.SetVisible(Control::Command2, true);
+  s.pic.SetVisible(Control::Hint, true);
   s.pic.Refresh();  // no event processing in between
   const QRegion painted = s.TakePainted();
   EXPECT_TRUE(painted.contains(QRect(50, 59, 40, 3)));
-  EXPECT_TRUE(painted.intersects(s.pic.button(Control::Command2)->geometry()));
+  EXPECT_TRUE(painted.intersects(s.pic.button(Control::Hint)->geometry()));
   EXPECT_LT(painted.boundingRect().width() * painted.boundingRect().height(), 640 * 480 / 2);
 
   // After a clear the whole image has changed, and all of it goes out.

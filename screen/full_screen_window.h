@@ -21,13 +21,13 @@ namespace kalo {
 
 // The controls drawn over the designs.
 enum class Control {
-  Command1,  // top banner: save pending / companion hint
-  Command2,  // centred hint shown now and then between pictures
-  Command5,  // the design type's name, centred on the design
-  Label3,    // one-line footer along the bottom edge
+  Banner,      // top banner: save pending / companion hint
+  Hint,        // centred hint shown now and then between pictures
+  DesignName,  // the design type's name, centred on the design
+  Footer,      // one-line footer along the bottom edge
 };
 
-// The banner captions of Command1.
+// The banner's captions.
 inline constexpr const char* kSavePendingBanner =
     "Save of current design is pending.       Hit <SPACEBAR> to cancel...";
 inline constexpr const char* kCompanionHint =
@@ -51,12 +51,12 @@ struct PointerMemory {
   Integer y = 0;
 };
 
-class DesignPic final : public QWidget, public SurfaceWindow, public Overlay {
+class FullScreenWindow final : public QWidget, public SurfaceWindow, public Overlay {
   Q_OBJECT
  public:
   // `end_saver` ends the saver; the handlers call it and then return at once.
-  DesignPic(RunState& run, std::function<void()> end_saver, QWidget* parent = nullptr);
-  ~DesignPic() override;
+  FullScreenWindow(RunState& run, std::function<void()> end_saver, QWidget* parent = nullptr);
+  ~FullScreenWindow() override;
 
   // Covers `screen` (the primary screen when null) and keeps covering it when
   // its size changes. The image takes the screen's size in device pixels;
@@ -79,12 +79,12 @@ class DesignPic final : public QWidget, public SurfaceWindow, public Overlay {
   Integer LastMouseX() const { return mouse_.x; }
   Integer LastMouseY() const { return mouse_.y; }
   QPushButton* button(Control c) const;
-  QLabel* footer() const { return label3_; }
+  QLabel* footer() const { return footer_; }
 
   // Input handlers, as the event dispatch delivers them. The key code is
   // passed by reference: a handled space bar press comes back changed.
   void Form_KeyDown(int& key_code);
-  void Command2_KeyDown(int key_code);
+  void HintKeyDown(int key_code);
   void Form_MouseDown();
   void Form_MouseMove(Single x, Single y);
   // A move over another of the saver's windows, in that window's pixels and
@@ -93,15 +93,15 @@ class DesignPic final : public QWidget, public SurfaceWindow, public Overlay {
 
   // Overlay: the banner, the hint, the design's name and the footer.
   void LayOut() override;
-  void ColourFooter(Long back, Long fore) override { SetColours(Control::Label3, back, fore); }
+  void ColourFooter(Long back, Long fore) override { SetColours(Control::Footer, back, fore); }
   void ShowCompanionHint() override;
-  void ShowHint() override { SetVisible(Control::Command2, true); }
-  void HideHint() override { SetVisible(Control::Command2, false); }
-  bool HintShown() const override { return IsVisible(Control::Command2); }
-  void NameDesign(const std::string& name) override { SetCaption(Control::Command5, name); }
+  void ShowHint() override { SetVisible(Control::Hint, true); }
+  void HideHint() override { SetVisible(Control::Hint, false); }
+  bool HintShown() const override { return IsVisible(Control::Hint); }
+  void NameDesign(const std::string& name) override { SetCaption(Control::DesignName, name); }
   void CentreDesignName(Single x, Single y) override;
-  void ShowDesignName() override { SetVisible(Control::Command5, true); }
-  void HideDesignName() override { SetVisible(Control::Command5, false); }
+  void ShowDesignName() override { SetVisible(Control::DesignName, true); }
+  void HideDesignName() override { SetVisible(Control::DesignName, false); }
 
   // The controls, positions and sizes in window units.
   void SetCaption(Control c, const std::string& text);
@@ -140,10 +140,10 @@ class DesignPic final : public QWidget, public SurfaceWindow, public Overlay {
   PointerMemory mouse_;
   QMetaObject::Connection follow_screen_;
 
-  CaptionButton* command1_;
-  CaptionButton* command2_;
-  CaptionButton* command5_;
-  QLabel* label3_;
+  CaptionButton* banner_;
+  CaptionButton* hint_;
+  CaptionButton* design_name_;
+  QLabel* footer_;
 };
 
 }  // namespace kalo

@@ -1,4 +1,4 @@
-#include "screen/design_pic.h"
+#include "screen/full_screen_window.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -71,15 +71,15 @@ void CaptionButton::paintEvent(QPaintEvent*) {
   painter.drawText(contentsRect(), Qt::AlignCenter | Qt::TextWordWrap, text());
 }
 
-DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* parent)
+FullScreenWindow::FullScreenWindow(RunState& run, std::function<void()> end_saver, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       SurfaceWindow(469, 302),
       run_(run),
       end_saver_(std::move(end_saver)),
-      command1_(new CaptionButton(this)),
-      command2_(new CaptionButton(this)),
-      command5_(new CaptionButton(this)),
-      label3_(new QLabel(this)) {
+      banner_(new CaptionButton(this)),
+      hint_(new CaptionButton(this)),
+      design_name_(new CaptionButton(this)),
+      footer_(new QLabel(this)) {
   setWindowTitle("SCRNSAVE: KaloSaver");
   // The image covers every pixel, so Qt need not paint a background first.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -90,45 +90,44 @@ DesignPic::DesignPic(RunState& run, std::function<void()> end_saver, QWidget* pa
 
   // Each button is as large as the form draws it, or as its captions need in
   // the desktop's font.
-  command1_->setText("Save of current design is pending.  Hit the  <SPACEBAR> to cancel...");
-  command1_->setGeometry(
-      FitWrappedCaptions(command1_, TwipsRect(-855, 2010, 7605, 420),
-                         {command1_->text(), kSavePendingBanner, kCompanionHint}));
-  command1_->hide();
+  banner_->setText("Save of current design is pending.  Hit the  <SPACEBAR> to cancel...");
+  banner_->setGeometry(FitWrappedCaptions(banner_, TwipsRect(-855, 2010, 7605, 420),
+                                          {banner_->text(), kSavePendingBanner, kCompanionHint}));
+  banner_->hide();
   // A click on the banner is taken and does nothing; moves over it are
   // measured as over the window.
-  command1_->setAttribute(Qt::WA_TransparentForMouseEvents, false);
-  command1_->setMouseTracking(true);
-  command1_->installEventFilter(this);
-  command2_->setText(
+  banner_->setAttribute(Qt::WA_TransparentForMouseEvents, false);
+  banner_->setMouseTracking(true);
+  banner_->installEventFilter(this);
+  hint_->setText(
       "Hit the  <SPACEBAR>  while a design is being drawn to save it as a Wallpaper/Bitmap "
       "(.bmp) file.");
-  command2_->setGeometry(
-      FitWrappedCaptions(command2_, TwipsRect(1065, 510, 3855, 735), {command2_->text()}));
-  command2_->installEventFilter(this);
-  command5_->setText("KaloSpiral");
+  hint_->setGeometry(FitWrappedCaptions(hint_, TwipsRect(1065, 510, 3855, 735), {hint_->text()}));
+  hint_->installEventFilter(this);
+  design_name_->setText("KaloSpiral");
   QStringList names;
   for (const char* name : kDesignTypeNames) names << QString::fromLatin1(name);
-  command5_->setGeometry(FitWrappedCaptions(command5_, TwipsRect(2280, 2880, 1215, 375), names));
-  command5_->hide();
-  label3_->setAttribute(Qt::WA_TransparentForMouseEvents);
-  label3_->setText(kFooterText);
-  label3_->setAutoFillBackground(true);
-  label3_->setAlignment(Qt::AlignCenter);
+  design_name_->setGeometry(
+      FitWrappedCaptions(design_name_, TwipsRect(2280, 2880, 1215, 375), names));
+  design_name_->hide();
+  footer_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  footer_->setText(kFooterText);
+  footer_->setAutoFillBackground(true);
+  footer_->setAlignment(Qt::AlignCenter);
   // The footer hangs one pixel below the screen's edge. That pixel is margin,
   // and so are two more, so that the descenders of g, y and p stand clear of
   // the edge instead of touching it, however far the font's glyphs reach
   // below its nominal descent.
-  const QFontMetrics metrics(label3_->font());
+  const QFontMetrics metrics(footer_->font());
   const int ink_below_baseline = metrics.tightBoundingRect(kFooterText).bottom() + 1;
-  label3_->setContentsMargins(0, 0, 0, 1 + 2 + std::max(0, ink_below_baseline - metrics.descent()));
-  label3_->adjustSize();
-  label3_->move((width() - label3_->width()) / 2, height() - label3_->height() + 1);
+  footer_->setContentsMargins(0, 0, 0, 1 + 2 + std::max(0, ink_below_baseline - metrics.descent()));
+  footer_->adjustSize();
+  footer_->move((width() - footer_->width()) / 2, height() - footer_->height() + 1);
 }
 
-DesignPic::~DesignPic() = default;
+FullScreenWindow::~FullScreenWindow() = default;
 
-void DesignPic::CoverScreen(QScreen* screen) {
+void FullScreenWindow::CoverScreen(QScreen* screen) {
   if (!screen) screen = QGuiApplication::primaryScreen();
   if (screen) {
     setScreen(screen);
@@ -143,7 +142,7 @@ void DesignPic::CoverScreen(QScreen* screen) {
   FitImage();
 }
 
-void DesignPic::FitImage() {
+void FullScreenWindow::FitImage() {
   const qreal ratio = devicePixelRatioF() > 0 ? devicePixelRatioF() : 1.0;
   // A screen beyond the picture limit gets the largest picture of its shape,
   // shown enlarged over the whole screen: window units stay the picture's
@@ -159,17 +158,17 @@ void DesignPic::FitImage() {
   update();
 }
 
-void DesignPic::LayOut() {
+void FullScreenWindow::LayOut() {
   const Single sw = ScaleWidth(), sh = ScaleHeight();
   auto centred_left = [&](Control c) { return (sw - Width(c)) / 2; };
-  Move(Control::Label3, centred_left(Control::Label3), sh - Height(Control::Label3) + 1);
-  Move(Control::Command2, centred_left(Control::Command2), (sh - Height(Control::Command2)) / 2);
+  Move(Control::Footer, centred_left(Control::Footer), sh - Height(Control::Footer) + 1);
+  Move(Control::Hint, centred_left(Control::Hint), (sh - Height(Control::Hint)) / 2);
   const bool banner_centred = run_.CompanionMode() && run_.SavePending;
-  Move(Control::Command1, centred_left(Control::Command1),
-       banner_centred ? (sh - Height(Control::Command1)) / 2 : 5);
+  Move(Control::Banner, centred_left(Control::Banner),
+       banner_centred ? (sh - Height(Control::Banner)) / 2 : 5);
 }
 
-void DesignPic::PushChanges() {
+void FullScreenWindow::PushChanges() {
   const PixelRect r = surface_.TakeDirty();
   if (r.empty() || unloaded_) return;
   NotePush();
@@ -180,56 +179,55 @@ void DesignPic::PushChanges() {
   update(QRect(left, top, right - left, bottom - top));
 }
 
-void DesignPic::Unload() {
+void FullScreenWindow::Unload() {
   unloaded_ = true;
   hide();
 }
 
-void DesignPic::EndSaver() {
+void FullScreenWindow::EndSaver() {
   if (!unloaded_ && end_saver_) end_saver_();
 }
 
 // ---- Input ----------------------------------------------------------------
 
-void DesignPic::Form_KeyDown(int& key_code) {
+void FullScreenWindow::Form_KeyDown(int& key_code) {
   if (run_.StartingUp) return;
   if (!run_.KeysActive) return EndSaver();
   if (!run_.SavePending) {
     if (key_code != kSpaceBar) return EndSaver();
     run_.SavePending = true;
     if (run_.CompanionMode())
-      Move(Control::Command1, Left(Control::Command1),
-           (ScaleHeight() - Height(Control::Command1)) / 2);
-    SetCaption(Control::Command1, kSavePendingBanner);
-    SetVisible(Control::Command1, true);
+      Move(Control::Banner, Left(Control::Banner), (ScaleHeight() - Height(Control::Banner)) / 2);
+    SetCaption(Control::Banner, kSavePendingBanner);
+    SetVisible(Control::Banner, true);
     Refresh();
     key_code = kSpaceBarUsedUp;
   }
   if (key_code == kSpaceBar && run_.SavePending) {
-    SetVisible(Control::Command1, false);
+    SetVisible(Control::Banner, false);
     if (run_.CompanionMode()) {
-      Move(Control::Command1, Left(Control::Command1), 5);
-      SetCaption(Control::Command1, kCompanionHint);
-      SetVisible(Control::Command1, true);
+      Move(Control::Banner, Left(Control::Banner), 5);
+      SetCaption(Control::Banner, kCompanionHint);
+      SetVisible(Control::Banner, true);
     }
     Refresh();
     run_.SavePending = false;
   }
 }
 
-void DesignPic::Command2_KeyDown(int) {
+void FullScreenWindow::HintKeyDown(int) {
   if (run_.StartingUp) return;
   EndSaver();
 }
 
-void DesignPic::Form_MouseDown() {
+void FullScreenWindow::Form_MouseDown() {
   if (run_.StartingUp || run_.SavePending) return;
   EndSaver();
 }
 
-void DesignPic::Form_MouseMove(Single x, Single y) { MouseMoveOn(mouse_, x, y); }
+void FullScreenWindow::Form_MouseMove(Single x, Single y) { MouseMoveOn(mouse_, x, y); }
 
-void DesignPic::MouseMoveOn(PointerMemory& memory, Single x, Single y) {
+void FullScreenWindow::MouseMoveOn(PointerMemory& memory, Single x, Single y) {
   if (run_.StartingUp || unloaded_) return;
   // Measured from the previous move event; a stored 0 (the start, or a move
   // along the screen's top or left edge) means there is nothing to compare.
@@ -242,7 +240,7 @@ void DesignPic::MouseMoveOn(PointerMemory& memory, Single x, Single y) {
   memory.y = CInt(y);
 }
 
-bool DesignPic::event(QEvent* event) {
+bool FullScreenWindow::event(QEvent* event) {
   // Every key reaches the key handler, Tab included, rather than moving the
   // focus among the controls.
   if (event->type() == QEvent::KeyPress) {
@@ -252,22 +250,22 @@ bool DesignPic::event(QEvent* event) {
   return QWidget::event(event);
 }
 
-bool DesignPic::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == command2_ && event->type() == QEvent::KeyPress) {
-    if (!unloaded_) Command2_KeyDown(static_cast<QKeyEvent*>(event)->key());
+bool FullScreenWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == hint_ && event->type() == QEvent::KeyPress) {
+    if (!unloaded_) HintKeyDown(static_cast<QKeyEvent*>(event)->key());
     return true;
   }
-  if (watched == command1_) {
+  if (watched == banner_) {
     switch (event->type()) {
       case QEvent::MouseButtonPress:
       case QEvent::MouseButtonRelease:
       case QEvent::MouseButtonDblClick:
       case QEvent::Wheel:
-        return true;  // Command1_Click: nothing
+        return true;  // a click on the banner does nothing
       case QEvent::MouseMove:
         if (!unloaded_) {
           const QPointF at =
-              command1_->mapTo(this, static_cast<QMouseEvent*>(event)->position()) * scale_;
+              banner_->mapTo(this, static_cast<QMouseEvent*>(event)->position()) * scale_;
           Form_MouseMove(static_cast<Single>(at.x()), static_cast<Single>(at.y()));
         }
         return true;
@@ -278,28 +276,28 @@ bool DesignPic::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void DesignPic::keyPressEvent(QKeyEvent* event) {
+void FullScreenWindow::keyPressEvent(QKeyEvent* event) {
   if (unloaded_) return;
   int key_code = event->key() == Qt::Key_Space ? kSpaceBar : event->key();
   Form_KeyDown(key_code);
 }
 
-void DesignPic::mousePressEvent(QMouseEvent*) {
+void FullScreenWindow::mousePressEvent(QMouseEvent*) {
   if (!unloaded_) Form_MouseDown();
 }
 
-void DesignPic::mouseMoveEvent(QMouseEvent* event) {
+void FullScreenWindow::mouseMoveEvent(QMouseEvent* event) {
   if (unloaded_) return;
   const QPointF at = event->position() * scale_;
   Form_MouseMove(static_cast<Single>(at.x()), static_cast<Single>(at.y()));
 }
 
-void DesignPic::wheelEvent(QWheelEvent*) {
+void FullScreenWindow::wheelEvent(QWheelEvent*) {
   // A turn of the wheel is a hand on the mouse like a click.
   if (!unloaded_) Form_MouseDown();
 }
 
-void DesignPic::closeEvent(QCloseEvent* event) {
+void FullScreenWindow::closeEvent(QCloseEvent* event) {
   // Closed from outside (a window manager's close): end like any other input.
   if (!unloaded_) EndSaver();
   event->accept();
@@ -307,11 +305,11 @@ void DesignPic::closeEvent(QCloseEvent* event) {
 
 // ---- Drawing ----------------------------------------------------------------
 
-void DesignPic::paintEvent(QPaintEvent* event) {
+void FullScreenWindow::paintEvent(QPaintEvent* event) {
   if (!RanWithinMemory([this, event] { Paint(event->region()); })) EndSaver();
 }
 
-void DesignPic::Paint(const QRegion& region) {
+void FullScreenWindow::Paint(const QRegion& region) {
   QPainter painter(this);
   // The view over the pixels is made once per size of the image, not once a
   // paint, so that a push costs no more than Qt's own painting.
@@ -330,12 +328,12 @@ void DesignPic::Paint(const QRegion& region) {
     figures_.first_stroke_shown = std::chrono::steady_clock::now();
 }
 
-void DesignPic::resizeEvent(QResizeEvent* event) {
+void FullScreenWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (!RanWithinMemory([this] { FitImage(); })) EndSaver();
 }
 
-void DesignPic::RefreshNow() {
+void FullScreenWindow::RefreshNow() {
   if (unloaded_) return;
   // What is on the screen already is left alone: only the image's changes and
   // the controls' are painted, but they are painted now.
@@ -345,63 +343,70 @@ void DesignPic::RefreshNow() {
 
 // ---- Controls -----------------------------------------------------------------
 
-void DesignPic::ShowCompanionHint() {
-  SetCaption(Control::Command1, kCompanionHint);
-  SetVisible(Control::Command1, true);
+void FullScreenWindow::ShowCompanionHint() {
+  SetCaption(Control::Banner, kCompanionHint);
+  SetVisible(Control::Banner, true);
 }
 
-void DesignPic::CentreDesignName(Single x, Single y) {
-  const double width = Width(Control::Command5), height = Height(Control::Command5);
-  Move(Control::Command5, static_cast<Single>(x - width / 2), static_cast<Single>(y - height / 2));
+void FullScreenWindow::CentreDesignName(Single x, Single y) {
+  const double width = Width(Control::DesignName), height = Height(Control::DesignName);
+  Move(Control::DesignName, static_cast<Single>(x - width / 2),
+       static_cast<Single>(y - height / 2));
 }
 
-QWidget* DesignPic::control(Control c) const {
+QWidget* FullScreenWindow::control(Control c) const {
   switch (c) {
-    case Control::Command1:
-      return command1_;
-    case Control::Command2:
-      return command2_;
-    case Control::Command5:
-      return command5_;
-    case Control::Label3:
-      return label3_;
+    case Control::Banner:
+      return banner_;
+    case Control::Hint:
+      return hint_;
+    case Control::DesignName:
+      return design_name_;
+    case Control::Footer:
+      return footer_;
   }
-  return label3_;
+  return footer_;
 }
 
-QPushButton* DesignPic::button(Control c) const { return qobject_cast<QPushButton*>(control(c)); }
+QPushButton* FullScreenWindow::button(Control c) const {
+  return qobject_cast<QPushButton*>(control(c));
+}
 
-void DesignPic::SetCaption(Control c, const std::string& text) {
+void FullScreenWindow::SetCaption(Control c, const std::string& text) {
   const QString caption = QString::fromStdString(text);
-  if (c == Control::Label3)
-    label3_->setText(caption);
+  if (c == Control::Footer)
+    footer_->setText(caption);
   else
     button(c)->setText(caption);
 }
 
-std::string DesignPic::Caption(Control c) const {
-  return (c == Control::Label3 ? label3_->text() : button(c)->text()).toStdString();
+std::string FullScreenWindow::Caption(Control c) const {
+  return (c == Control::Footer ? footer_->text() : button(c)->text()).toStdString();
 }
 
-void DesignPic::SetVisible(Control c, bool visible) { control(c)->setVisible(visible); }
+void FullScreenWindow::SetVisible(Control c, bool visible) { control(c)->setVisible(visible); }
 
-bool DesignPic::IsVisible(Control c) const { return !control(c)->isHidden(); }
+bool FullScreenWindow::IsVisible(Control c) const { return !control(c)->isHidden(); }
 
-void DesignPic::Move(Control c, Single left, Single top) {
+void FullScreenWindow::Move(Control c, Single left, Single top) {
   control(c)->move(static_cast<int>(std::lround(left / scale_)),
                    static_cast<int>(std::lround(top / scale_)));
 }
 
-Single DesignPic::Left(Control c) const { return static_cast<Single>(control(c)->x() * scale_); }
-Single DesignPic::Top(Control c) const { return static_cast<Single>(control(c)->y() * scale_); }
-Single DesignPic::Width(Control c) const {
+Single FullScreenWindow::Left(Control c) const {
+  return static_cast<Single>(control(c)->x() * scale_);
+}
+Single FullScreenWindow::Top(Control c) const {
+  return static_cast<Single>(control(c)->y() * scale_);
+}
+Single FullScreenWindow::Width(Control c) const {
   return static_cast<Single>(control(c)->width() * scale_);
 }
-Single DesignPic::Height(Control c) const {
+Single FullScreenWindow::Height(Control c) const {
   return static_cast<Single>(control(c)->height() * scale_);
 }
 
-void DesignPic::SetColours(Control c, Long back, Long fore) {
+void FullScreenWindow::SetColours(Control c, Long back, Long fore) {
   QWidget* w = control(c);
   QPalette palette = w->palette();
   palette.setColor(QPalette::Window, ToQColor(back));

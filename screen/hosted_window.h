@@ -22,14 +22,14 @@
 
 namespace kalo {
 
-class HostedPic final : public SurfaceWindow, public QAbstractNativeEventFilter {
+class HostedWindow final : public SurfaceWindow, public QAbstractNativeEventFilter {
  public:
   // `gone` runs once when the host's window is destroyed, or when memory
   // runs out while the window's events are handled.
-  explicit HostedPic(std::function<void()> gone);
-  ~HostedPic() override;
-  HostedPic(const HostedPic&) = delete;
-  HostedPic& operator=(const HostedPic&) = delete;
+  explicit HostedWindow(std::function<void()> gone);
+  ~HostedWindow() override;
+  HostedWindow(const HostedWindow&) = delete;
+  HostedWindow& operator=(const HostedWindow&) = delete;
 
   // Takes window `id` (0: the screen's virtual root, else its root) on Qt's
   // X connection: learns its size and visual and asks to hear when it is

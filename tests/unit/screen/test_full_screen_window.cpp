@@ -22,7 +22,7 @@
 #include <utility>
 
 #include "engine/startup_rules.h"
-#include "screen/design_pic.h"
+#include "screen/full_screen_window.h"
 #include "screen/input_grab.h"
 #include "screen/qt_pacer.h"
 #include "support/fake_clock.h"
@@ -40,7 +40,7 @@ struct Window {
     run.StartingUp = false;
     pic.setGeometry(0, 0, 640, 480);
     pic.show();
-    pic.Move(Control::Command1, (pic.ScaleWidth() - pic.Width(Control::Command1)) / 2, 5);
+    pic.Move(Control::Banner, (pic.ScaleWidth() - pic.Width(Control::Banner)) / 2, 5);
     QCoreApplication::processEvents();
   }
   void Key(Qt::Key key) { QTest::keyClick(&pic, key); }
@@ -53,42 +53,42 @@ struct Window {
 
   RunState run;
   int ends = 0;
-  DesignPic pic;
+  FullScreenWindow pic;
 };
 
-TEST(DesignPicKeys, SpaceBarMarksAndUnmarksTheDesign) {
+TEST(FullScreenWindowKeys, SpaceBarMarksAndUnmarksTheDesign) {
   Window w;
   w.Key(Qt::Key_Space);
   EXPECT_TRUE(w.run.SavePending);
-  EXPECT_TRUE(w.pic.IsVisible(Control::Command1));
-  EXPECT_EQ(w.pic.Caption(Control::Command1),
+  EXPECT_TRUE(w.pic.IsVisible(Control::Banner));
+  EXPECT_EQ(w.pic.Caption(Control::Banner),
             "Save of current design is pending.       Hit <SPACEBAR> to cancel...");
-  EXPECT_FLOAT_EQ(w.pic.Top(Control::Command1), 5);
+  EXPECT_FLOAT_EQ(w.pic.Top(Control::Banner), 5);
 
   w.Key(Qt::Key_Space);
   EXPECT_FALSE(w.run.SavePending);
-  EXPECT_FALSE(w.pic.IsVisible(Control::Command1));
+  EXPECT_FALSE(w.pic.IsVisible(Control::Banner));
   EXPECT_EQ(w.ends, 0);
 }
 
-TEST(DesignPicKeys, CompanionModeBannerMovesToTheMiddleAndBack) {
+TEST(FullScreenWindowKeys, CompanionModeBannerMovesToTheMiddleAndBack) {
   Window w("/s /z");
-  w.pic.SetCaption(Control::Command1, kCompanionHint);
-  w.pic.SetVisible(Control::Command1, true);
+  w.pic.SetCaption(Control::Banner, kCompanionHint);
+  w.pic.SetVisible(Control::Banner, true);
   w.Key(Qt::Key_Space);
-  EXPECT_FLOAT_EQ(w.pic.Top(Control::Command1),
-                  static_cast<Single>(std::lround((480 - w.pic.Height(Control::Command1)) / 2)));
-  EXPECT_EQ(w.pic.Caption(Control::Command1), kSavePendingBanner);
+  EXPECT_FLOAT_EQ(w.pic.Top(Control::Banner),
+                  static_cast<Single>(std::lround((480 - w.pic.Height(Control::Banner)) / 2)));
+  EXPECT_EQ(w.pic.Caption(Control::Banner), kSavePendingBanner);
 
   w.Key(Qt::Key_Space);
   EXPECT_FALSE(w.run.SavePending);
-  EXPECT_TRUE(w.pic.IsVisible(Control::Command1));
-  EXPECT_FLOAT_EQ(w.pic.Top(Control::Command1), 5);
-  EXPECT_EQ(w.pic.Caption(Control::Command1), kCompanionHint);
+  EXPECT_TRUE(w.pic.IsVisible(Control::Banner));
+  EXPECT_FLOAT_EQ(w.pic.Top(Control::Banner), 5);
+  EXPECT_EQ(w.pic.Caption(Control::Banner), kCompanionHint);
   EXPECT_EQ(w.ends, 0);
 }
 
-TEST(DesignPicKeys, OtherKeysEndUnlessASaveIsPending) {
+TEST(FullScreenWindowKeys, OtherKeysEndUnlessASaveIsPending) {
   for (Qt::Key key : {Qt::Key_A, Qt::Key_Escape, Qt::Key_Tab, Qt::Key_Shift, Qt::Key_E}) {
     Window w;
     w.Key(key);
@@ -104,7 +104,7 @@ TEST(DesignPicKeys, OtherKeysEndUnlessASaveIsPending) {
   EXPECT_TRUE(w.run.SavePending);
 }
 
-TEST(DesignPicKeys, KeysEndEvenTheSpaceBarWhileKeysAreInactive) {
+TEST(FullScreenWindowKeys, KeysEndEvenTheSpaceBarWhileKeysAreInactive) {
   Window w;
   w.run.KeysActive = false;
   w.Key(Qt::Key_Space);
@@ -112,21 +112,21 @@ TEST(DesignPicKeys, KeysEndEvenTheSpaceBarWhileKeysAreInactive) {
   EXPECT_FALSE(w.run.SavePending);
 }
 
-TEST(DesignPicKeys, KeyOnTheFocusedHintEndsWhateverTheKey) {
+TEST(FullScreenWindowKeys, KeyOnTheFocusedHintEndsWhateverTheKey) {
   Window w;
-  w.pic.button(Control::Command2)->setFocus();
-  QTest::keyClick(w.pic.button(Control::Command2), Qt::Key_Space);
+  w.pic.button(Control::Hint)->setFocus();
+  QTest::keyClick(w.pic.button(Control::Hint), Qt::Key_Space);
   EXPECT_EQ(w.ends, 1);
   EXPECT_FALSE(w.run.SavePending);
 }
 
-TEST(DesignPicKeys, ButtonsNeverTakeTheFocus) {
+TEST(FullScreenWindowKeys, ButtonsNeverTakeTheFocus) {
   Window w;
-  for (Control c : {Control::Command1, Control::Command2, Control::Command5})
+  for (Control c : {Control::Banner, Control::Hint, Control::DesignName})
     EXPECT_EQ(w.pic.button(c)->focusPolicy(), Qt::NoFocus);
 }
 
-TEST(DesignPicInput, IgnoredEntirelyWhileStartingUp) {
+TEST(FullScreenWindowInput, IgnoredEntirelyWhileStartingUp) {
   Window w;
   w.run.StartingUp = true;
   w.Key(Qt::Key_Space);
@@ -140,7 +140,7 @@ TEST(DesignPicInput, IgnoredEntirelyWhileStartingUp) {
   EXPECT_EQ(w.pic.LastMouseY(), 0);
 }
 
-TEST(DesignPicMouse, ClickEndsUnlessASaveIsPending) {
+TEST(FullScreenWindowMouse, ClickEndsUnlessASaveIsPending) {
   Window w;
   w.Click(320, 240);  // over the hint in the middle as well
   EXPECT_EQ(w.ends, 1);
@@ -149,16 +149,16 @@ TEST(DesignPicMouse, ClickEndsUnlessASaveIsPending) {
   EXPECT_EQ(v.ends, 1);
 }
 
-TEST(DesignPicMouse, ClickOnTheBannerDoesNothingButMovesOverItCount) {
+TEST(FullScreenWindowMouse, ClickOnTheBannerDoesNothingButMovesOverItCount) {
   // Control, and whether a click on it ends the saver.
   const struct {
     Control control;
     bool ends;
-  } rows[] = {{Control::Command1, false}, {Control::Command2, true}, {Control::Command5, true}};
+  } rows[] = {{Control::Banner, false}, {Control::Hint, true}, {Control::DesignName, true}};
   for (const auto& row : rows) {
     for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton}) {
       Window w;
-      w.pic.Move(Control::Command5, 100, 300);
+      w.pic.Move(Control::DesignName, 100, 300);
       w.pic.SetVisible(row.control, true);
       QPushButton* button = w.pic.button(row.control);
       QTest::mouseClick(w.pic.windowHandle(), b, {}, button->geometry().center());
@@ -167,8 +167,8 @@ TEST(DesignPicMouse, ClickOnTheBannerDoesNothingButMovesOverItCount) {
   }
 
   Window w;
-  w.pic.SetVisible(Control::Command1, true);
-  QPushButton* banner = w.pic.button(Control::Command1);
+  w.pic.SetVisible(Control::Banner, true);
+  QPushButton* banner = w.pic.button(Control::Banner);
   // A wheel turn counts as a click, so on the banner it does nothing either.
   QWheelEvent wheel(QPointF(5, 5), banner->mapToGlobal(QPointF(5, 5)), {}, {0, 120}, Qt::NoButton,
                     {}, Qt::NoScrollPhase, false);
@@ -188,7 +188,7 @@ TEST(DesignPicMouse, ClickOnTheBannerDoesNothingButMovesOverItCount) {
   QTest::mouseRelease(w.pic.windowHandle(), Qt::LeftButton, {}, at + QPoint(20, 2));
 }
 
-TEST(DesignPicMouse, SmallMovesKeepRunningAndLargerOnesEnd) {
+TEST(FullScreenWindowMouse, SmallMovesKeepRunningAndLargerOnesEnd) {
   Window w;
   w.MoveTo(200, 200);  // the first move only records where the pointer is
   EXPECT_EQ(w.ends, 0);
@@ -207,14 +207,14 @@ TEST(DesignPicMouse, SmallMovesKeepRunningAndLargerOnesEnd) {
   EXPECT_EQ(x.ends, 1);
 }
 
-TEST(DesignPicMouse, MovesMeasuredFromThePreviousEventNotFromTheStart) {
+TEST(FullScreenWindowMouse, MovesMeasuredFromThePreviousEventNotFromTheStart) {
   Window w;
   for (int step = 0; step <= 30; ++step) w.MoveTo(100 + 3 * step, 100);
   EXPECT_EQ(w.ends, 0);
   EXPECT_EQ(w.pic.LastMouseX(), 190);
 }
 
-TEST(DesignPicMouse, EdgePositionsAndPendingSaves) {
+TEST(FullScreenWindowMouse, EdgePositionsAndPendingSaves) {
   Window w;
   w.MoveTo(0, 200);  // stored x 0: the next move is not compared
   w.MoveTo(300, 300);
@@ -231,7 +231,7 @@ TEST(DesignPicMouse, EdgePositionsAndPendingSaves) {
   EXPECT_EQ(r.pic.LastMouseY(), 4);
 }
 
-TEST(DesignPicPicture, ShowsTheImageInItsBackground) {
+TEST(FullScreenWindowPicture, ShowsTheImageInItsBackground) {
   Window w;
   w.pic.SetBackColor(RGB(255, 255, 255));
   w.pic.SetDrawWidth(5);
@@ -247,7 +247,7 @@ TEST(DesignPicPicture, ShowsTheImageInItsBackground) {
   EXPECT_EQ(w.pic.grab().toImage().pixelColor(200, 100), QColor(255, 255, 255));
 }
 
-TEST(DesignPicPicture, ANewScreenSizeKeepsThePictureAndPlacesTheControls) {
+TEST(FullScreenWindowPicture, ANewScreenSizeKeepsThePictureAndPlacesTheControls) {
   for (const char* command_line : {"/s", "/s /z"}) {
     Window w(command_line);
     w.pic.SetBackColor(RGB(0, 0, 255));
@@ -263,19 +263,19 @@ TEST(DesignPicPicture, ANewScreenSizeKeepsThePictureAndPlacesTheControls) {
       EXPECT_EQ(Surface::ToColour(w.pic.surface().pixel(sw - 1, sh - 1)), RGB(0, 0, 255));
       auto centre_x = [&](Control c) { return w.pic.Left(c) + w.pic.Width(c) / 2; };
       auto centre_y = [&](Control c) { return w.pic.Top(c) + w.pic.Height(c) / 2; };
-      for (Control c : {Control::Label3, Control::Command1, Control::Command2})
+      for (Control c : {Control::Footer, Control::Banner, Control::Hint})
         EXPECT_NEAR(centre_x(c), sw / 2, 1) << command_line;
-      EXPECT_NEAR(centre_y(Control::Command2), sh / 2, 1);
-      EXPECT_EQ(w.pic.Top(Control::Label3) + w.pic.Height(Control::Label3), sh + 1);
+      EXPECT_NEAR(centre_y(Control::Hint), sh / 2, 1);
+      EXPECT_EQ(w.pic.Top(Control::Footer) + w.pic.Height(Control::Footer), sh + 1);
       // The footer's text is on screen whole: its descenders stand clear of
       // the bottom edge.
       const QImage shown = w.pic.grab().toImage();
-      const int left = std::max(0, static_cast<int>(w.pic.Left(Control::Label3)));
+      const int left = std::max(0, static_cast<int>(w.pic.Left(Control::Footer)));
       const int right =
-          std::min(shown.width(), left + static_cast<int>(w.pic.Width(Control::Label3)));
+          std::min(shown.width(), left + static_cast<int>(w.pic.Width(Control::Footer)));
       // The footer's top row is above every glyph: its own background.
       const QColor paper =
-          shown.pixelColor(shown.width() / 2, static_cast<int>(w.pic.Top(Control::Label3)));
+          shown.pixelColor(shown.width() / 2, static_cast<int>(w.pic.Top(Control::Footer)));
       auto ink_in_row = [&](int y) {
         for (int x = left; x < right; ++x)
           if (shown.pixelColor(x, y) != paper) return true;
@@ -285,13 +285,13 @@ TEST(DesignPicPicture, ANewScreenSizeKeepsThePictureAndPlacesTheControls) {
       EXPECT_FALSE(ink_in_row(static_cast<int>(sh) - 1) || ink_in_row(static_cast<int>(sh) - 2))
           << "the footer's text touches the bottom edge";
       const Single banner_top =
-          w.run.CompanionMode() ? (sh - w.pic.Height(Control::Command1)) / 2 : 5;
-      EXPECT_NEAR(w.pic.Top(Control::Command1), banner_top, 1);
+          w.run.CompanionMode() ? (sh - w.pic.Height(Control::Banner)) / 2 : 5;
+      EXPECT_NEAR(w.pic.Top(Control::Banner), banner_top, 1);
     }
   }
 }
 
-TEST(DesignPicPicture, AScreenBeyondThePictureLimitShowsTheLargestPictureEnlarged) {
+TEST(FullScreenWindowPicture, AScreenBeyondThePictureLimitShowsTheLargestPictureEnlarged) {
   Window w;
   w.pic.SetBackColor(RGB(255, 255, 255));
   w.pic.setGeometry(0, 0, 17000, 1000);
@@ -305,7 +305,7 @@ TEST(DesignPicPicture, AScreenBeyondThePictureLimitShowsTheLargestPictureEnlarge
   const QImage shot = w.pic.grab(QRect(16000, 400, 1000, 200)).toImage();
   EXPECT_EQ(shot.pixelColor(16757 - 16000, 519 - 400), QColor(255, 0, 0));
   EXPECT_EQ(shot.pixelColor(16757 - 16000, 530 - 400), QColor(255, 255, 255));
-  EXPECT_NEAR(w.pic.Top(Control::Label3) + w.pic.Height(Control::Label3), 964, 1);
+  EXPECT_NEAR(w.pic.Top(Control::Footer) + w.pic.Height(Control::Footer), 964, 1);
 }
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -316,7 +316,7 @@ TEST(DesignPicPicture, AScreenBeyondThePictureLimitShowsTheLargestPictureEnlarge
 #endif
 #endif
 
-TEST(DesignPicPicture, MemoryThatRunsOutInAResizeEndsTheSaver) {
+TEST(FullScreenWindowPicture, MemoryThatRunsOutInAResizeEndsTheSaver) {
 #ifdef KALO_ADDRESS_SANITIZER
   GTEST_SKIP() << "the address sanitizer's own memory does not fit an address-space limit";
 #endif
@@ -345,7 +345,7 @@ TEST(DesignPicPicture, MemoryThatRunsOutInAResizeEndsTheSaver) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
 }
 
-TEST(DesignPicPicture, NothingIsDrawnOnceUnloaded) {
+TEST(FullScreenWindowPicture, NothingIsDrawnOnceUnloaded) {
   Window w;
   w.pic.Unload();
   w.pic.Line(0, 10, 600, 10, RGB(0, 255, 0));
@@ -356,16 +356,16 @@ TEST(DesignPicPicture, NothingIsDrawnOnceUnloaded) {
   EXPECT_EQ(w.ends, 0);
 }
 
-TEST(DesignPicWindow, TitleControlsAndMouseTracking) {
+TEST(FullScreenWindowWindow, TitleControlsAndMouseTracking) {
   Window w;
   EXPECT_EQ(w.pic.windowTitle(), "SCRNSAVE: KaloSaver");
   EXPECT_TRUE(w.pic.hasMouseTracking());
   EXPECT_TRUE(w.pic.windowFlags() & Qt::FramelessWindowHint);
-  EXPECT_FALSE(w.pic.IsVisible(Control::Command5));
-  EXPECT_TRUE(w.pic.IsVisible(Control::Command2));
-  EXPECT_EQ(w.pic.Caption(Control::Command5), "KaloSpiral");
-  EXPECT_FLOAT_EQ(w.pic.Width(Control::Command1), 507);
-  EXPECT_FLOAT_EQ(w.pic.Height(Control::Command2), 49);
+  EXPECT_FALSE(w.pic.IsVisible(Control::DesignName));
+  EXPECT_TRUE(w.pic.IsVisible(Control::Hint));
+  EXPECT_EQ(w.pic.Caption(Control::DesignName), "KaloSpiral");
+  EXPECT_FLOAT_EQ(w.pic.Width(Control::Banner), 507);
+  EXPECT_FLOAT_EQ(w.pic.Height(Control::Hint), 49);
 }
 
 // ---- Pacing ----------------------------------------------------------------
@@ -420,10 +420,17 @@ TEST(QtPacer, YieldsPushAndLookForInputAtMostSoOftenButZeroSleepsAlwaysDo) {
     int pushes;
     long long passes;
   };
-  for (const auto [at_us, sleep, pushes, passes] :
-       {Step{0, false, 1, 1}, {999, false, 1, 1}, {1000, false, 1, 2}, {7999, false, 1, 3},
-        {8000, false, 2, 4}, {8000, true, 3, 5}, {8000, true, 4, 6}, {8999, false, 4, 6},
-        {9000, false, 4, 7}, {15999, false, 4, 8}, {16000, false, 5, 9}}) {
+  for (const auto [at_us, sleep, pushes, passes] : {Step{0, false, 1, 1},
+                                                    {999, false, 1, 1},
+                                                    {1000, false, 1, 2},
+                                                    {7999, false, 1, 3},
+                                                    {8000, false, 2, 4},
+                                                    {8000, true, 3, 5},
+                                                    {8000, true, 4, 6},
+                                                    {8999, false, 4, 6},
+                                                    {9000, false, 4, 7},
+                                                    {15999, false, 4, 8},
+                                                    {16000, false, 5, 9}}) {
     p.clock.AdvanceUs(at_us - now_us);
     now_us = at_us;
     sleep ? p.pacer.Sleep(0) : p.pacer.DoEvents();

@@ -1,4 +1,4 @@
-#include "screen/hosted_pic.h"
+#include "screen/hosted_window.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -71,22 +71,22 @@ const xcb_visualtype_t* FindVisual(const xcb_screen_t* screen, xcb_visualid_t id
 
 }  // namespace
 
-HostedPic::HostedPic(std::function<void()> gone)
+HostedWindow::HostedWindow(std::function<void()> gone)
     : SurfaceWindow(1, 1), gone_callback_(std::move(gone)) {
   // A new background is the preview's margins' too.
   WatchBackColor([this](Long) { margins_stale_ = true; });
 }
 
-HostedPic::~HostedPic() { Unload(); }
+HostedWindow::~HostedWindow() { Unload(); }
 
-std::string HostedPic::Describe(const std::string& what) const {
+std::string HostedWindow::Describe(const std::string& what) const {
   char id[16];
   std::snprintf(id, sizeof id, "0x%x", window_);
   return (is_root_ ? std::string("the screen's root window ") : std::string("window ")) + id + " " +
          what;
 }
 
-xcb_window_t HostedPic::VirtualRoot(xcb_window_t root) const {
+xcb_window_t HostedWindow::VirtualRoot(xcb_window_t root) const {
   // Window managers that draw their own desktop mark it on one of the root's
   // children; savers draw there, or the desktop would hide them.
   static const char kName[] = "__SWM_VROOT";
@@ -111,7 +111,7 @@ xcb_window_t HostedPic::VirtualRoot(xcb_window_t root) const {
   return found ? found : root;
 }
 
-std::string HostedPic::Attach(uint32_t id) {
+std::string HostedWindow::Attach(uint32_t id) {
   auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
   conn_ = x11 ? x11->connection() : nullptr;
   if (!conn_) return "drawing in a screen-saver host's window needs an X display";
@@ -185,7 +185,7 @@ std::string HostedPic::Attach(uint32_t id) {
   return "";
 }
 
-void HostedPic::Fit(int width, int height) {
+void HostedWindow::Fit(int width, int height) {
   window_width_ = std::max(1, width);
   window_height_ = std::max(1, height);
   const HostView v = ChooseHostView(window_width_, window_height_, screen_width_, screen_height_);
@@ -197,11 +197,11 @@ void HostedPic::Fit(int width, int height) {
   Repaint({0, 0, window_width_, window_height_});
 }
 
-PixelRect HostedPic::Picture() const {
+PixelRect HostedWindow::Picture() const {
   return {view_.left, view_.top, view_.left + view_.width, view_.top + view_.height};
 }
 
-void HostedPic::FillMargins(const PixelRect& area) {
+void HostedWindow::FillMargins(const PixelRect& area) {
   const PixelRect window{0, 0, window_width_, window_height_};
   const PixelRect picture = Picture();
   // A preview's margins show the background, as the screen around a
@@ -225,7 +225,7 @@ void HostedPic::FillMargins(const PixelRect& area) {
   xcb_poly_fill_rectangle(conn_, window_, gc_, static_cast<uint32_t>(fills.size()), fills.data());
 }
 
-void HostedPic::Repaint(const PixelRect& area) {
+void HostedWindow::Repaint(const PixelRect& area) {
   if (!Live()) return;
   const PixelRect a = Intersect(area, {0, 0, window_width_, window_height_});
   if (a.empty()) return;
@@ -235,7 +235,7 @@ void HostedPic::Repaint(const PixelRect& area) {
         part.bottom - view_.top});
 }
 
-void HostedPic::Show(const PixelRect& part) {
+void HostedWindow::Show(const PixelRect& part) {
   if (part.empty()) return;
   const int w = part.width(), h = part.height();
   const uint32_t* source;
@@ -265,14 +265,15 @@ void HostedPic::Show(const PixelRect& part) {
   }
 }
 
-void HostedPic::Put(const uint8_t* data, int row_bytes, int left, int top, int width, int height) {
+void HostedWindow::Put(const uint8_t* data, int row_bytes, int left, int top, int width,
+                       int height) {
   xcb_put_image(conn_, XCB_IMAGE_FORMAT_Z_PIXMAP, window_, gc_, static_cast<uint16_t>(width),
                 static_cast<uint16_t>(height), static_cast<int16_t>(left),
                 static_cast<int16_t>(top), 0, depth_,
                 static_cast<uint32_t>(row_bytes) * static_cast<uint32_t>(height), data);
 }
 
-void HostedPic::PushChanges() {
+void HostedWindow::PushChanges() {
   const PixelRect r = surface_.TakeDirty();
   if (!Live()) return;
   if (margins_stale_) {
@@ -294,13 +295,13 @@ void HostedPic::PushChanges() {
   if (push_watcher_) push_watcher_();
 }
 
-void HostedPic::Gone() {
+void HostedWindow::Gone() {
   if (gone_) return;
   gone_ = true;
   if (gone_callback_) gone_callback_();
 }
 
-void HostedPic::Unload() {
+void HostedWindow::Unload() {
   if (unloaded_) return;
   unloaded_ = true;
   if (!conn_) return;
@@ -314,7 +315,7 @@ void HostedPic::Unload() {
   xcb_flush(conn_);
 }
 
-bool HostedPic::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
+bool HostedWindow::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
   if (type != "xcb_generic_event_t" || !Live()) return false;
   bool handled = false;
   if (RanWithinMemory([&] { handled = Handle(static_cast<xcb_generic_event_t*>(message)); }))
@@ -325,7 +326,7 @@ bool HostedPic::nativeEventFilter(const QByteArray& type, void* message, qintptr
   return false;
 }
 
-bool HostedPic::Handle(xcb_generic_event_t* event) {
+bool HostedWindow::Handle(xcb_generic_event_t* event) {
   switch (event->response_type & 0x7F) {
     case 0: {
       // Drawing into a window the host has just destroyed fails; that is
