@@ -104,28 +104,10 @@ void PickBoxes(DesignState& s, RandomSource& rnd) {
 }  // namespace
 
 void PickDesignParams(DesignState& s, RandomSource& rnd) {
-  switch (s.DesignType) {
-    case KaloSpiral:
-      PickSpiral(s, rnd);
-      break;
-    case KaloYarn:
-      PickYarn(s, rnd);
-      break;
-    case KaloStar:
-      PickStar(s, rnd);
-      break;
-    case KaloGons:
-      PickGons(s, rnd);
-      break;
-    case KaloAngle:
-      PickAngle(s, rnd);
-      break;
-    case KaloBoxes:
-      PickBoxes(s, rnd);
-      break;
-    default:
-      break;
-  }
+  static constexpr void (*kPickers[kDesignTypeCount])(DesignState&, RandomSource&) = {
+      PickSpiral, PickYarn, PickStar, PickGons, PickAngle, PickBoxes,
+  };
+  if (s.DesignType >= 0 && s.DesignType < kDesignTypeCount) kPickers[s.DesignType](s, rnd);
 }
 
 void SeparateRadii(DesignState& s) { SeparateRadiiWithin(s, s.MaxRadius); }
