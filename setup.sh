@@ -27,7 +27,9 @@ install_missing "${packages[@]}"
 # Optional, for the host-settings test: Xfce's screensaver settings app and
 # the Python bindings it runs on, where the distribution has them (Debian 13
 # and later); elsewhere that test is skipped.
-if apt-cache show xfce4-screensaver 2>/dev/null | grep -q '^Package:'; then
+# grep reads all that apt-cache says: with -q it could stop first, and under
+# pipefail apt-cache's broken pipe would then read as "not there".
+if apt-cache show xfce4-screensaver 2>/dev/null | grep -c '^Package:' >/dev/null; then
   install_missing xfce4-screensaver python3-gi gir1.2-gtk-3.0 gir1.2-xfconf-0 gir1.2-libxfce4util-1.0
 fi
 if [ "${1:-}" = --packages-only ]; then
