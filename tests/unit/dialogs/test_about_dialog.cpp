@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -14,18 +13,12 @@
 #include <string>
 
 #include "dialogs/about_dialog.h"
+#include "support/press_key.h"
 
 namespace kalo {
 namespace {
 
-// Presses and releases a key on a widget the way the platform delivers it:
-// a control that ignores the key passes it on to its form.
-void PressKey(QWidget* w, int key) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-  QApplication::sendEvent(w, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-  QApplication::sendEvent(w, &release);
-}
+using test::PressKey;
 
 // A modal dialog that the keys failed to close is closed as a failure after
 // a while, so that a broken key path fails the test instead of hanging it.

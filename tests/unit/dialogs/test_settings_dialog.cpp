@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,18 +17,12 @@
 
 #include "dialogs/settings_dialog.h"
 #include "support/file_text.h"
+#include "support/press_key.h"
 
 namespace kalo {
 namespace {
 
-// Presses and releases a key on a widget the way the platform delivers it:
-// a control that ignores the key passes it on to its form.
-void PressKey(QWidget* w, int key) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-  QApplication::sendEvent(w, &press);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-  QApplication::sendEvent(w, &release);
-}
+using test::PressKey;
 
 using test::ReadFile;
 using test::WriteFile;
