@@ -49,11 +49,11 @@ bool MonitorCover::event(QEvent* event) {
 }
 
 void MonitorCover::mousePressEvent(QMouseEvent*) {
-  if (!saver_window_.unloaded()) saver_window_.Form_MouseDown();
+  if (!saver_window_.unloaded()) saver_window_.HandleClick();
 }
 
 void MonitorCover::wheelEvent(QWheelEvent*) {
-  if (!saver_window_.unloaded()) saver_window_.Form_MouseDown();
+  if (!saver_window_.unloaded()) saver_window_.HandleClick();
 }
 
 void MonitorCover::mouseMoveEvent(QMouseEvent* event) {

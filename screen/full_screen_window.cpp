@@ -190,7 +190,7 @@ void FullScreenWindow::EndSaver() {
 
 // ---- Input ----------------------------------------------------------------
 
-void FullScreenWindow::Form_KeyDown(int& key_code) {
+void FullScreenWindow::HandleKey(int& key_code) {
   if (run_.StartingUp) return;
   if (!run_.KeysActive) return EndSaver();
   if (!run_.SavePending) {
@@ -215,17 +215,17 @@ void FullScreenWindow::Form_KeyDown(int& key_code) {
   }
 }
 
-void FullScreenWindow::HintKeyDown(int) {
+void FullScreenWindow::HandleKeyOnHint(int) {
   if (run_.StartingUp) return;
   EndSaver();
 }
 
-void FullScreenWindow::Form_MouseDown() {
+void FullScreenWindow::HandleClick() {
   if (run_.StartingUp || run_.SavePending) return;
   EndSaver();
 }
 
-void FullScreenWindow::Form_MouseMove(Single x, Single y) { MouseMoveOn(mouse_, x, y); }
+void FullScreenWindow::HandleMouseMove(Single x, Single y) { MouseMoveOn(mouse_, x, y); }
 
 void FullScreenWindow::MouseMoveOn(PointerMemory& memory, Single x, Single y) {
   if (run_.StartingUp || unloaded_) return;
@@ -252,7 +252,7 @@ bool FullScreenWindow::event(QEvent* event) {
 
 bool FullScreenWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == hint_ && event->type() == QEvent::KeyPress) {
-    if (!unloaded_) HintKeyDown(static_cast<QKeyEvent*>(event)->key());
+    if (!unloaded_) HandleKeyOnHint(static_cast<QKeyEvent*>(event)->key());
     return true;
   }
   if (watched == banner_) {
@@ -266,7 +266,7 @@ bool FullScreenWindow::eventFilter(QObject* watched, QEvent* event) {
         if (!unloaded_) {
           const QPointF at =
               banner_->mapTo(this, static_cast<QMouseEvent*>(event)->position()) * scale_;
-          Form_MouseMove(static_cast<Single>(at.x()), static_cast<Single>(at.y()));
+          HandleMouseMove(static_cast<Single>(at.x()), static_cast<Single>(at.y()));
         }
         return true;
       default:
@@ -279,22 +279,22 @@ bool FullScreenWindow::eventFilter(QObject* watched, QEvent* event) {
 void FullScreenWindow::keyPressEvent(QKeyEvent* event) {
   if (unloaded_) return;
   int key_code = event->key() == Qt::Key_Space ? kSpaceBar : event->key();
-  Form_KeyDown(key_code);
+  HandleKey(key_code);
 }
 
 void FullScreenWindow::mousePressEvent(QMouseEvent*) {
-  if (!unloaded_) Form_MouseDown();
+  if (!unloaded_) HandleClick();
 }
 
 void FullScreenWindow::mouseMoveEvent(QMouseEvent* event) {
   if (unloaded_) return;
   const QPointF at = event->position() * scale_;
-  Form_MouseMove(static_cast<Single>(at.x()), static_cast<Single>(at.y()));
+  HandleMouseMove(static_cast<Single>(at.x()), static_cast<Single>(at.y()));
 }
 
 void FullScreenWindow::wheelEvent(QWheelEvent*) {
   // A turn of the wheel is a hand on the mouse like a click.
-  if (!unloaded_) Form_MouseDown();
+  if (!unloaded_) HandleClick();
 }
 
 void FullScreenWindow::closeEvent(QCloseEvent* event) {

@@ -83,10 +83,10 @@ class FullScreenWindow final : public QWidget, public SurfaceWindow, public Over
 
   // Input handlers, as the event dispatch delivers them. The key code is
   // passed by reference: a handled space bar press comes back changed.
-  void Form_KeyDown(int& key_code);
-  void HintKeyDown(int key_code);
-  void Form_MouseDown();
-  void Form_MouseMove(Single x, Single y);
+  void HandleKey(int& key_code);
+  void HandleKeyOnHint(int key_code);
+  void HandleClick();
+  void HandleMouseMove(Single x, Single y);
   // A move over another of the saver's windows, in that window's pixels and
   // measured against its own memory: it ends the saver by the same rule.
   void MouseMoveOn(PointerMemory& memory, Single x, Single y);

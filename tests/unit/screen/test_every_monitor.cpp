@@ -26,7 +26,7 @@ struct Desktop {
     pic.CoverScreen();
     pic.show();
     window.Cover();
-    pic.Form_MouseMove(300, 300);  // the design window's own last move
+    pic.HandleMouseMove(300, 300);  // the design window's own last move
   }
   RunState run;
   int ends = 0;

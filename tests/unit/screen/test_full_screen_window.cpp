@@ -226,7 +226,7 @@ TEST(FullScreenWindowMouse, EdgePositionsAndPendingSaves) {
 
   // Positions are rounded half to even before they are stored.
   Window r;
-  r.pic.Form_MouseMove(2.5f, 3.5f);
+  r.pic.HandleMouseMove(2.5f, 3.5f);
   EXPECT_EQ(r.pic.LastMouseX(), 2);
   EXPECT_EQ(r.pic.LastMouseY(), 4);
 }

@@ -122,8 +122,8 @@ TEST(ScreenPushes, InputThatDoesNotEndTheSaverKeepsThePace) {
   // ignored; neither may cut the stroke's sleep short.
   s.clock.Tick(1, [&s] {
     if (s.clock.ms() == 20) QTest::keyClick(&s.pic, Qt::Key_Space);
-    if (s.clock.ms() == 40) s.pic.Form_MouseMove(200, 200);
-    if (s.clock.ms() == 60) s.pic.Form_MouseMove(201, 202);
+    if (s.clock.ms() == 40) s.pic.HandleMouseMove(200, 200);
+    if (s.clock.ms() == 60) s.pic.HandleMouseMove(201, 202);
   });
   EXPECT_NO_THROW(s.pacer.Sleep(150));
   EXPECT_GE(s.clock.ms(), 150);
