@@ -29,6 +29,43 @@ std::optional<long> WholeNumber(std::string_view text, long low, long high) {
   return v;
 }
 
+// A number such as 2, 1.5 or .25; for a percentage a "%" may follow.
+std::optional<double> DecimalNumber(std::string_view text, double low, double high,
+                                    bool percent = false) {
+  if (percent && text.ends_with('%')) text.remove_suffix(1);
+  if (text.empty() || text.size() > 9 || text == "." ||
+      text.find_first_not_of("0123456789.") != std::string_view::npos ||
+      text.find('.') != text.rfind('.'))
+    return std::nullopt;
+  double v = 0, unit = 1;
+  bool fraction = false;
+  for (char c : text) {
+    if (c == '.') {
+      fraction = true;
+    } else if (fraction) {
+      unit /= 10;
+      v += (c - '0') * unit;
+    } else {
+      v = v * 10 + (c - '0');
+    }
+  }
+  if (v < low || v > high) return std::nullopt;
+  return v;
+}
+
+// WIDTHxHEIGHT within the sizes a picture may have.
+bool TakeSize(std::string_view value, int& width, int& height) {
+  const size_t x = value.find_first_of("xX");
+  constexpr long kSide = 16384, kArea = 8192L * 8192L;
+  const auto w =
+      x == std::string_view::npos ? std::nullopt : WholeNumber(value.substr(0, x), 1, kSide);
+  const auto h = w ? WholeNumber(value.substr(x + 1), 1, kSide) : std::nullopt;
+  if (!h || *w * *h > kArea) return false;
+  width = static_cast<int>(*w);
+  height = static_cast<int>(*h);
+  return true;
+}
+
 std::optional<bool> OnOff(std::string_view text) {
   for (const char* w : {"on", "yes", "true", "1"})
     if (SameIgnoringCase(text, w)) return true;
@@ -56,16 +93,24 @@ std::string TakeValue(const Option& o, std::string_view value, Invocation& inv) 
       if (value.empty()) return "expected a file name";
       inv.output_file = std::string(value);
       return "";
-    case kSize: {
-      const size_t x = value.find_first_of("xX");
-      constexpr long kSide = 16384, kArea = 8192L * 8192L;
-      const auto w =
-          x == std::string_view::npos ? std::nullopt : WholeNumber(value.substr(0, x), 1, kSide);
-      const auto h = w ? WholeNumber(value.substr(x + 1), 1, kSide) : std::nullopt;
-      if (!h || *w * *h > kArea)
+    case kSize:
+    case kFrom: {
+      int& width = o.kind == kSize ? inv.width : inv.from_width;
+      int& height = o.kind == kSize ? inv.height : inv.from_height;
+      if (!TakeSize(value, width, height))
         return "expected WIDTHxHEIGHT, each 1 to 16384 and 67108864 pixels at most";
-      inv.width = static_cast<int>(*w);
-      inv.height = static_cast<int>(*h);
+      return "";
+    }
+    case kScale: {
+      const auto f = DecimalNumber(value, 0.01, 100);
+      if (!f) return "expected a number from 0.01 to 100";
+      inv.scale = *f;
+      return "";
+    }
+    case kFit: {
+      const auto share = DecimalNumber(value, 1, 100, true);
+      if (!share) return "expected a percentage from 1 to 100";
+      inv.fit = *share / 100;
       return "";
     }
     case kTypes: {
@@ -178,7 +223,8 @@ Invocation ParseCommandLine(int argc, const char* const* argv) {
   Invocation inv;
   std::vector<const char*> rest{argc > 0 ? argv[0] : ""};
   bool help = false, version = false, open = false, render = false;
-  bool render_only = false;  // --size or -o given
+  bool render_only = false;   // --size or -o given
+  bool canvas_only = false;   // --scale, --fit or --from given
   bool options_over = false;  // after "--" every word goes to the switch search
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i] ? argv[i] : "";
@@ -248,6 +294,11 @@ Invocation ParseCommandLine(int argc, const char* const* argv) {
       case kOutput:
         render_only = true;
         break;
+      case kScale:
+      case kFit:
+      case kFrom:
+        canvas_only = true;
+        break;
       default:
         break;
     }
@@ -265,6 +316,12 @@ Invocation ParseCommandLine(int argc, const char* const* argv) {
   } else if (render_only && !render) {
     inv.mode = RunMode::kError;
     inv.error = "--size and --output go with --render";
+  } else if (canvas_only && !render && !open) {
+    inv.mode = RunMode::kError;
+    inv.error = "--scale, --fit and --from go with --render or --open";
+  } else if (inv.scale > 0 && inv.fit > 0) {
+    inv.mode = RunMode::kError;
+    inv.error = "--scale and --fit: give one of them";
   } else if (help) {
     inv.mode = RunMode::kHelp;
   } else if (version) {

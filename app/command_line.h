@@ -63,6 +63,13 @@ struct Invocation {
   std::string output_file;
   int width = 0;
   int height = 0;
+  // How large the design is drawn: the screen it was saved on (0 x 0: as the
+  // bitmap saved with it tells), a factor (0: from the sizes), or the share
+  // of the shorter side its drawing fills (0: none).
+  int from_width = 0;
+  int from_height = 0;
+  double scale = 0;
+  double fit = 0;
 };
 
 Invocation ParseCommandLine(int argc, const char* const* argv);

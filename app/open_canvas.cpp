@@ -11,6 +11,7 @@
 #include "app/saver_main.h"
 #include "app/saver_windows.h"
 #include "canvas/canvas_replay.h"
+#include "canvas/canvas_scale.h"
 #include "core/numbers.h"
 #include "files/file_error.h"
 #include "screen/qt_pacer.h"
@@ -56,8 +57,9 @@ int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& rea
   FullScreenWindow& window = windows.window();
   window.setWindowTitle(QFileInfo(QString::fromStdString(inv.canvas_file)).fileName() +
                         QStringLiteral(" - KaloSaver"));
-  const std::string why =
-      CheckCanvasWork(read.design, window.surface().width(), window.surface().height());
+  const int width = window.surface().width(), height = window.surface().height();
+  const CanvasScale scale = ChooseCanvasScale(read.design, width, height, RequestedScale(inv));
+  const std::string why = CheckCanvasWork(read.design, width, height, scale);
   if (!why.empty()) {
     TellOnStderr(inv, why);
     return Refuse(saver, inv, why);
@@ -72,8 +74,12 @@ int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& rea
   DesignState& s = saver.design;
   s.StrokeDelay = static_cast<Single>(Val(run.Settings[kDrawDelay]));
   NullOverlay overlay;
-  PrepareCanvasReplay(s, window);
-  EngineContext e{s, window, overlay, pacer, saver.rnd};
+  // On the screen it was saved on the design is drawn as it was, stroke for
+  // stroke; on another it is scaled to it.
+  ScaledCanvas scaled(window, scale);
+  Canvas& canvas = scale.Plain(width, height) ? static_cast<Canvas&>(window) : scaled;
+  PrepareCanvasReplay(s, canvas);
+  EngineContext e{s, canvas, overlay, pacer, saver.rnd};
   run.StartingUp = false;
   try {
     DrawCanvas(e, read.design);

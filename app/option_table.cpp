@@ -44,6 +44,15 @@ const Option kOptions[] = {
      .help = "the image size for --render (default: the screen's, or 1920x1080)"},
     {.name = "output", .brief = "o", .value = "FILE", .kind = kOutput,
      .help = "the image --render writes (default: the canvas file's name ending in .png)"},
+    {.name = "scale", .value = "F", .kind = kScale,
+     .help = "grow the design F times, 0.01 to 100 (default: as much as the picture outgrows the "
+             "screen the design was saved on, or 1 when that is not known)"},
+    {.name = "fit", .value = "PCT", .kind = kFit,
+     .help = "grow or shrink the design to fill PCT per cent (1 to 100) of the picture's shorter "
+             "side"},
+    {.name = "from", .value = "WxH", .kind = kFrom,
+     .help = "the screen the design was saved on (default: the size of the bitmap saved with it, "
+             "FILE.bmp)"},
     {.name = "types", .value = "LIST", .kind = kTypes,
      .help = "the designs to draw, e.g. spiral,gons (of spiral, yarn, star, gons, angle, boxes)"},
     {.name = "spiral", .value = "on|off", .kind = kOnOff, .setting = kKaloSpiral,
@@ -173,7 +182,7 @@ std::string UsageText() {
       "       kalosaver /c\n"
       "       kalosaver --root | --window-id ID [OPTION...]\n"
       "       kalosaver --open FILE.cvd [OPTION...]\n"
-      "       kalosaver --render FILE.cvd [--size WxH] [-o OUT.png]\n"
+      "       kalosaver --render FILE.cvd [--size WxH] [--scale F | --fit PCT] [-o OUT.png]\n"
       "\n"
       "KaloSaver fills the screen with line art drawn stroke by stroke, layer upon\n"
       "layer. Any key, click or mouse movement ends it; the space bar marks the\n"

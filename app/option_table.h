@@ -19,6 +19,9 @@ enum class OptionKind {
   kRender,
   kSize,
   kOutput,
+  kScale,
+  kFit,
+  kFrom,
   kTypes,
   kOnOff,   // a setting that is TRUE or FALSE
   kNumber,  // a setting that is a whole number in a range

@@ -17,6 +17,7 @@
 #include "canvas/canvas_file.h"
 #include "canvas/canvas_reader.h"
 #include "canvas/canvas_replay.h"
+#include "canvas/canvas_scale.h"
 #include "core/ascii.h"
 #include "files/bitmap_file.h"
 #include "files/file_error.h"
@@ -85,6 +86,15 @@ int Fail(const std::string& message) {
 
 }  // namespace
 
+ScaleRequest RequestedScale(const Invocation& inv) {
+  ScaleRequest request;
+  request.saved = inv.from_width > 0 ? std::optional(PictureSize{inv.from_width, inv.from_height})
+                                     : SavedScreenSize(inv.canvas_file);
+  request.factor = inv.scale;
+  request.fit = inv.fit;
+  return request;
+}
+
 std::string DefaultRenderOutput(const std::string& canvas_file) {
   const size_t slash = canvas_file.rfind('/');
   const size_t base = slash == std::string::npos ? 0 : slash + 1;
@@ -105,9 +115,18 @@ int RenderCanvas(const Invocation& inv) {
     return Fail(ShownFileName(output) +
                 ": the image would replace the canvas file; name another with -o");
   }
+  // That bitmap is what tells the size the design was saved at.
+  for (const char* extension : {".bmp", ".BMP"}) {
+    if (SameFile(output, SavedBitmapName(canvas, extension)))
+      return Fail(ShownFileName(output) +
+                  ": the image would replace the bitmap saved with the canvas file; name another "
+                  "with -o");
+  }
   const Size size =
       inv.width > 0 && inv.height > 0 ? Size{inv.width, inv.height} : PrimaryScreenSize();
-  if (std::string why = CheckCanvasWork(read.design, size.width, size.height); !why.empty())
+  const CanvasScale scale =
+      ChooseCanvasScale(read.design, size.width, size.height, RequestedScale(inv));
+  if (std::string why = CheckCanvasWork(read.design, size.width, size.height, scale); !why.empty())
     return Fail(ShownFileName(canvas) + ": " + why);
 
   std::optional<Surface> surface;
@@ -117,7 +136,7 @@ int RenderCanvas(const Invocation& inv) {
     return Fail("not enough memory for a " + std::to_string(size.width) + " x " +
                 std::to_string(size.height) + " image");
   }
-  DrawCanvasImage(read.design, *surface);
+  DrawCanvasImage(read.design, *surface, scale);
   const std::string error =
       EndsWithBmp(output) ? SaveBitmapFile(*surface, output) : SavePngFile(*surface, output);
   if (error.empty()) return 0;

@@ -1,9 +1,15 @@
 #include "canvas/canvas_replay.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <new>
+#include <optional>
 #include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "core/numbers.h"
 #include "surface/image_window.h"
@@ -139,7 +145,12 @@ void DrawCanvas(EngineContext& e, const CanvasDesign& design) {
 }
 
 void DrawCanvasImage(const CanvasDesign& design, Surface& surface) {
-  SurfacePen canvas(surface);
+  DrawCanvasImage(design, surface, PlainScale(surface.width(), surface.height()));
+}
+
+namespace {
+
+void DrawWhole(const CanvasDesign& design, Canvas& canvas) {
   NullOverlay overlay;
   NoPauses pacer;
   NoRandom rnd;
@@ -149,25 +160,130 @@ void DrawCanvasImage(const CanvasDesign& design, Surface& surface) {
   DrawCanvas(e, design);
 }
 
-double CanvasWork(const CanvasDesign& design, int width, int height, double limit) {
-  WorkMeter meter(width, height, limit);
+// A scaled picture is drawn in this many bands of rows, each holding every
+// stroke that crosses it, side by side on the processor's cores: a grown
+// design costs the square of its factor in pixels. The count does not depend
+// on the machine, so neither does a single pixel.
+constexpr int kBands = 16;
+
+// Draws the bands that are left, one at a time, into `surface`; false when
+// one of them could not get its memory.
+bool DrawBands(const CanvasDesign& design, Surface& surface, const CanvasScale& scale,
+               std::atomic<int>& next) {
+  const int w = surface.width(), h = surface.height();
+  for (int band = next++; band < kBands; band = next++) {
+    const int top = h * band / kBands, bottom = h * (band + 1) / kBands;
+    if (top == bottom) continue;
+    try {
+      Surface part(w, bottom - top);
+      SurfacePen pen(part);
+      CanvasScale shifted = scale;
+      shifted.offset_y -= top;
+      ScaledCanvas canvas(pen, shifted);
+      DrawWhole(design, canvas);
+      std::copy(part.bits(), part.bits() + static_cast<size_t>(w) * (bottom - top),
+                surface.bits() + static_cast<size_t>(w) * top);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void DrawCanvasImage(const CanvasDesign& design, Surface& surface, const CanvasScale& scale) {
+  SurfacePen pen(surface);
+  // The design at the size it was saved at goes straight to the surface, so
+  // that it comes back exactly as the saver drew it.
+  if (scale.Plain(surface.width(), surface.height())) return DrawWhole(design, pen);
+  std::atomic<int> next = 0;
+  std::atomic<bool> whole = true;
+  std::vector<std::thread> helpers;
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  for (int i = 1; i < std::min(cores, kBands); ++i) {
+    try {
+      helpers.emplace_back([&] {
+        if (!DrawBands(design, surface, scale, next)) whole = false;
+      });
+    } catch (const std::system_error&) {
+      break;  // no more threads: fewer hands do the work
+    }
+  }
+  if (!DrawBands(design, surface, scale, next)) whole = false;
+  for (std::thread& t : helpers) t.join();
+  if (whole) return;
+  // Too little memory for a band beside the picture: all of it at once.
+  ScaledCanvas scaled(pen, scale);
+  DrawWhole(design, scaled);
+}
+
+namespace {
+
+// The engine works the design through the meter, scaled, until it is done or
+// the work passes the meter's limit. (Scaled by 1, every stroke reaches the
+// meter unchanged.)
+void Measure(const CanvasDesign& design, WorkMeter& meter, const CanvasScale& scale) {
+  ScaledCanvas canvas(meter, scale);
   StepMeter steps(meter);
   NoRandom rnd;
   DesignState s;
   NullOverlay overlay;
-  PrepareCanvasReplay(s, meter);
-  EngineContext e{s, meter, overlay, steps, rnd};
+  PrepareCanvasReplay(s, canvas);
+  EngineContext e{s, canvas, overlay, steps, rnd};
   try {
     DrawCanvas(e, design);
   } catch (const WorkMeter::TooMuch&) {
   }
+}
+
+}  // namespace
+
+double CanvasWork(const CanvasDesign& design, int width, int height, double limit) {
+  return CanvasWork(design, width, height, PlainScale(width, height), limit);
+}
+
+double CanvasWork(const CanvasDesign& design, int width, int height, const CanvasScale& scale,
+                  double limit) {
+  WorkMeter meter(width, height, limit);
+  Measure(design, meter, scale);
   return meter.work();
 }
 
 std::string CheckCanvasWork(const CanvasDesign& design, int width, int height) {
-  if (CanvasWork(design, width, height) <= kCanvasWorkLimit) return "";
+  return CheckCanvasWork(design, width, height, PlainScale(width, height));
+}
+
+std::string CheckCanvasWork(const CanvasDesign& design, int width, int height,
+                            const CanvasScale& scale) {
+  if (CanvasWork(design, width, height, scale) <= kCanvasWorkLimit) return "";
   return "the design would take too long to draw at " + std::to_string(width) + " x " +
          std::to_string(height);
+}
+
+PixelRect CanvasExtent(const CanvasDesign& design, int width, int height) {
+  // Drawn, not worked out: strokes in the mixing modes may clear what others
+  // drew, and what shows is what counts.
+  if (CanvasWork(design, width, height) > kCanvasWorkLimit) return {};
+  std::optional<Surface> surface;
+  try {
+    surface.emplace(width, height);
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  DrawCanvasImage(design, *surface);
+  const uint32_t back = Surface::ToPixel(design.BackColor);
+  PixelRect drawn{width, height, 0, 0};
+  for (int y = 0; y < height; ++y) {
+    const uint32_t* row = surface->bits() + static_cast<size_t>(y) * width;
+    int left = 0, right = width;
+    while (left < right && row[left] == back) ++left;
+    if (left == right) continue;
+    while (row[right - 1] == back) --right;
+    drawn = {std::min(drawn.left, left), std::min(drawn.top, y), std::max(drawn.right, right),
+             y + 1};
+  }
+  return drawn.empty() ? PixelRect{} : drawn;
 }
 
 }  // namespace kalo

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "canvas/canvas_reader.h"
+#include "canvas/canvas_scale.h"
 #include "engine/engine.h"
 #include "surface/surface.h"
 
@@ -32,17 +33,27 @@ void DrawCanvas(EngineContext& e, const CanvasDesign& design);
 inline constexpr double kCanvasWorkLimit = 1e10;
 
 // The whole design drawn at once into `surface`, centred, with no pauses:
-// for images.
+// for images. `scale` places it otherwise than on the surface's own size.
 void DrawCanvasImage(const CanvasDesign& design, Surface& surface);
+void DrawCanvasImage(const CanvasDesign& design, Surface& surface, const CanvasScale& scale);
 
 // What drawing the design in a width x height image asks of the surface, in
 // the units of kCanvasWorkLimit. The layers are worked through the engine
 // without drawing, and the count stops soon after passing `limit`.
 double CanvasWork(const CanvasDesign& design, int width, int height,
                   double limit = kCanvasWorkLimit);
+double CanvasWork(const CanvasDesign& design, int width, int height, const CanvasScale& scale,
+                  double limit = kCanvasWorkLimit);
 
 // Whether the design stays within kCanvasWorkLimit in a width x height
 // image: "" when it does, otherwise the message for the user.
 std::string CheckCanvasWork(const CanvasDesign& design, int width, int height);
+std::string CheckCanvasWork(const CanvasDesign& design, int width, int height,
+                            const CanvasScale& scale);
+
+// The pixels that do not show the background when the design is drawn in a
+// width x height image at its own size; empty when there are none, or when
+// that drawing is beyond the work limit or the memory.
+PixelRect CanvasExtent(const CanvasDesign& design, int width, int height);
 
 }  // namespace kalo

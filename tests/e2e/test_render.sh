@@ -38,6 +38,45 @@ same_pixels "$art/one.bmp" "$art/exact.png"
 "$KALOSAVER" --render "$art/one.cvd" || fail "--render at the screen's size failed"
 same_pixels "$art/one.bmp" "$art/one.png"
 
+# Another size is the same picture: the design grows as much as the picture
+# outgrows the screen of the bitmap saved with it (or the one --from names),
+# about the middle; --fit makes it fill that share of the shorter side. The
+# saved Star is drawn with its radius made 150, to leave the picture's edges
+# free, its pens at least 3 wide (a thin line leaves out its last pixel, where
+# a grown pen is round) and in copy mode (where strokes that mix with the
+# picture overlap, what they clear depends on the pixels).
+awk -F'\\' -v OFS='\\' 'NR == 6 { $6 = " 150"; if ($4 < 3) $4 = " 3" }
+  NR > 6 { $5 = " 150"; if ($3 < 3) $3 = " 3" } NR >= 6 { $(NF - 1) = " 13" } 1' \
+  "$art/one.cvd" >"$art/star.cvd"
+cp "$art/one.bmp" "$art/star.bmp"
+# The sides of the drawing seen from the image's middle, in half pixels: left
+# top right bottom, then the image's shorter side.
+sides() {
+  convert "$1" -trim -format '%X %Y %w %h %W %H' info: | tr -d + |
+    awk '{ print 2*$1-$5, 2*$2-$6, 2*($1+$3)-$5, 2*($2+$4)-$6, ($5 < $6 ? $5 : $6) }'
+}
+scaled() {
+  "$KALOSAVER" --render "$art/star.cvd" "$@" -o "$art/sized.png" || fail "--render $* failed"
+  sides "$art/sized.png"
+}
+# Whether each number in $2 is within $3 of the one in its place in $1.
+near() {
+  awk -v a="$1" -v b="$2" -v d="$3" \
+    'BEGIN { n = split(b, y); split(a, x); for (i = 1; i <= n; i++) if (x[i] - y[i] > d || y[i] - x[i] > d) exit 1 }'
+}
+twice=$(scaled --size 1280x800 | awk '{ print 2*$1, 2*$2, 2*$3, 2*$4 }')
+for options in "--size 2560x1600" "--size 2560x1600 --from 1280x800"; do
+  [ "${options#*from}" = "$options" ] || mv "$art/star.bmp" "$art/saved.bmp"
+  got=$(scaled $options)
+  near "$got" "$twice" 4 || fail "$options: the drawing's sides lie at $got, not $twice"
+done
+for fit in "90 --size 1000x700 --fit 90" "50 --size 640x400 --fit=50% --from 1280x800"; do
+  read -r l t r b shorter <<<"$(scaled ${fit#* })"
+  longer=$((r - l > b - t ? r - l : b - t))
+  near "$longer $((l + r)) $((t + b))" "$((shorter * 2 * ${fit%% *} / 100)) 0 0" 4 ||
+    fail "${fit#* }: the drawing's sides lie at $l $t $r $b"
+done
+
 # No display: the size asked for, or 1920 x 1080; a BMP for a .bmp name.
 (unset DISPLAY WAYLAND_DISPLAY && "$KALOSAVER" --render "$art/one.cvd" -o "$art/wide.png" &&
   "$KALOSAVER" --render "$art/one.cvd" --size 64x48 -o "$art/small.bmp") ||
@@ -61,6 +100,8 @@ expect_refusal "kalosaver: $art/bad.cvd: line 6, field 2: design type 9 is not w
 cp "$art/one.cvd" "$art/kept.png"
 expect_refusal "the image would replace the canvas file" --render "$art/kept.png"
 expect_refusal "the image would replace the canvas file" --render "$art/kept.png" -o "$art/../art/kept.png"
+expect_refusal "the image would replace the bitmap saved with the canvas file" \
+  --render "$art/one.cvd" -o "$art/one.bmp"
 cmp -s "$art/one.cvd" "$art/kept.png" || fail "the canvas file was overwritten"
 expect_refusal "$art/none/x.png: Error 2: No such file or directory" \
   --render "$art/one.cvd" -o "$art/none/x.png"
@@ -89,6 +130,17 @@ until screenshot && [ "$(compare -metric AE "$art/one.bmp" "$E2E_TMP/screen.png"
 done
 stays_alive "$SAVER_PID" 500 || fail "--open ended by itself"
 ends_saver key space
+# Saved on a smaller screen, it is grown to this one, as --render grows it
+# (which draws in bands: where a pen's edge passes exactly through a pixel's
+# centre, a band's edge may tip it the other way).
+"$KALOSAVER" --render "$art/one.cvd" --from 640x400 --size 1280x800 -o "$art/grown.png"
+start_saver --open "$art/one.cvd" --from 640x400 --draw-delay 0
+deadline=$(($(now_ms) + 20000))
+until screenshot && (($(compare -metric AE "$art/grown.png" "$E2E_TMP/screen.png" null: 2>&1) < 100)); do
+  (($(now_ms) < deadline)) || fail "--open --from 640x400 never showed the grown picture"
+  sleep 0.2
+done
+ends_saver key x
 # At the slowest pace the first strokes show long before the last.
 start_saver --open "$art/one.cvd" --draw-delay 999
 wait_for_drawing 20000 1

@@ -48,6 +48,8 @@ TEST(CommandLine, RunModeAndTheSwitchesLeftForTheSaver) {
        RunMode::kHosted,
        ""},
       {{"--render", "a.cvd", "--size", "3840x2160", "-o", "a.png"}, RunMode::kRender, ""},
+      {{"--render", "a.cvd", "--scale", ".5", "--from", "1280x800"}, RunMode::kRender, ""},
+      {{"--open", "a.cvd", "--fit=92.5%"}, RunMode::kOpen, ""},
       {{"/s", "--help"}, RunMode::kHelp, "/s"},
       {{"--version", "-root"}, RunMode::kVersion, ""},
       {{"-h"}, RunMode::kHelp, ""},
@@ -58,6 +60,10 @@ TEST(CommandLine, RunModeAndTheSwitchesLeftForTheSaver) {
     EXPECT_EQ(inv.mode, r.mode) << line << " " << inv.error;
     EXPECT_EQ(inv.command_line, r.switches) << line;
   }
+  const Invocation scaled = Parse({"--render", "a.cvd", "--scale", "2.25", "--from", "1280x800"});
+  EXPECT_EQ(scaled.scale, 2.25);
+  EXPECT_EQ(scaled.from_width * 10000 + scaled.from_height, 12800800);
+  EXPECT_DOUBLE_EQ(Parse({"--open", "a.cvd", "--fit", "92.5%"}).fit, 0.925);
 }
 
 TEST(CommandLine, BadValuesEndWithOneLineNamingTheOption) {
@@ -95,6 +101,16 @@ TEST(CommandLine, BadValuesEndWithOneLineNamingTheOption) {
        "\"16384x16384\""},
       {{"--open", "a.cvd", "--render", "b.cvd"}, "--open and --render: give one of them"},
       {{"/s", "-o", "x.png"}, "--size and --output go with --render"},
+      {{"--render", "a.cvd", "--scale", "0"},
+       "--scale: expected a number from 0.01 to 100, not \"0\""},
+      {{"--render", "a.cvd", "--scale", "1e3"},
+       "--scale: expected a number from 0.01 to 100, not \"1e3\""},
+      {{"--open", "a.cvd", "--fit", "0.9"},
+       "--fit: expected a percentage from 1 to 100, not \"0.9\""},
+      {{"--open", "a.cvd", "--fit", "1.2.3"},
+       "--fit: expected a percentage from 1 to 100, not \"1.2.3\""},
+      {{"/s", "--from", "1280x800"}, "--scale, --fit and --from go with --render or --open"},
+      {{"--render", "a.cvd", "--scale", "2", "--fit", "90"}, "--scale and --fit: give one of them"},
       // Any word that starts with "--" is an option, known or not.
       {{"/s", "--draw-dealy", "200"}, "--draw-dealy: unknown option; did you mean --draw-delay?"},
       {{"--Draw-Delay=5"}, "--Draw-Delay: unknown option; did you mean --draw-delay?"},

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "canvas/canvas_file.h"
 #include "canvas/canvas_replay.h"
+#include "canvas/canvas_scale.h"
 #include "core/random.h"
 #include "engine/design_loop.h"
 #include "support/fake_pacer.h"
@@ -62,6 +64,22 @@ TEST(CanvasReplay, ADesignDrawnAloneComesBackPixelForPixelForEveryType) {
   }
 }
 
+// The pixels that are not black, inclusive.
+struct Extent {
+  int left, top, right, bottom;
+};
+Extent DrawnExtent(const Surface& surface) {
+  const int w = surface.width(), h = surface.height();
+  Extent e{w, h, -1, -1};
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if (surface.pixel(x, y) != 0) {
+        e.left = std::min(e.left, x), e.right = std::max(e.right, x);
+        e.top = std::min(e.top, y), e.bottom = std::max(e.bottom, y);
+      }
+  return e;
+}
+
 // Any size: the design stays in the middle, and keeps its stretch.
 TEST(CanvasReplay, DrawsInTheMiddleOfAnySizeWithTheRecordedStretch) {
   // A triangle of radius 40, twice as wide as it is high, in white.
@@ -71,18 +89,71 @@ TEST(CanvasReplay, DrawsInTheMiddleOfAnySizeWithTheRecordedStretch) {
   for (auto [w, h] : {std::pair{200, 100}, {640, 480}, {301, 199}}) {
     Surface surface(w, h);
     DrawCanvasImage(read.design, surface);
-    int left = w, right = -1, top = h, bottom = -1;
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x)
-        if (surface.pixel(x, y) != 0) {
-          left = std::min(left, x), right = std::max(right, x);
-          top = std::min(top, y), bottom = std::max(bottom, y);
-        }
+    const auto [left, top, right, bottom] = DrawnExtent(surface);
     // Point 1 straight above the centre, the others 120 degrees round.
     EXPECT_EQ(top, h / 2 - 40) << w << "x" << h;
     EXPECT_EQ(bottom, h / 2 + 20) << w << "x" << h;
     EXPECT_NEAR((left + right) / 2.0, w / 2, 1) << w << "x" << h;
     EXPECT_NEAR(right - left, 2 * 2 * 40 * 0.866, 2) << w << "x" << h;
+  }
+}
+
+// Scaled, the design keeps its share of the picture: its drawn extent, pen
+// included, grows by the factor about the middle. At the size it was saved
+// at it comes back stroke for stroke.
+TEST(CanvasReplay, ScalesTheDesignAndItsPensWithThePicture) {
+  // Lines 9 wide: a triangle of radius 40 stretched twice as wide, whose
+  // corners reach the furthest left and right; dots 9 wide: three round it at
+  // radius 60, which reach the furthest up and down.
+  const CanvasRead read =
+      ParseCanvasText(CanvasFileText(" 0\\ 1\\ 16777215\\ 9\\ 2\\ 40\\ 3\\-1\\ 13\\/"
+                                     " 2\\ 255\\ 9\\ 1\\ 60\\ 3\\ 1\\ 0\\ 13\\/"));
+  ASSERT_TRUE(read.ok()) << read.error;
+  Surface saved(320, 200);
+  DrawCanvasImage(read.design, saved);
+  const Extent one = DrawnExtent(saved);
+  const auto screen = std::optional(PictureSize{320, 200});
+  struct Row {
+    int w, h;
+    ScaleRequest request;
+    double factor;  // of the extent at 320 x 200; 0: `fit` of the shorter side
+  };
+  // clang-format off
+  const Row rows[] = {
+      {320, 200, {screen, 0, 0}, 1},
+      {640, 400, {screen, 0, 0}, 2},
+      {960, 540, {screen, 0, 0}, 2.7},  // wider: the height decides
+      {640, 400, {{}, 0, 0}, 1},        // the saved screen not known: as saved
+      {640, 400, {{}, 2, 0}, 2},
+      {320, 200, {{}, 0.5, 0}, 0.5},
+      {1000, 600, {screen, 0, .5}, 0},
+      {400, 900, {{}, 0, .9}, 0},
+  };
+  // clang-format on
+  for (const Row& r : rows) {
+    const CanvasScale scale = ChooseCanvasScale(read.design, r.w, r.h, r.request);
+    Surface surface(r.w, r.h);
+    DrawCanvasImage(read.design, surface, scale);
+    const Extent e = DrawnExtent(surface);
+    const std::string row = std::to_string(r.w) + "x" + std::to_string(r.h) + " factor " +
+                            std::to_string(r.request.factor) + " fit " +
+                            std::to_string(r.request.fit);
+    if (r.w == 320 && r.factor == 1) {
+      EXPECT_TRUE(scale.Plain(r.w, r.h)) << row;
+      EXPECT_TRUE(std::equal(surface.bits(), surface.bits() + 320 * 200, saved.bits())) << row;
+    }
+    if (r.factor > 0) {
+      // Every side where the saved one lies, seen from the middle, times the factor.
+      EXPECT_NEAR(e.left - r.w / 2, (one.left - 160) * r.factor, 2) << row;
+      EXPECT_NEAR(e.right - r.w / 2, (one.right - 160) * r.factor, 2) << row;
+      EXPECT_NEAR(e.top - r.h / 2, (one.top - 100) * r.factor, 2) << row;
+      EXPECT_NEAR(e.bottom - r.h / 2, (one.bottom - 100) * r.factor, 2) << row;
+    } else {
+      const int longer = std::max(e.right - e.left, e.bottom - e.top) + 1;
+      EXPECT_NEAR(longer, r.request.fit * std::min(r.w, r.h), 2) << row;
+      EXPECT_NEAR(e.left + e.right, r.w - 1, 2) << row;
+      EXPECT_NEAR(e.top + e.bottom, r.h - 1, 2) << row;
+    }
   }
 }
 
