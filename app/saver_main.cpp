@@ -227,6 +227,10 @@ static int RunMain(int argc, char** argv) {
   // would otherwise be acted on, or end the program, before ours are read.
   int qt_argc = 1;
   char* qt_argv[] = {argv[0], nullptr};
+  // The pointer is measured from one move to the next. Moves that queued up
+  // while the saver was busy would otherwise arrive merged into one, and a
+  // hand trembling a few pixels at a time would add up to a move that ends it.
+  QApplication::setAttribute(Qt::AA_CompressHighFrequencyEvents, false);
   QApplication app(qt_argc, qt_argv);
   QApplication::setApplicationName("kalosaver");
   // Hosted mode asks the same of the host's own window.

@@ -31,6 +31,18 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
+  # What a failure seen only in a CI log needs: whether the saver was still
+  # there, and what the screen last showed.
+  if [ -n "${SAVER_PID:-}" ]; then
+    if alive "$SAVER_PID"; then echo "--- the saver is running" >&2; else
+      local status=0
+      wait "$SAVER_PID" 2>/dev/null || status=$?
+      echo "--- the saver had ended, status $status" >&2
+    fi
+  fi
+  if [ -s "$E2E_TMP/screen.png" ]; then
+    convert "$E2E_TMP/screen.png" -format '--- last screenshot: %wx%h, %k colours\n' info: >&2 || true
+  fi
   if [ -s "$E2E_TMP/saver.log" ]; then
     echo "--- saver output:" >&2
     tail -n 20 "$E2E_TMP/saver.log" >&2
