@@ -1,15 +1,11 @@
 #include "canvas/canvas_replay.h"
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <new>
 #include <optional>
 #include <string_view>
-#include <system_error>
-#include <thread>
-#include <vector>
 
 #include "core/numbers.h"
 #include "surface/image_window.h"
@@ -160,36 +156,6 @@ void DrawWhole(const CanvasDesign& design, Canvas& canvas) {
   DrawCanvas(e, design);
 }
 
-// A scaled picture is drawn in this many bands of rows, each holding every
-// stroke that crosses it, side by side on the processor's cores: a grown
-// design costs the square of its factor in pixels. The count does not depend
-// on the machine, so neither does a single pixel.
-constexpr int kBands = 16;
-
-// Draws the bands that are left, one at a time, into `surface`; false when
-// one of them could not get its memory.
-bool DrawBands(const CanvasDesign& design, Surface& surface, const CanvasScale& scale,
-               std::atomic<int>& next) {
-  const int w = surface.width(), h = surface.height();
-  for (int band = next++; band < kBands; band = next++) {
-    const int top = h * band / kBands, bottom = h * (band + 1) / kBands;
-    if (top == bottom) continue;
-    try {
-      Surface part(w, bottom - top);
-      SurfacePen pen(part);
-      CanvasScale shifted = scale;
-      shifted.offset_y -= top;
-      ScaledCanvas canvas(pen, shifted);
-      DrawWhole(design, canvas);
-      std::copy(part.bits(), part.bits() + static_cast<size_t>(w) * (bottom - top),
-                surface.bits() + static_cast<size_t>(w) * top);
-    } catch (const std::bad_alloc&) {
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 void DrawCanvasImage(const CanvasDesign& design, Surface& surface, const CanvasScale& scale) {
@@ -197,23 +163,6 @@ void DrawCanvasImage(const CanvasDesign& design, Surface& surface, const CanvasS
   // The design at the size it was saved at goes straight to the surface, so
   // that it comes back exactly as the saver drew it.
   if (scale.Plain(surface.width(), surface.height())) return DrawWhole(design, pen);
-  std::atomic<int> next = 0;
-  std::atomic<bool> whole = true;
-  std::vector<std::thread> helpers;
-  const int cores = static_cast<int>(std::thread::hardware_concurrency());
-  for (int i = 1; i < std::min(cores, kBands); ++i) {
-    try {
-      helpers.emplace_back([&] {
-        if (!DrawBands(design, surface, scale, next)) whole = false;
-      });
-    } catch (const std::system_error&) {
-      break;  // no more threads: fewer hands do the work
-    }
-  }
-  if (!DrawBands(design, surface, scale, next)) whole = false;
-  for (std::thread& t : helpers) t.join();
-  if (whole) return;
-  // Too little memory for a band beside the picture: all of it at once.
   ScaledCanvas scaled(pen, scale);
   DrawWhole(design, scaled);
 }
