@@ -63,6 +63,9 @@ struct Invocation {
   std::string output_file;
   int width = 0;
   int height = 0;
+
+  // With /s or --open: every monitor draws designs, not only the primary.
+  bool every_monitor = false;
 };
 
 Invocation ParseCommandLine(int argc, const char* const* argv);

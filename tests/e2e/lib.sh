@@ -194,6 +194,13 @@ wait_for_drawing() {
   done
 }
 
+# How many pixels differ between images $1 and $2, within the part $3
+# ("WxH+X+Y") when given.
+differing_pixels() {
+  convert "$1" "$2" ${3:+-crop "$3" +repage} -compose difference -composite -colorspace gray -threshold 0 \
+    -format '%[fx:int(mean*w*h+0.5)]' info:
+}
+
 # Starts the saver with the given arguments and waits for its window, whose
 # id lands in SAVER_WINDOW.
 start_shown() {

@@ -1,7 +1,9 @@
 # On two monitors side by side the designs stay on the primary one and the
 # other is covered in the background colour, a window there included; a
 # monitor that goes and comes back is followed, and a key with the pointer
-# on the other monitor ends the saver.
+# on the other monitor ends the saver. With --every-monitor the other
+# monitor draws designs of its own, but the hint and the banner stay on the
+# primary one, and a key with the pointer on either monitor ends the saver.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/xephyr.sh"
 
@@ -28,4 +30,40 @@ monitor beside 1280 none
 expect_pixels 5000 "#FF0000" "${SECOND[@]}"
 
 ends_saver key x
+
+# Long spirals, so that no design ends while the banner is looked at.
+write_settings_for_type KaloSpiral DrawDelay=5 MaxLayers=32 SolidMix=Solid ShowAbout=FALSE
+PRIMARY=1280x800+0+0 OTHER=1280x800+1280+0
+for pointer in 1900 600; do
+  xdotool mousemove "$pointer" 600
+  start_saver /s --every-monitor
+  wait_for_window 10000 >/dev/null || fail "no saver window with --every-monitor"
+  wait_for_drawing 20000 200
+  cp "$E2E_TMP/screen.png" "$E2E_TMP/before.png"
+  [ "$pointer" = 600 ] && break
+  # The hint stands in the middle of the primary monitor alone.
+  plain_button_row 520 380 760 || fail "no hint on the primary monitor"
+  plain_button_row 1800 380 2040 && fail "a hint on the other monitor"
+  sleep 5
+  screenshot
+  for part in "$PRIMARY" "$OTHER"; do
+    (($(differing_pixels "$E2E_TMP/before.png" "$E2E_TMP/screen.png" "$part") > 100)) ||
+      fail "nothing new drawn in 5 s on $part"
+  done
+  cp "$E2E_TMP/screen.png" "$E2E_TMP/two_monitors.png"
+  # The space bar, with the pointer on the other monitor, marks the
+  # primary's design: the banner shows along its top alone.
+  xdotool key space
+  sleep 0.5
+  screenshot
+  plain_button_row 395 10 885 || fail "no pending-save banner on the primary monitor"
+  plain_button_row 1675 10 2165 && fail "a banner on the other monitor"
+  xdotool key space
+  ends_saver key x
+done
+# A key with the pointer on the primary monitor ends it too.
+(($(convert "$E2E_TMP/before.png" -crop "$OTHER" +repage -fill white +opaque black \
+  -format '%[fx:int(mean*w*h)]' info:) > 100)) || fail "the other monitor draws nothing"
+ends_saver key x
+[ -z "${KALO_KEEP_SHOTS:-}" ] || cp "$E2E_TMP/two_monitors.png" "$KALO_KEEP_SHOTS/"
 echo "PASS"

@@ -1,7 +1,8 @@
 # The saver on a Wayland desktop: a headless sway with two outputs side by
 # side. The designs take the first output and a plain cover the second, an
 # output plugged in later is covered too, the pointer is hidden over all of
-# them, and a key ends the saver. An idle daemon starts it once the desktop
+# them, and a key ends the saver; with --every-monitor every output draws
+# designs. An idle daemon starts it once the desktop
 # has been idle for its time and runs its resume command after the key. The
 # companion mode's question comes up over the saver, shows the pointer, and
 # Return answers it. sway will not run as root, so the desktop runs as a user
@@ -174,6 +175,17 @@ wait_until 5000 plain HEADLESS-3 '#000000' || fail "the new output is not covere
 key x
 wait_exit "$SAVER_PID" 10000
 [ "$EXIT_STATUS" -eq 0 ] || fail "a key ended the saver with status $EXIT_STATUS"
+
+# ---- "/s --every-monitor": designs on every output ------------------------
+start_as_user "$PROGRAM" /s --every-monitor
+SAVER_PID=$LAST_PID
+for output in HEADLESS-1 HEADLESS-2 HEADLESS-3; do
+  wait_until 20000 drawn "$output" || fail "no designs on $output: $(colours "$output")"
+done
+[ -z "${KALO_KEEP_SHOTS:-}" ] || cp "$WL"/shots/HEADLESS-[12].png "$KALO_KEEP_SHOTS/"
+key x
+wait_exit "$SAVER_PID" 10000
+[ "$EXIT_STATUS" -eq 0 ] || fail "a key ended the saver on every output with status $EXIT_STATUS"
 
 # ---- Started by the idle daemon, ended by a key, resumed ------------------
 started=$(now_ms)
