@@ -109,11 +109,13 @@ colours() {
 # Output $1 shows the one colour $2 everywhere; "-c" as $3 with the pointer.
 plain() { shot "$1" "${3:-}" && [ "$(colours "$1")" = "$2 " ]; }
 # Output $1 shows designs on black, away from the controls along the top,
-# in the middle and along the bottom.
+# in the middle and along the bottom: more than 100 pixels drawn, and black
+# round them (the desktop shows none).
 drawn() {
-  shot "$1" && (($(convert "$WL/shots/$1.png" -fill black -draw 'rectangle 0 0 799 39' \
+  shot "$1" && [ "$(convert "$WL/shots/$1.png" -fill black -draw 'rectangle 0 0 799 39' \
     -draw 'rectangle 260 270 540 330' -draw 'rectangle 0 570 799 599' -fill white +opaque black \
-    -format '%[fx:int(mean*w*h)]' info:) > 100))
+    -format '%[fx:mean*w*h > 100]' info:)" = 1 ] &&
+    [ "$(convert "$WL/shots/$1.png" -fill white +opaque black -format '%[fx:mean < 0.95]' info:)" = 1 ]
 }
 # The output on which sway shows a window titled $1; nothing when none is.
 window_output() {
@@ -179,6 +181,7 @@ wait_exit "$SAVER_PID" 10000
 # ---- "/s --every-monitor": designs on every output ------------------------
 start_as_user "$PROGRAM" /s --every-monitor
 SAVER_PID=$LAST_PID
+find_outputs
 for output in HEADLESS-1 HEADLESS-2 HEADLESS-3; do
   wait_until 20000 drawn "$output" || fail "no designs on $output: $(colours "$output")"
 done

@@ -11,7 +11,7 @@
 #include <set>
 #include <vector>
 
-#include "files/settings_store.h"
+#include "core/settings_texts.h"
 #include "screen/every_monitor.h"
 
 namespace kalo {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/numbers.h"
-#include "files/settings_store.h"
+#include "core/settings_texts.h"
 #include "screen/quiet_loop.h"
 
 namespace kalo {
@@ -62,8 +62,9 @@ TEST(QuietLoop, StartsInItsBackgroundAndDrawsOnItsThread) {
 
 TEST(QuietLoop, StopCutsALongRestShort) {
   // A minute before every stroke: a stop that waited for the rest to run
-  // out would take that minute.
-  QuietLoop loop(kW, kH, "/s", Settings("60000"), 7);
+  // out would take that minute. (This seed's first rest is a stroke's, not
+  // one of the loop's quarter seconds.)
+  QuietLoop loop(kW, kH, "/s", Settings("60000"), 1);
   loop.Start();
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   const auto from = std::chrono::steady_clock::now();
