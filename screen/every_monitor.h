@@ -104,9 +104,10 @@ class EveryMonitor final : public QObject {
   void Follow();
 
   FullScreenWindow& saver_window_;
+  // Before the covers, which point at it, so that it outlives them.
+  std::unique_ptr<QuietDesigns> designs_;
   std::vector<std::unique_ptr<MonitorCover>> covers_;
   bool covering_ = false;
-  std::unique_ptr<QuietDesigns> designs_;
 };
 
 }  // namespace kalo

@@ -175,7 +175,7 @@ drawn_pixels() {
     args+=(-draw "rectangle ${box//,/ }")
   done
   convert "$E2E_TMP/screen.png" -fill "$bg" "${args[@]}" -transparent "$bg" -alpha extract \
-    -format '%[fx:int(mean*w*h+0.5)]' info:
+    -precision 16 -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 
 # Polls screenshots for up to $1 ms until at least $2 pixels away from the
@@ -198,7 +198,7 @@ wait_for_drawing() {
 # ("WxH+X+Y") when given.
 differing_pixels() {
   convert "$1" "$2" ${3:+-crop "$3" +repage} -compose difference -composite -colorspace gray -threshold 0 \
-    -format '%[fx:int(mean*w*h+0.5)]' info:
+    -precision 16 -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 
 # Starts the saver with the given arguments and waits for its window, whose
