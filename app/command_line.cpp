@@ -287,6 +287,9 @@ Invocation ParseCommandLine(int argc, const char* const* argv) {
       case kOpen:
         open = true;
         break;
+      case kEveryMonitor:
+        inv.every_monitor = true;
+        break;
       case kRender:
         render = true;
         break;

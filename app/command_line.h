@@ -70,6 +70,9 @@ struct Invocation {
   int from_height = 0;
   double scale = 0;
   double fit = 0;
+
+  // With /s or --open: every monitor draws designs, not only the primary.
+  bool every_monitor = false;
 };
 
 Invocation ParseCommandLine(int argc, const char* const* argv);

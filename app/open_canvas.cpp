@@ -53,7 +53,7 @@ CanvasRead ReadCanvasToOpen(const Invocation& inv) {
 int OpenCanvas(SaverProcess& saver, const Invocation& inv, const CanvasRead& read) {
   if (!read.ok()) return Refuse(saver, inv, read.error);
   RunState& run = saver.run;
-  SaverWindows windows(saver);
+  SaverWindows windows(saver, inv.every_monitor);
   FullScreenWindow& window = windows.window();
   window.setWindowTitle(QFileInfo(QString::fromStdString(inv.canvas_file)).fileName() +
                         QStringLiteral(" - KaloSaver"));

@@ -37,6 +37,8 @@ const Option kOptions[] = {
     {.name = "visual", .value = "VISUAL", .kind = kIgnoreValue},
     {.name = "open", .value = "FILE", .kind = kOpen,
      .help = "draw a saved canvas file again, full screen, layer by layer"},
+    {.name = "every-monitor", .kind = kEveryMonitor,
+     .help = "with /s or --open: designs of their own on every other monitor too"},
     {.name = "render", .value = "FILE", .kind = kRender,
      .help = "draw a saved canvas file into an image (PNG, or BMP for a .bmp name); no display "
              "needed"},

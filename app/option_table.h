@@ -16,6 +16,7 @@ enum class OptionKind {
   kIgnore,       // a host's flag that means nothing here
   kIgnoreValue,  // the same, with a value
   kOpen,
+  kEveryMonitor,
   kRender,
   kSize,
   kOutput,

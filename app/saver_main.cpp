@@ -139,9 +139,9 @@ class SaverHost final : public SaverServices {
   DesignExport export_;
 };
 
-int RunSaver(SaverProcess& saver) {
+int RunSaver(SaverProcess& saver, bool every_monitor) {
   RunState& run = saver.run;
-  SaverWindows windows(saver);
+  SaverWindows windows(saver, every_monitor);
   FullScreenWindow& window = windows.window();
   PrepareSaver(run, saver.design, window, window, saver.rnd);
   windows.Show();
@@ -260,7 +260,7 @@ static int RunMain(int argc, char** argv) {
   switch (saver.mode) {
     case RunMode::kSaver:
       ApplySettingOptions(inv, saver.run.Settings);
-      return RunSaver(saver);
+      return RunSaver(saver, inv.every_monitor);
     case RunMode::kHosted:
       ApplySettingOptions(inv, saver.run.Settings);
       return RunHosted(saver, host.id);

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <chrono>
+#include <cstdint>
 
 namespace kalo {
 
@@ -18,8 +20,9 @@ void CloseOpenDialogs() {
 
 }  // namespace
 
-SaverWindows::SaverWindows(SaverProcess& saver)
+SaverWindows::SaverWindows(SaverProcess& saver, bool every_monitor)
     : saver_(saver),
+      every_monitor_(every_monitor),
       window_(saver.run, [&saver] { saver.End(); }),
       monitors_(window_),
       grab_(&window_) {
@@ -41,7 +44,16 @@ void SaverWindows::Show() {
   window_.raise();
   window_.activateWindow();
   window_.setFocus();
-  monitors_.Cover();
+  if (every_monitor_) {
+    QuietDesigns designs;
+    designs.command_line = saver_.run.CommandLine;
+    designs.settings = saver_.run.Settings;
+    designs.seed_base = static_cast<uint64_t>(
+        std::chrono::system_clock::now().time_since_epoch().count());
+    monitors_.Cover(&designs);
+  } else {
+    monitors_.Cover();
+  }
   grab_.Take();
 }
 

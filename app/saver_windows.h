@@ -1,6 +1,6 @@
 // The windows of a saver on the desktop: the design window on the primary
-// monitor, a plain cover over every other monitor, and the keyboard and
-// pointer held for them. The saver and a canvas file drawn again come up the
+// monitor, a plain cover over every other monitor (or, on request, a window
+// with designs of its own), and the keyboard and pointer held for them. The saver and a canvas file drawn again come up the
 // same way, and go the same way when the saver ends.
 #pragma once
 
@@ -14,8 +14,9 @@ namespace kalo {
 class SaverWindows {
  public:
   // The design window covers the primary monitor, not yet shown; ending the
-  // saver takes all of them down from now on.
-  explicit SaverWindows(SaverProcess& saver);
+  // saver takes all of them down from now on. With `every_monitor` the other
+  // monitors draw designs of their own instead of a plain background.
+  explicit SaverWindows(SaverProcess& saver, bool every_monitor = false);
   ~SaverWindows();
   SaverWindows(const SaverWindows&) = delete;
   SaverWindows& operator=(const SaverWindows&) = delete;
@@ -31,6 +32,7 @@ class SaverWindows {
 
  private:
   SaverProcess& saver_;
+  bool every_monitor_;
   FullScreenWindow window_;
   EveryMonitor monitors_;
   InputGrab grab_;

@@ -4,12 +4,16 @@
 # and while resting, memory, the time to the first stroke, and how long a key
 # press takes to end the program; then the same inside a screen-saver host's
 # window, the cost of a shrunk settings preview, and how long SIGTERM takes to
-# end a hosted saver. Each figure is measured REPEATS times and the median is
-# reported.
+# end a hosted saver; and last, with --every-monitor in a nested X server of
+# one, two and three 1280 x 800 monitors, the saver's processor use at
+# DrawDelay 10 and 0 and how long a key takes to end it with three monitors
+# drawing (MONITORS_ONLY=1 measures this part alone). Each figure is measured
+# REPEATS times and the median is reported.
 #
 #   bench/measure_saver.sh [build-dir] [WIDTHxHEIGHT] [repeats]
 #
-# Defaults: ./build, 1920x1080, 3. Needs Xvfb, xdotool and python3-tk.
+# Defaults: ./build, 1920x1080, 3. Needs Xvfb, xdotool and python3-tk, and
+# Xephyr and xrandr for the monitors.
 set -euo pipefail
 
 BUILD=${1:-build}
@@ -22,6 +26,7 @@ UNRESTED_SECONDS=${UNRESTED_SECONDS:-10}
 REST_SECONDS=${REST_SECONDS:-10}
 SLOW_SECONDS=${SLOW_SECONDS:-20}
 KEY_PRESSES=${KEY_PRESSES:-5}
+MONITOR_SECONDS=${MONITOR_SECONDS:-10}
 
 SAVER_BENCH="$BUILD/bench/saver_bench"
 ENGINE_BENCH="$BUILD/bench/engine_bench"
@@ -37,8 +42,10 @@ TMP=$(mktemp -d "${TMPDIR:-/tmp}/kalosaver-measure.XXXXXX")
 XVFB_PID=""
 SAVER_PID=""
 HOST_PID=""
+XEPHYR_PID=""
 cleanup() {
   [ -n "$SAVER_PID" ] && kill -9 "$SAVER_PID" 2>/dev/null || true
+  [ -n "$XEPHYR_PID" ] && kill "$XEPHYR_PID" 2>/dev/null || true
   [ -n "$HOST_PID" ] && kill -9 "$HOST_PID" 2>/dev/null || true
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
   rm -rf "$TMP"
@@ -86,6 +93,92 @@ med() {
 start_xvfb "$SIZE" "$TMP/xvfb.log" ||
   { echo "no X server could be started: $(cat "$TMP/xvfb.log")" >&2; exit 1; }
 echo "Measuring on a ${SIZE} X server, $REPEATS runs each, $(nproc) processors"
+
+# ---- Every monitor drawing --------------------------------------------------
+
+# A nested X server with $1 monitors of 1280 x 800 side by side, each known
+# to RandR as desktops know them; DISPLAY points at it until stop_heads.
+start_heads() {
+  local n=$1 screens=() i number
+  for ((i = 0; i < n; i++)); do screens+=(-screen 1280x800); done
+  number=$((200 + RANDOM % 5000))
+  HOST_DISPLAY=$DISPLAY
+  Xephyr ":$number" "${screens[@]}" +xinerama -nolisten tcp -noreset >"$TMP/xephyr.log" 2>&1 &
+  XEPHYR_PID=$!
+  export DISPLAY=":$number"
+  for ((i = 0; i < 200; i++)); do xdotool getmouselocation >/dev/null 2>&1 && break; sleep 0.05; done
+  for ((i = 0; i < n; i++)); do
+    xrandr --setmonitor "head$i" "1280/339x800/212+$((i * 1280))+0" "$( ((i)) && echo none || echo default)" \
+      >/dev/null 2>&1
+  done
+}
+stop_heads() {
+  kill "$XEPHYR_PID" 2>/dev/null || true
+  wait "$XEPHYR_PID" 2>/dev/null || true
+  XEPHYR_PID=""
+  export DISPLAY=$HOST_DISPLAY
+}
+# Processor seconds process $1 has used.
+cpu_seconds() {
+  awk -v tck="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); printf "%.3f\n", ($12 + $13) / tck }' "/proc/$1/stat"
+}
+# Starts the saver on every monitor and waits past its start-up.
+start_every_monitor() {
+  "$KALOSAVER" /s --every-monitor >"$TMP/saver.log" 2>&1 &
+  SAVER_PID=$!
+  for ((w = 0; w < 200; w++)); do
+    xdotool search --onlyvisible --name "SCRNSAVE: KaloSaver" >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+  sleep 2
+}
+
+measure_monitors() {
+  local heads delay i c0 c1 cpu=() t0 t1 keys=()
+  echo
+  echo "== --every-monitor, 1280 x 800 monitors in a nested X server =="
+  echo "CPU s per wall s, median of $REPEATS runs of $MONITOR_SECONDS s:"
+  for delay in 10 0; do
+    for heads in 1 2 3; do
+      start_heads "$heads"
+      write_profile "$delay"
+      cpu=()
+      for ((i = 1; i <= REPEATS; i++)); do
+        start_every_monitor
+        c0=$(cpu_seconds "$SAVER_PID")
+        sleep "$MONITOR_SECONDS"
+        c1=$(cpu_seconds "$SAVER_PID")
+        kill -TERM "$SAVER_PID"
+        wait "$SAVER_PID" || true
+        SAVER_PID=""
+        cpu+=("$(awk -v a="$c0" -v b="$c1" -v s="$MONITOR_SECONDS" 'BEGIN { printf "%.3f\n", (b - a) / s }')")
+      done
+      stop_heads
+      printf 'DrawDelay %-3s %d monitor(s)                       %s   (runs: %s)\n' "$delay" "$heads" \
+        "$(printf '%s\n' "${cpu[@]}" | median)" "${cpu[*]}"
+    done
+  done
+  # A key while three monitors draw: the quiet loops are told to end and
+  # waited for before the program goes.
+  start_heads 3
+  write_profile 10
+  for ((i = 1; i <= KEY_PRESSES; i++)); do
+    start_every_monitor
+    t0=$(now_ns)
+    xdotool key x
+    wait "$SAVER_PID" || true
+    t1=$(now_ns)
+    SAVER_PID=""
+    keys+=("$(((t1 - t0) / 1000000))")
+  done
+  stop_heads
+  echo "DrawDelay 10, 3 monitors: key press to exit (ms): ${keys[*]}"
+  echo "median                                             $(printf '%s\n' "${keys[@]}" | median)   target < 100"
+}
+if [ -n "${MONITORS_ONLY:-}" ]; then
+  measure_monitors
+  exit 0
+fi
 
 # Drawing speed: the window with its rests cut short against the headless
 # engine, alternating so that both see the same load on the machine.
@@ -217,3 +310,4 @@ echo "key press to exit (ms): ${latencies[*]}"
 echo "median                                             $(printf '%s\n' "${latencies[@]}" | median)   target < 100"
 echo "hosted, SIGTERM to exit (ms): ${term_latencies[*]}"
 echo "median                                             $(printf '%s\n' "${term_latencies[@]}" | median)   target < 100"
+measure_monitors

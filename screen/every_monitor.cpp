@@ -5,31 +5,116 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
+#include <QTimerEvent>
 #include <algorithm>
+#include <cmath>
+#include <new>
 #include <utility>
 
+#include "surface/surface.h"
 #include "system/out_of_memory.h"
 
 namespace kalo {
 
-MonitorCover::MonitorCover(FullScreenWindow& saver_window, QScreen* screen)
+MonitorCover::MonitorCover(FullScreenWindow& saver_window, QScreen* screen,
+                           QuietDesigns* designs)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                            Qt::WindowDoesNotAcceptFocus),
       saver_window_(saver_window),
-      screen_(screen) {
+      screen_(screen),
+      designs_(designs) {
   setWindowTitle(QStringLiteral("KaloSaver: ") + screen->name());
-  setAutoFillBackground(true);
+  if (designs_) {
+    // The picture covers every pixel.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+  } else {
+    setAutoFillBackground(true);
+  }
   setMouseTracking(true);
   SetColour(saver_window.BackColor());
   Cover();
-  connect(screen, &QScreen::geometryChanged, this, &MonitorCover::Cover);
+  // A new size means a new picture; one that memory cannot hold ends the
+  // saver, from inside Qt's dispatch, which no exception may leave.
+  connect(screen, &QScreen::geometryChanged, this, [this] {
+    if (!RanWithinMemory([this] { Cover(); })) saver_window_.EndForLackOfMemory();
+  });
 }
+
+MonitorCover::~MonitorCover() { StopDesigns(); }
 
 void MonitorCover::Cover() {
   if (!screen_) return;
   setScreen(screen_);
   setGeometry(screen_->geometry());
+  if (designs_) StartDesigns();
+}
+
+void MonitorCover::StartDesigns() {
+  if (saver_window_.unloaded()) return;
+  const qreal ratio = screen_->devicePixelRatio() > 0 ? screen_->devicePixelRatio() : 1.0;
+  const QSize logical = screen_->geometry().size();
+  double fit = 1;
+  const PictureSize size =
+      FitPicture(std::max(1, static_cast<int>(std::lround(logical.width() * ratio))),
+                 std::max(1, static_cast<int>(std::lround(logical.height() * ratio))), &fit);
+  if (loop_ && loop_->width() == size.width && loop_->height() == size.height) return;
+  StopDesigns();
+  scale_ = ratio * fit;
+  image_ = QImage(size.width, size.height, QImage::Format_RGB32);
+  if (image_.isNull()) throw std::bad_alloc();
+  loop_ = std::make_unique<QuietLoop>(
+      size.width, size.height, designs_->command_line, designs_->settings,
+      QuietLoopSeed(designs_->seed_base, designs_->loops_started++));
+  idle_looks_ = 0;
+  ShowChanges();
+  loop_->Start();
+  show_.start(kShowIntervalMs, this);
+}
+
+void MonitorCover::RequestStop() {
+  if (loop_) loop_->RequestStop();
+}
+
+void MonitorCover::StopDesigns() {
+  show_.stop();
+  loop_.reset();
+}
+
+void MonitorCover::ShowChanges() {
+  if (!loop_) return;
+  const PixelRect r = loop_->TakeChanges(reinterpret_cast<uint32_t*>(image_.bits()),
+                                         image_.bytesPerLine() / 4);
+  if (r.empty()) {
+    if (++idle_looks_ == kIdleLooks) show_.start(kIdleIntervalMs, this);
+    return;
+  }
+  if (idle_looks_ >= kIdleLooks) show_.start(kShowIntervalMs, this);
+  idle_looks_ = 0;
+  const int left = static_cast<int>(std::floor(r.left / scale_));
+  const int top = static_cast<int>(std::floor(r.top / scale_));
+  const int right = static_cast<int>(std::ceil(r.right / scale_));
+  const int bottom = static_cast<int>(std::ceil(r.bottom / scale_));
+  update(QRect(left, top, right - left, bottom - top));
+}
+
+void MonitorCover::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == show_.timerId())
+    ShowChanges();
+  else
+    QWidget::timerEvent(event);
+}
+
+void MonitorCover::paintEvent(QPaintEvent* event) {
+  if (image_.isNull()) return QWidget::paintEvent(event);
+  QPainter painter(this);
+  for (const QRect& r : event->region()) {
+    const QRectF source(r.x() * scale_, r.y() * scale_, r.width() * scale_, r.height() * scale_);
+    painter.drawImage(QRectF(r), image_, source);
+  }
 }
 
 void MonitorCover::SetColour(Long colour) {
@@ -75,9 +160,10 @@ EveryMonitor::EveryMonitor(FullScreenWindow& saver_window) : saver_window_(saver
 
 EveryMonitor::~EveryMonitor() { saver_window_.WatchBackColor(nullptr); }
 
-void EveryMonitor::Cover() {
+void EveryMonitor::Cover(const QuietDesigns* designs) {
   if (covering_) return;
   covering_ = true;
+  if (designs) designs_ = std::make_unique<QuietDesigns>(*designs);
   auto* app = qGuiApp;
   // Monitors change inside Qt's event dispatch, which no exception may
   // leave: a new picture that memory cannot hold ends the saver there.
@@ -96,6 +182,10 @@ void EveryMonitor::Unload() {
   // The input that ends the saver may have come to a cover whose handler is
   // still running, so the covers are only hidden here and go with this.
   for (const auto& c : covers_) c->hide();
+  // Every quiet loop is told first and then waited for, so that the saver
+  // ends in the time the slowest takes, not in the sum of theirs.
+  for (const auto& c : covers_) c->RequestStop();
+  for (const auto& c : covers_) c->StopDesigns();
   saver_window_.Unload();
 }
 
@@ -127,7 +217,7 @@ void EveryMonitor::Follow() {
                                             [&](const auto& c) { return c->covered() == screen; }))
       continue;
     overlaps = overlaps || screen->geometry().intersects(primary->geometry());
-    auto cover = std::make_unique<MonitorCover>(saver_window_, screen);
+    auto cover = std::make_unique<MonitorCover>(saver_window_, screen, designs_.get());
     // Shown full screen without taking the focus, which stays with the
     // design window.
     cover->setWindowState(Qt::WindowFullScreen);

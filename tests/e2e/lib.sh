@@ -187,7 +187,7 @@ drawn_pixels() {
     args+=(-draw "rectangle ${box//,/ }")
   done
   convert "$E2E_TMP/screen.png" -fill "$bg" "${args[@]}" -transparent "$bg" -alpha extract \
-    -format '%[fx:int(mean*w*h+0.5)]' info:
+    -precision 16 -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 
 # Polls screenshots for up to $1 ms until at least $2 pixels away from the
@@ -204,6 +204,13 @@ wait_for_drawing() {
     (($(now_ms) < deadline)) || fail "after $1 ms only $n drawn pixels (want $want)"
     sleep 0.1
   done
+}
+
+# How many pixels differ between images $1 and $2, within the part $3
+# ("WxH+X+Y") when given.
+differing_pixels() {
+  convert "$1" "$2" ${3:+-crop "$3" +repage} -compose difference -composite -colorspace gray -threshold 0 \
+    -precision 16 -format '%[fx:int(mean*w*h+0.5)]' info:
 }
 
 # Starts the saver with the given arguments and waits for its window, whose

@@ -1,11 +1,14 @@
 # On two monitors side by side the designs stay on the primary one and the
 # other is covered in the background colour, a window there included; a
 # monitor that goes and comes back is followed, and a key with the pointer
-# on the other monitor ends the saver.
+# on the other monitor ends the saver. With --every-monitor the other
+# monitor draws designs of its own, but the hint and the banner stay on the
+# primary one, and a key with the pointer on either monitor ends the saver.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/xephyr.sh"
 
-start_xephyr -screen 1280x800 -screen 1280x800 +xinerama
+# A black root, so that nothing but designs counts as drawn.
+start_xephyr -screen 1280x800 -screen 1280x800 +xinerama -br
 # Xephyr tells of its second head through Xinerama alone; desktops (and Qt)
 # read monitors from RandR, which a real two-monitor server fills itself.
 monitor() { xrandr --setmonitor "$1" "1280/339x800/212+$2+0" "$3" >/dev/null 2>&1; }
@@ -28,4 +31,57 @@ monitor beside 1280 none
 expect_pixels 5000 "#FF0000" "${SECOND[@]}"
 
 ends_saver key x
+
+# Long spirals, so that the designs go on while they are looked at.
+write_settings_for_type KaloSpiral DrawDelay=5 MaxLayers=32 SolidMix=Solid ShowAbout=FALSE
+PRIMARY=1280x800+0+0 OTHER=1280x800+1280+0
+xdotool mousemove 1900 600
+start_saver /s --every-monitor
+wait_for_window 10000 >/dev/null || fail "no saver window with --every-monitor"
+# The hint, up from the start, stands in the middle of the primary monitor
+# alone.
+deadline=$(($(now_ms) + 5000))
+until screenshot && plain_button_row 520 380 760; do
+  (($(now_ms) < deadline)) || fail "no hint on the primary monitor"
+done
+plain_button_row 1800 380 2040 && fail "a hint on the other monitor"
+wait_for_drawing 20000 200
+cp "$E2E_TMP/screen.png" "$E2E_TMP/before.png"
+# Both go on drawing (a rest between pictures may last some 9 s).
+for part in "$PRIMARY" "$OTHER"; do
+  deadline=$(($(now_ms) + 15000))
+  until sleep 1 && screenshot &&
+    (($(differing_pixels "$E2E_TMP/before.png" "$E2E_TMP/screen.png" "$part") > 100)); do
+    (($(now_ms) < deadline)) || fail "nothing new drawn on $part"
+  done
+done
+deadline=$(($(now_ms) + 10000))
+until (($(convert "$E2E_TMP/screen.png" -crop "$OTHER" +repage -fill white +opaque black \
+  -format '%[fx:int(mean*w*h)]' info:) > 100)); do
+  (($(now_ms) < deadline)) || fail "the other monitor draws nothing"
+  screenshot
+done
+[ -z "${KALO_KEEP_SHOTS:-}" ] || cp "$E2E_TMP/screen.png" "$KALO_KEEP_SHOTS/two_monitors.png"
+# A monitor that goes takes its designs along; one that comes gets its own.
+xrandr --delmonitor beside >/dev/null 2>&1
+wait_window_gone "^KaloSaver: beside$" 5000 || fail "a monitor that went keeps its designs"
+monitor beside 1280 none
+wait_for_named_window "^KaloSaver: beside$" 5000 >/dev/null || fail "a monitor that came has none"
+# The space bar, with the pointer on the other monitor, marks the primary's
+# design: the banner shows along its top alone (until the design is saved).
+xdotool key space
+deadline=$(($(now_ms) + 3000))
+until screenshot && plain_button_row 395 10 885; do
+  (($(now_ms) < deadline)) || fail "no pending-save banner on the primary monitor"
+done
+plain_button_row 1675 10 2165 && fail "a banner on the other monitor"
+# SIGTERM ends it all the same, and takes the lock along.
+ends_saver signal TERM
+[ ! -e "$XDG_RUNTIME_DIR/kalosaver.lock" ] || fail "SIGTERM left the lock behind"
+# A key ends it with the pointer on either monitor.
+for pointer in 1900 600; do
+  xdotool mousemove "$pointer" 600
+  start_drawing /s --every-monitor
+  ends_saver key x
+done
 echo "PASS"

@@ -1,7 +1,8 @@
 # The saver on a Wayland desktop: a headless sway with two outputs side by
 # side. The designs take the first output and a plain cover the second, an
 # output plugged in later is covered too, the pointer is hidden over all of
-# them, and a key ends the saver. An idle daemon starts it once the desktop
+# them, and a key ends the saver; with --every-monitor every output draws
+# designs. An idle daemon starts it once the desktop
 # has been idle for its time and runs its resume command after the key. The
 # companion mode's question comes up over the saver, shows the pointer, and
 # Return answers it. sway will not run as root, so the desktop runs as a user
@@ -108,11 +109,13 @@ colours() {
 # Output $1 shows the one colour $2 everywhere; "-c" as $3 with the pointer.
 plain() { shot "$1" "${3:-}" && [ "$(colours "$1")" = "$2 " ]; }
 # Output $1 shows designs on black, away from the controls along the top,
-# in the middle and along the bottom.
+# in the middle and along the bottom: more than 100 pixels drawn, and black
+# round them (the desktop shows none).
 drawn() {
-  shot "$1" && (($(convert "$WL/shots/$1.png" -fill black -draw 'rectangle 0 0 799 39' \
+  shot "$1" && [ "$(convert "$WL/shots/$1.png" -fill black -draw 'rectangle 0 0 799 39' \
     -draw 'rectangle 260 270 540 330' -draw 'rectangle 0 570 799 599' -fill white +opaque black \
-    -format '%[fx:int(mean*w*h)]' info:) > 100))
+    -format '%[fx:mean*w*h > 100]' info:)" = 1 ] &&
+    [ "$(convert "$WL/shots/$1.png" -fill white +opaque black -format '%[fx:mean < 0.95]' info:)" = 1 ]
 }
 # The output on which sway shows a window titled $1; nothing when none is.
 window_output() {
@@ -174,6 +177,18 @@ wait_until 5000 plain HEADLESS-3 '#000000' || fail "the new output is not covere
 key x
 wait_exit "$SAVER_PID" 10000
 [ "$EXIT_STATUS" -eq 0 ] || fail "a key ended the saver with status $EXIT_STATUS"
+
+# ---- "/s --every-monitor": designs on every output ------------------------
+start_as_user "$PROGRAM" /s --every-monitor
+SAVER_PID=$LAST_PID
+find_outputs
+for output in HEADLESS-1 HEADLESS-2 HEADLESS-3; do
+  wait_until 20000 drawn "$output" || fail "no designs on $output: $(colours "$output")"
+done
+[ -z "${KALO_KEEP_SHOTS:-}" ] || cp "$WL"/shots/HEADLESS-[12].png "$KALO_KEEP_SHOTS/"
+key x
+wait_exit "$SAVER_PID" 10000
+[ "$EXIT_STATUS" -eq 0 ] || fail "a key ended the saver on every output with status $EXIT_STATUS"
 
 # ---- Started by the idle daemon, ended by a key, resumed ------------------
 started=$(now_ms)

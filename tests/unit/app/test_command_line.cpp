@@ -41,6 +41,7 @@ TEST(CommandLine, RunModeAndTheSwitchesLeftForTheSaver) {
       // "/s" or "/c" never turns into a switch.
       {{"--draw-delay", "5", "/s"}, RunMode::kSaver, "/s"},
       {{"--open", "/srv/c.cvd"}, RunMode::kOpen, ""},
+      {{"/s", "--every-monitor"}, RunMode::kSaver, "/s"},
       {{"-root"}, RunMode::kHosted, ""},
       {{"--root", "/s", "/w"}, RunMode::kHosted, "/s /w"},
       {{"-window-id", "0x2a"}, RunMode::kHosted, ""},
@@ -59,6 +60,8 @@ TEST(CommandLine, RunModeAndTheSwitchesLeftForTheSaver) {
     const std::string line = r.args.empty() ? "(none)" : r.args[0];
     EXPECT_EQ(inv.mode, r.mode) << line << " " << inv.error;
     EXPECT_EQ(inv.command_line, r.switches) << line;
+    EXPECT_EQ(inv.every_monitor, r.args.size() > 1 && r.args[1] == std::string("--every-monitor"))
+        << line;
   }
   const Invocation scaled = Parse({"--render", "a.cvd", "--scale", "2.25", "--from", "1280x800"});
   EXPECT_EQ(scaled.scale, 2.25);

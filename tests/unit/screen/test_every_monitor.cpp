@@ -8,8 +8,10 @@
 #include <QWheelEvent>
 #include <cstdlib>
 #include <functional>
+#include <set>
 #include <vector>
 
+#include "core/settings_texts.h"
 #include "screen/every_monitor.h"
 
 namespace kalo {
@@ -21,11 +23,11 @@ namespace {
     setenv("QT_QPA_PLATFORM", "offscreen:configfile=" KALO_TWO_MONITORS, 1) == 0;
 
 struct Desktop {
-  Desktop() : pic(run, [this] { ++ends; }), window(pic) {
+  explicit Desktop(const QuietDesigns* designs = nullptr) : pic(run, [this] { ++ends; }), window(pic) {
     run.KeysActive = true;
     pic.CoverScreen();
     pic.show();
-    window.Cover();
+    window.Cover(designs);
     pic.HandleMouseMove(300, 300);  // the design window's own last move
   }
   RunState run;
@@ -50,6 +52,32 @@ TEST(EveryMonitor, DesignsOnThePrimaryAPlainCoverInTheBackgroundElsewhere) {
   d.window.Unload();
   EXPECT_TRUE(cover.isHidden());
   EXPECT_TRUE(d.pic.unloaded());
+}
+
+TEST(EveryMonitor, WithDesignsTheOtherMonitorDrawsItsOwnUntilUnloaded) {
+  QuietDesigns designs;
+  designs.command_line = "/s /c255";
+  for (int k = 0; k < kSettingCount; ++k) designs.settings.text[k] = kSettingDefaults[k];
+  designs.settings[kDrawDelay] = "0";
+  Desktop d(&designs);
+  MonitorCover& cover = *d.window.covers()[0];
+  QScreen* other = QGuiApplication::screens()[1];
+  ASSERT_NE(cover.loop(), nullptr);
+  EXPECT_EQ(cover.loop()->width(), qRound(other->geometry().width() * other->devicePixelRatio()));
+  // Red at first, as the switch asks, and then designs over it.
+  auto colours = [&cover] {
+    const QImage shown = cover.grab().toImage();
+    std::set<QRgb> seen;
+    for (int y = 0; y < shown.height(); y += 4)
+      for (int x = 0; x < shown.width(); x += 4) seen.insert(shown.pixel(x, y) & 0xFFFFFF);
+    return seen;
+  };
+  EXPECT_EQ(colours(), std::set<QRgb>{0xFF0000});
+  for (int i = 0; i < 500 && colours().size() < 2; ++i) QTest::qWait(10);
+  EXPECT_GT(colours().size(), 1u);
+  EXPECT_EQ(d.pic.surface().pixel(10, 10), 0u) << "the primary's picture is its own";
+  d.window.Unload();
+  EXPECT_EQ(cover.loop(), nullptr);
 }
 
 TEST(EveryMonitor, InputOnACoverActsAsOnTheDesignWindow) {
