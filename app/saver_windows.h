@@ -1,7 +1,8 @@
 // The windows of a saver on the desktop: the design window on the primary
 // monitor, a plain cover over every other monitor (or, on request, a window
-// with designs of its own), and the keyboard and pointer held for them. The saver and a canvas file drawn again come up the
-// same way, and go the same way when the saver ends.
+// with designs of its own), and the keyboard and pointer held for them. The
+// saver and a canvas file drawn again come up the same way, and go the same
+// way when the saver ends.
 #pragma once
 
 #include "app/saver_process.h"

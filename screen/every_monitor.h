@@ -48,8 +48,9 @@ class MonitorCover final : public QWidget {
   void SetColour(Long colour);
   // The quiet loop, while the cover has one.
   const QuietLoop* loop() const { return loop_.get(); }
-  // Tells the quiet loop to end, and then waits for it.
+  // Tells the quiet loop to end, without waiting for it.
   void RequestStop();
+  // Ends the quiet loop and waits for its thread.
   void StopDesigns();
 
   // The designs are shown at most this often while they are drawn; after

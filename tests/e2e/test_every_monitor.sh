@@ -79,8 +79,8 @@ plain_button_row 1675 10 2165 && fail "a banner on the other monitor"
 ends_saver signal TERM
 [ ! -e "$XDG_RUNTIME_DIR/kalosaver.lock" ] || fail "SIGTERM left the lock behind"
 # A key ends it with the pointer on either monitor.
-for pointer in 1900 600; do
-  xdotool mousemove "$pointer" 600
+for x in 1900 600; do
+  xdotool mousemove "$x" 600
   start_drawing /s --every-monitor
   ends_saver key x
 done

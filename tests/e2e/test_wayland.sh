@@ -2,11 +2,11 @@
 # side. The designs take the first output and a plain cover the second, an
 # output plugged in later is covered too, the pointer is hidden over all of
 # them, and a key ends the saver; with --every-monitor every output draws
-# designs. An idle daemon starts it once the desktop
-# has been idle for its time and runs its resume command after the key. The
-# companion mode's question comes up over the saver, shows the pointer, and
-# Return answers it. sway will not run as root, so the desktop runs as a user
-# of its own, with its own folders and its own copy of the program.
+# designs. An idle daemon starts it once the desktop has been idle for its
+# time and runs its resume command after the key. The companion mode's
+# question comes up over the saver, shows the pointer, and Return answers it.
+# sway will not run as root, so the desktop runs as a user of its own, with
+# its own folders and its own copy of the program.
 source "$(dirname "$0")/lib.sh"
 need_tools sway swaymsg swayidle grim wtype setpriv python3 pgrep useradd
 
