@@ -122,19 +122,36 @@ stop_heads() {
 cpu_seconds() {
   awk -v tck="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); printf "%.3f\n", ($12 + $13) / tck }' "/proc/$1/stat"
 }
-# Starts the saver on every monitor and waits past its start-up.
-start_every_monitor() {
-  "$KALOSAVER" /s --every-monitor >"$TMP/saver.log" 2>&1 &
+# Starts the saver with the arguments after $1 and waits until $1 seconds
+# after its window shows.
+start_shown_saver() {
+  local settle=$1 w
+  shift
+  "$KALOSAVER" "$@" >"$TMP/saver.log" 2>&1 &
   SAVER_PID=$!
   for ((w = 0; w < 200; w++)); do
     xdotool search --onlyvisible --name "SCRNSAVE: KaloSaver" >/dev/null 2>&1 && break
     sleep 0.05
   done
-  sleep 2
+  sleep "$settle"
+}
+# Starts the saver as start_shown_saver does, presses a key, and adds how
+# many milliseconds the program took to end to the array named $1.
+key_to_exit() {
+  local -n into=$1
+  local t0 t1
+  shift
+  start_shown_saver "$@"
+  t0=$(now_ns)
+  xdotool key x
+  wait "$SAVER_PID" || true
+  t1=$(now_ns)
+  SAVER_PID=""
+  into+=("$(((t1 - t0) / 1000000))")
 }
 
 measure_monitors() {
-  local heads delay i c0 c1 cpu=() t0 t1 keys=()
+  local heads delay i c0 c1 cpu=() keys=()
   echo
   echo "== --every-monitor, 1280 x 800 monitors in a nested X server =="
   echo "CPU s per wall s, median of $REPEATS runs of $MONITOR_SECONDS s:"
@@ -144,7 +161,7 @@ measure_monitors() {
       write_profile "$delay"
       cpu=()
       for ((i = 1; i <= REPEATS; i++)); do
-        start_every_monitor
+        start_shown_saver 2 /s --every-monitor
         c0=$(cpu_seconds "$SAVER_PID")
         sleep "$MONITOR_SECONDS"
         c1=$(cpu_seconds "$SAVER_PID")
@@ -162,15 +179,7 @@ measure_monitors() {
   # waited for before the program goes.
   start_heads 3
   write_profile 10
-  for ((i = 1; i <= KEY_PRESSES; i++)); do
-    start_every_monitor
-    t0=$(now_ns)
-    xdotool key x
-    wait "$SAVER_PID" || true
-    t1=$(now_ns)
-    SAVER_PID=""
-    keys+=("$(((t1 - t0) / 1000000))")
-  done
+  for ((i = 1; i <= KEY_PRESSES; i++)); do key_to_exit keys 2 /s --every-monitor; done
   stop_heads
   echo "DrawDelay 10, 3 monitors: key press to exit (ms): ${keys[*]}"
   echo "median                                             $(printf '%s\n' "${keys[@]}" | median)   target < 100"
@@ -201,21 +210,8 @@ bench_runs draw10p 10 "$SLOW_SECONDS" draw preview
 # while a stroke's long sleep is running.
 write_profile 999
 latencies=()
-for ((i = 1; i <= KEY_PRESSES; i++)); do
-  "$KALOSAVER" /s >"$TMP/saver.log" 2>&1 &
-  SAVER_PID=$!
-  for ((w = 0; w < 200; w++)); do
-    xdotool search --onlyvisible --name "SCRNSAVE: KaloSaver" >/dev/null 2>&1 && break
-    sleep 0.05
-  done
-  sleep 1.5  # past the start-up, into the first design's stroke sleeps
-  t0=$(now_ns)
-  xdotool key x
-  wait "$SAVER_PID" || true
-  t1=$(now_ns)
-  SAVER_PID=""
-  latencies+=("$(((t1 - t0) / 1000000))")
-done
+# 1.5 s: past the start-up, into the first design's stroke sleeps.
+for ((i = 1; i <= KEY_PRESSES; i++)); do key_to_exit latencies 1.5 /s; done
 
 # SIGTERM to exit of a hosted saver at the slowest pace, in a stand-in host's
 # window: the signal comes while a stroke's long sleep is running.
