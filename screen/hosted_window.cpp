@@ -42,13 +42,6 @@ PixelRect Intersect(const PixelRect& a, const PixelRect& b) {
           std::min(a.bottom, b.bottom)};
 }
 
-PixelRect Unite(const PixelRect& a, const PixelRect& b) {
-  if (a.empty()) return b;
-  if (b.empty()) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-          std::max(a.bottom, b.bottom)};
-}
-
 xcb_screen_t* ScreenWithRoot(const xcb_setup_t* setup, xcb_window_t root) {
   for (auto it = xcb_setup_roots_iterator(setup); it.rem; xcb_screen_next(&it))
     if (it.data->root == root) return it.data;

@@ -1,6 +1,5 @@
 #include "screen/quiet_loop.h"
 
-#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -9,13 +8,6 @@
 namespace kalo {
 
 namespace {
-
-PixelRect Union(const PixelRect& a, const PixelRect& b) {
-  if (a.empty()) return b;
-  if (b.empty()) return a;
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-          std::max(a.bottom, b.bottom)};
-}
 
 void CopyRect(const uint32_t* from, std::ptrdiff_t from_stride, uint32_t* to,
               std::ptrdiff_t to_stride, const PixelRect& r) {
@@ -131,7 +123,7 @@ void QuietLoop::Hand() {
   if (r.empty()) return;
   std::lock_guard lock(front_mutex_);
   CopyRect(surface_.bits(), width_, front_.data(), width_, r);
-  front_dirty_ = Union(front_dirty_, r);
+  front_dirty_ = Unite(front_dirty_, r);
   handed_.store(true, std::memory_order_release);
 }
 

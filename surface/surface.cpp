@@ -180,17 +180,7 @@ PixelRect Surface::TakeDirty() {
   return taken;
 }
 
-void Surface::GrowDirty(const PixelRect& changed) {
-  if (changed.empty()) return;
-  if (dirty_.empty()) {
-    dirty_ = changed;
-    return;
-  }
-  dirty_.left = std::min(dirty_.left, changed.left);
-  dirty_.top = std::min(dirty_.top, changed.top);
-  dirty_.right = std::max(dirty_.right, changed.right);
-  dirty_.bottom = std::max(dirty_.bottom, changed.bottom);
-}
+void Surface::GrowDirty(const PixelRect& changed) { dirty_ = Unite(dirty_, changed); }
 
 void Surface::Line(double x1, double y1, double x2, double y2, Long colour) {
   if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) return;

@@ -5,6 +5,7 @@
 // pushes to the screen at its next yield. No Qt here.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -19,6 +20,14 @@ struct PixelRect {
   int width() const { return right - left; }
   int height() const { return bottom - top; }
 };
+
+// The smallest rectangle holding both; an empty one adds nothing.
+inline PixelRect Unite(const PixelRect& a, const PixelRect& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
 
 // The largest picture the saver draws, whatever the size of the window or
 // screen it is drawn for: 16384 pixels a side and 256 MiB of pixels. A larger
