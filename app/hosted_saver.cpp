@@ -1,35 +1,45 @@
 #include "app/hosted_saver.h"
 
+#include <QEventLoop>
+#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
+#include "app/run_observer.h"
 #include "app/saver_process.h"
-#include "engine/startup_rules.h"
 #include "screen/hosted_window.h"
-#include "screen/qt_pacer.h"
 
 namespace kalo {
 
 int RunHosted(SaverProcess& saver, uint32_t window) {
+  // The designs are drawn on a thread of their own; this one only hears the
+  // window's events and the signals, and waits for the end.
+  QEventLoop events;
   HostedWindow hosted([&saver] { saver.End(); });
   const std::string error = hosted.Attach(window);
   if (!error.empty()) {
     std::fprintf(stderr, "kalosaver: %s\n", error.c_str());
     return 1;
   }
-  saver.unload = [&hosted] { hosted.Unload(); };
-  // Nothing is shown over the designs in a host's window.
-  NullOverlay overlay;
-  PrepareSaver(saver.run, saver.design, hosted, overlay, saver.rnd);
-  // The about display has no place in a host's window; left on, it would
-  // only hold a finished picture a few seconds longer.
-  saver.run.ShowAboutFlag = false;
-  FinishStartup(saver.run, saver.design, hosted, overlay);
-
-  // The host owns the input: nobody can mark a design or answer a question.
-  QuietServices services;
-  RunDesigns(saver, hosted, overlay, services);
+  saver.unload = [&hosted, &events] {
+    hosted.Unload();
+    events.quit();
+  };
+  RunObserver* observer = RunObserver::installed();
+  // The host owns the input: nobody can mark a design or answer a question,
+  // and nothing is shown over the designs. The random sequence starts where
+  // the saver's own would, from the time of day.
+  const auto seed = static_cast<uint64_t>(
+      std::chrono::system_clock::now().time_since_epoch() / std::chrono::nanoseconds(1));
+  QuietLoop::PacerChoice choose;
+  if (observer) choose = [observer](Pacer& own) { return observer->ChooseLoopPacer(own); };
+  if (observer) observer->HostedStarted(saver, hosted);
+  hosted.Start(saver.run.CommandLine, saver.run.Settings, seed, std::move(choose));
+  if (!saver.ended) events.exec();
   saver.unload = nullptr;
+  if (observer) observer->HostedFinished(hosted);
   return 0;
 }
 

@@ -12,9 +12,9 @@
 // picture is shown shrunk. Hosted runs end the way hosts end them, with
 // SIGTERM.
 //
-// "draw" (the default) runs the designs as the saver does. "rest" shows the
-// window and then only rests in the loop's 250 ms units, so the cost of
-// resting between pictures is measured on its own. "unrested" runs the
+// "draw" (the default) runs the designs as the saver does. "rest" (full
+// only) shows the window and then only rests in the loop's 250 ms units, so
+// the cost of resting between pictures is measured on its own. "unrested" runs the
 // designs with every sleep cut to a plain yield: with no stroke delay that is
 // the window's drawing speed, comparable with the headless engine benchmark,
 // which does not wait either.
@@ -127,28 +127,22 @@ struct Snapshot {
   PacerFigures pacer;
 };
 
-Snapshot Take(const SurfaceWindow& window, const QtPacer& pacer) {
+Snapshot Take(const ScreenFigures& screen, const PacerFigures& pacer) {
   Snapshot s;
   s.at = Clock::now();
   s.cpu = ProcessCpuSeconds();
   s.allocations = Allocations();
-  s.screen = window.figures();
-  s.pacer = pacer.figures();
+  s.screen = screen;
+  s.pacer = pacer;
   return s;
 }
 
 // What a key press does: the window's key handler ends the saver. Should the
 // press find the saver in a state that ignores keys, the end comes a moment
-// later anyway. A host's window takes no keys: a host ends its saver with
-// SIGTERM.
-void PressKey(SaverProcess& saver, SurfaceWindow& shown) {
-  auto* window = dynamic_cast<FullScreenWindow*>(&shown);
-  if (!window) {
-    std::raise(SIGTERM);
-    return;
-  }
-  QCoreApplication::postEvent(window, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
-  QTimer::singleShot(1000, window, [&saver] { saver.End(); });
+// later anyway.
+void PressKey(SaverProcess& saver, FullScreenWindow& window) {
+  QCoreApplication::postEvent(&window, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+  QTimer::singleShot(1000, &window, [&saver] { saver.End(); });
 }
 
 enum class Mode { kDraw, kRest, kUnrested };
@@ -158,18 +152,12 @@ const char* const kWhereNames[] = {"full", "hosted", "preview"};
 
 // Stands between the loop and the real pacer to note when the window is
 // painted and to cut sleeps short where asked; every call goes on to the
-// real pacer.
+// real pacer. The saver's own window is seen painting; a host's window is
+// painted by each push itself, on the loop's thread.
 class WatchingPacer final : public Pacer, public QObject {
  public:
-  // The saver's own window is seen painting; a host's window is painted by
-  // each push itself.
-  WatchingPacer(Pacer& real, SurfaceWindow& shown, bool unrested)
-      : real_(real), unrested_(unrested) {
+  WatchingPacer(Pacer& real, bool unrested) : real_(real), unrested_(unrested) {
     paint_times_.reserve(1 << 20);
-    if (auto* window = dynamic_cast<FullScreenWindow*>(&shown))
-      window->installEventFilter(this);
-    else
-      dynamic_cast<HostedWindow&>(shown).SetPushWatcher([this] { NotePaint(); });
   }
   void DoEvents() override { real_.DoEvents(); }
   void Sleep(Long ms) override {
@@ -268,33 +256,56 @@ class Watch final : public RunObserver {
 
   Pacer* ChoosePacer(SurfaceWindow& shown, QtPacer& real) override {
     if (run_.mode == Mode::kRest) return nullptr;
-    run_.watcher = std::make_unique<WatchingPacer>(real, shown, run_.mode == Mode::kUnrested);
+    run_.watcher = std::make_unique<WatchingPacer>(real, run_.mode == Mode::kUnrested);
+    dynamic_cast<FullScreenWindow&>(shown).installEventFilter(run_.watcher.get());
     return run_.watcher.get();
   }
 
   void Started(SaverProcess& saver, SurfaceWindow& shown, QtPacer& pacer) override {
+    auto& window = dynamic_cast<FullScreenWindow&>(shown);
     run_.width = shown.surface().width();
     run_.height = shown.surface().height();
     const int ms = static_cast<int>(run_.seconds * 1000);
+    run_.start = Take(shown.figures(), pacer.figures());
     if (run_.mode != Mode::kRest) {
-      run_.start = Take(shown, pacer);
-      QTimer::singleShot(ms, Qt::PreciseTimer, qApp, [&saver, &shown] { PressKey(saver, shown); });
+      QTimer::singleShot(ms, Qt::PreciseTimer, qApp, [&saver, &window] { PressKey(saver, window); });
       return;
     }
     // Exactly the loop's rest between pictures: 250 ms sleeps, each followed
     // by a yield.
-    run_.start = Take(shown, pacer);
     const auto until = run_.start.at + std::chrono::milliseconds(ms);
     while (Clock::now() < until) {
       pacer.Sleep(250);
       pacer.DoEvents();
     }
-    run_.end = Take(shown, pacer);
-    PressKey(saver, shown);
+    run_.end = Take(shown.figures(), pacer.figures());
+    PressKey(saver, window);
   }
 
   void Finished(SurfaceWindow& shown, QtPacer& pacer) override {
-    if (run_.mode != Mode::kRest) run_.end = Take(shown, pacer);
+    if (run_.mode != Mode::kRest) run_.end = Take(shown.figures(), pacer.figures());
+  }
+
+  // A host ends its saver with SIGTERM.
+  Pacer* ChooseLoopPacer(Pacer& own) override {
+    run_.watcher = std::make_unique<WatchingPacer>(own, run_.mode == Mode::kUnrested);
+    return run_.watcher.get();
+  }
+
+  void HostedStarted(SaverProcess&, HostedWindow& shown) override {
+    run_.width = shown.picture_size().width;
+    run_.height = shown.picture_size().height;
+    // The first push is made here, before the loop's thread chooses its pacer.
+    shown.SetPushWatcher([this] {
+      if (run_.watcher) run_.watcher->NotePaint();
+    });
+    run_.start = Take(shown.figures(), shown.pacing());
+    QTimer::singleShot(static_cast<int>(run_.seconds * 1000), Qt::PreciseTimer, qApp,
+                       [] { std::raise(SIGTERM); });
+  }
+
+  void HostedFinished(HostedWindow& shown) override {
+    run_.end = Take(shown.figures(), shown.pacing());
   }
 
  private:
@@ -343,7 +354,8 @@ int main(int argc, char** argv) {
       }
     }
   }
-  if (run.seconds <= 0 || !known) {
+  // A host's window has no rest of its own to measure.
+  if (run.seconds <= 0 || !known || (run.mode == kalo::Mode::kRest && run.where != kalo::Where::kFull)) {
     std::fprintf(stderr, "usage: %s [seconds] [draw|rest|unrested] [full|hosted|preview]\n",
                  argv[0]);
     return 2;

@@ -6,6 +6,8 @@
 // random numbers come from core/random.h.
 #pragma once
 
+#include <ctime>
+
 #include "core/basic_types.h"
 
 namespace kalo {
@@ -64,6 +66,24 @@ class Canvas {
 // design loop and every renderer unwind through it to Main. It is never
 // thrown from inside the event dispatch itself.
 struct SaverEnded {};
+
+// Plain counts of a pacer's work, for measuring the saver.
+struct PacerFigures {
+  long long yields = 0;
+  long long pushes = 0;        // times yields and sleeps handed the changes to the screen
+  long long event_passes = 0;  // times a yield worked through the whole event queue
+  long long sleeps = 0;
+  long long sleep_ns = 0;      // wall time spent waiting in sleeps, after their push
+  long long sleep_cpu_ns = 0;  // processor time the process used meanwhile
+};
+
+// Processor time the whole process has used, in nanoseconds: what a sleep's
+// sleep_cpu_ns is measured on.
+inline long long ProcessCpuNs() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<long long>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
 
 class Pacer {
  public:

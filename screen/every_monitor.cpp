@@ -61,13 +61,14 @@ void MonitorCover::StartDesigns() {
   const PictureSize size =
       FitPicture(std::max(1, static_cast<int>(std::lround(logical.width() * ratio))),
                  std::max(1, static_cast<int>(std::lround(logical.height() * ratio))), &fit);
-  if (loop_ && loop_->width() == size.width && loop_->height() == size.height) return;
+  if (front_ && front_->width() == size.width && front_->height() == size.height) return;
   StopDesigns();
   scale_ = ratio * fit;
   image_ = QImage(size.width, size.height, QImage::Format_RGB32);
   if (image_.isNull()) throw std::bad_alloc();
+  front_ = std::make_unique<FrontBuffer>(size.width, size.height);
   loop_ = std::make_unique<QuietLoop>(
-      size.width, size.height, designs_->command_line, designs_->settings,
+      *front_, size.width, size.height, designs_->command_line, designs_->settings,
       QuietLoopSeed(designs_->seed_base, designs_->loops_started++));
   idle_looks_ = 0;
   ShowChanges();
@@ -82,11 +83,12 @@ void MonitorCover::RequestStop() {
 void MonitorCover::StopDesigns() {
   show_.stop();
   loop_.reset();
+  front_.reset();
 }
 
 void MonitorCover::ShowChanges() {
-  if (!loop_) return;
-  const PixelRect r = loop_->TakeChanges(reinterpret_cast<uint32_t*>(image_.bits()),
+  if (!front_) return;
+  const PixelRect r = front_->TakeChanges(reinterpret_cast<uint32_t*>(image_.bits()),
                                          image_.bytesPerLine() / 4);
   if (r.empty()) {
     if (++idle_looks_ == kIdleLooks) show_.start(kIdleIntervalMs, this);

@@ -46,8 +46,8 @@ class MonitorCover final : public QWidget {
   ~MonitorCover() override;
   QScreen* covered() const { return screen_; }
   void SetColour(Long colour);
-  // The quiet loop, while the cover has one.
-  const QuietLoop* loop() const { return loop_.get(); }
+  // The quiet loop's picture, while the cover has a loop.
+  const FrontBuffer* front() const { return front_.get(); }
   // Tells the quiet loop to end, without waiting for it.
   void RequestStop();
   // Ends the quiet loop and waits for its thread.
@@ -80,6 +80,7 @@ class MonitorCover final : public QWidget {
   QPointer<QScreen> screen_;
   PointerMemory mouse_;
   QuietDesigns* designs_;
+  std::unique_ptr<FrontBuffer> front_;  // before the loop, which hands to it
   std::unique_ptr<QuietLoop> loop_;
   QImage image_;  // the quiet loop's picture as this window last took it
   qreal scale_ = 1;  // picture pixels per logical pixel

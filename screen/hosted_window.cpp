@@ -2,16 +2,17 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QObject>
 #include <QScreen>
 #include <algorithm>
-#include <cmath>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <utility>
 
-#include "screen/qt_pacer.h"
 #include "system/out_of_memory.h"
 
 namespace kalo {
@@ -64,11 +65,7 @@ const xcb_visualtype_t* FindVisual(const xcb_screen_t* screen, xcb_visualid_t id
 
 }  // namespace
 
-HostedWindow::HostedWindow(std::function<void()> gone)
-    : SurfaceWindow(1, 1), gone_callback_(std::move(gone)) {
-  // A new background is the preview's margins' too.
-  WatchBackColor([this](Long) { margins_stale_ = true; });
-}
+HostedWindow::HostedWindow(std::function<void()> gone) : gone_callback_(std::move(gone)) {}
 
 HostedWindow::~HostedWindow() { Unload(); }
 
@@ -173,28 +170,96 @@ std::string HostedWindow::Attach(uint32_t id) {
     }
   }
   QCoreApplication::instance()->installNativeEventFilter(this);
-  Fit(geometry->width, geometry->height);
-  xcb_flush(conn_);
+  asked_width_ = window_width_ = std::max<int>(1, geometry->width);
+  asked_height_ = window_height_ = std::max<int>(1, geometry->height);
+  view_ = ChooseHostView(window_width_, window_height_, screen_width_, screen_height_);
+  if (view_.scaled)
+    scaler_.SetSizes(view_.surface_width, view_.surface_height, view_.width, view_.height);
   return "";
 }
 
-void HostedWindow::Fit(int width, int height) {
-  window_width_ = std::max(1, width);
-  window_height_ = std::max(1, height);
+void HostedWindow::Start(const std::string& command_line, const SettingsTexts& settings,
+                         uint64_t seed, QuietLoop::PacerChoice choose) {
+  if (!Live() || loop_) return;
+  // The whole window is shown at the loop's first hand-over, made here.
+  exposed_ = {0, 0, window_width_, window_height_};
+  loop_ = std::make_unique<QuietLoop>(*this, view_.surface_width, view_.surface_height,
+                                      command_line, settings, seed);
+  loop_->Start(std::move(choose));
+}
+
+ScreenFigures HostedWindow::figures() const {
+  ScreenFigures f = figures_;
+  if (loop_) f.strokes = loop_->strokes();
+  return f;
+}
+
+void HostedWindow::Fit(Surface& picture, int width, int height, Long back_colour) {
+  window_width_ = width;
+  window_height_ = height;
   const HostView v = ChooseHostView(window_width_, window_height_, screen_width_, screen_height_);
   // The loop reads the new size at its next use.
-  ResizeKeeping(v.surface_width, v.surface_height);
+  picture.ResizeKeeping(v.surface_width, v.surface_height, back_colour);
   view_ = v;
   if (v.scaled) scaler_.SetSizes(v.surface_width, v.surface_height, v.width, v.height);
-  surface_.TakeDirty();
-  Repaint({0, 0, window_width_, window_height_});
+  picture.TakeDirty();
+  margins_colour_ = -1;
+}
+
+void HostedWindow::Hand(Surface& picture, Long back_colour) {
+  if (!Live()) {
+    picture.TakeDirty();
+    return;
+  }
+  int width, height;
+  PixelRect exposed;
+  {
+    std::lock_guard lock(asked_mutex_);
+    width = asked_width_;
+    height = asked_height_;
+    exposed = exposed_;
+    exposed_ = {};
+  }
+  if (width != window_width_ || height != window_height_) {
+    Fit(picture, width, height, back_colour);
+    exposed = {0, 0, window_width_, window_height_};
+  }
+  // A new background is the preview's margins' too.
+  if (margins_colour_ != back_colour) {
+    margins_colour_ = back_colour;
+    FillMargins({0, 0, window_width_, window_height_}, back_colour);
+  }
+  Repaint(picture, exposed, back_colour);
+  const PixelRect r = picture.TakeDirty();
+  if (!r.empty()) {
+    Show(picture, view_.scaled ? scaler_.Covering(r) : r);
+    ++figures_.pushes;
+    figures_.pixels_pushed += static_cast<long long>(r.width()) * r.height();
+    if (loop_ && loop_->strokes() > 0 &&
+        figures_.first_stroke_shown == std::chrono::steady_clock::time_point{})
+      figures_.first_stroke_shown = std::chrono::steady_clock::now();
+  }
+  xcb_flush(conn_);
+  if (!r.empty() && push_watcher_) push_watcher_();
+}
+
+void HostedWindow::OutOfMemory() {
+  // On the loop's thread: the saver is ended from Qt's, as for a window that
+  // went, and the program then says why.
+  QMetaObject::invokeMethod(
+      &on_qt_thread_,
+      [this] {
+        NoteOutOfMemory();
+        if (gone_callback_) gone_callback_();
+      },
+      Qt::QueuedConnection);
 }
 
 PixelRect HostedWindow::Picture() const {
   return {view_.left, view_.top, view_.left + view_.width, view_.top + view_.height};
 }
 
-void HostedWindow::FillMargins(const PixelRect& area) {
+void HostedWindow::FillMargins(const PixelRect& area, Long back_colour) {
   const PixelRect window{0, 0, window_width_, window_height_};
   const PixelRect picture = Picture();
   // A preview's margins show the background, as the screen around a
@@ -213,34 +278,33 @@ void HostedWindow::FillMargins(const PixelRect& area) {
                        static_cast<uint16_t>(r.width()), static_cast<uint16_t>(r.height())});
   }
   if (fills.empty()) return;
-  const uint32_t colour = packer_->Value(Surface::ToPixel(BackColor()));
+  const uint32_t colour = packer_->Value(Surface::ToPixel(back_colour));
   xcb_change_gc(conn_, gc_, XCB_GC_FOREGROUND, &colour);
   xcb_poly_fill_rectangle(conn_, window_, gc_, static_cast<uint32_t>(fills.size()), fills.data());
 }
 
-void HostedWindow::Repaint(const PixelRect& area) {
-  if (!Live()) return;
+void HostedWindow::Repaint(const Surface& picture, const PixelRect& area, Long back_colour) {
   const PixelRect a = Intersect(area, {0, 0, window_width_, window_height_});
   if (a.empty()) return;
-  FillMargins(a);
+  FillMargins(a, back_colour);
   const PixelRect part = Intersect(a, Picture());
-  Show({part.left - view_.left, part.top - view_.top, part.right - view_.left,
-        part.bottom - view_.top});
+  Show(picture, {part.left - view_.left, part.top - view_.top, part.right - view_.left,
+                 part.bottom - view_.top});
 }
 
-void HostedWindow::Show(const PixelRect& part) {
+void HostedWindow::Show(const Surface& picture, const PixelRect& part) {
   if (part.empty()) return;
   const int w = part.width(), h = part.height();
   const uint32_t* source;
   size_t stride;
   if (view_.scaled) {
     scaled_.resize(static_cast<size_t>(w) * h);
-    scaler_.Scale(surface_.bits(), surface_.width(), part, scaled_.data());
+    scaler_.Scale(picture.bits(), picture.width(), part, scaled_.data());
     source = scaled_.data();
     stride = static_cast<size_t>(w);
   } else {
-    stride = static_cast<size_t>(surface_.width());
-    source = surface_.bits() + static_cast<size_t>(part.top) * stride + part.left;
+    stride = static_cast<size_t>(picture.width());
+    source = picture.bits() + static_cast<size_t>(part.top) * stride + part.left;
   }
   // Large pictures go in bands, each within the longest request the server
   // takes.
@@ -266,28 +330,6 @@ void HostedWindow::Put(const uint8_t* data, int row_bytes, int left, int top, in
                 static_cast<uint32_t>(row_bytes) * static_cast<uint32_t>(height), data);
 }
 
-void HostedWindow::PushChanges() {
-  const PixelRect r = surface_.TakeDirty();
-  if (!Live()) return;
-  if (margins_stale_) {
-    margins_stale_ = false;
-    FillMargins({0, 0, window_width_, window_height_});
-  }
-  if (r.empty()) {
-    xcb_flush(conn_);
-    return;
-  }
-  Show(view_.scaled ? scaler_.Covering(r) : r);
-  xcb_flush(conn_);
-  NotePush();
-  ++figures_.pushes;
-  figures_.pixels_pushed += static_cast<long long>(r.width()) * r.height();
-  if (figures_.strokes > 0 &&
-      figures_.first_stroke_shown == std::chrono::steady_clock::time_point{})
-    figures_.first_stroke_shown = std::chrono::steady_clock::now();
-  if (push_watcher_) push_watcher_();
-}
-
 void HostedWindow::Gone() {
   if (gone_) return;
   gone_ = true;
@@ -295,8 +337,10 @@ void HostedWindow::Gone() {
 }
 
 void HostedWindow::Unload() {
-  if (unloaded_) return;
-  unloaded_ = true;
+  if (unloaded_.exchange(true)) return;
+  // The loop draws in the window until it has stopped; only then is the
+  // window given back.
+  if (loop_) loop_->Stop();
   if (!conn_) return;
   if (QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
   if (selected_ && !gone_) {
@@ -309,14 +353,8 @@ void HostedWindow::Unload() {
 }
 
 bool HostedWindow::nativeEventFilter(const QByteArray& type, void* message, qintptr*) {
-  if (type != "xcb_generic_event_t" || !Live()) return false;
-  bool handled = false;
-  if (RanWithinMemory([&] { handled = Handle(static_cast<xcb_generic_event_t*>(message)); }))
-    return handled;
-  // A window grown past what memory holds ends the saver; the window itself
-  // is still there and is given back as the host had it.
-  if (gone_callback_) gone_callback_();
-  return false;
+  if (type != "xcb_generic_event_t" || !conn_) return false;
+  return Handle(static_cast<xcb_generic_event_t*>(message));
 }
 
 bool HostedWindow::Handle(xcb_generic_event_t* event) {
@@ -324,29 +362,40 @@ bool HostedWindow::Handle(xcb_generic_event_t* event) {
     case 0: {
       // Drawing into a window the host has just destroyed fails; that is
       // the host's word that the saver is done, not a fault to report.
+      // The loop may still draw for a moment after that; those errors are
+      // ours to drop too.
       auto* e = reinterpret_cast<xcb_generic_error_t*>(event);
       if (e->resource_id != window_ && e->resource_id != gc_) return false;
-      if (e->error_code == XCB_WINDOW || e->error_code == XCB_DRAWABLE) Gone();
+      if (Live() && (e->error_code == XCB_WINDOW || e->error_code == XCB_DRAWABLE)) Gone();
       return true;
     }
     case XCB_EXPOSE: {
+      if (!Live()) return false;
       auto* e = reinterpret_cast<xcb_expose_event_t*>(event);
       if (e->window != window_) return false;
-      exposed_ = Unite(exposed_, PixelRect{e->x, e->y, e->x + e->width, e->y + e->height});
+      exposing_ = Unite(exposing_, PixelRect{e->x, e->y, e->x + e->width, e->y + e->height});
       if (e->count == 0) {
-        Repaint(exposed_);
-        exposed_ = {};
-        xcb_flush(conn_);
+        {
+          std::lock_guard lock(asked_mutex_);
+          exposed_ = Unite(exposed_, exposing_);
+        }
+        exposing_ = {};
+        if (loop_) loop_->Wake();
       }
       return false;
     }
     case XCB_CONFIGURE_NOTIFY: {
       auto* e = reinterpret_cast<xcb_configure_notify_event_t*>(event);
       if (e->window != window_ || e->event != window_) return false;
-      if (e->width != window_width_ || e->height != window_height_) {
-        Fit(e->width, e->height);
-        xcb_flush(conn_);
+      bool resized;
+      {
+        std::lock_guard lock(asked_mutex_);
+        resized = e->width != asked_width_ || e->height != asked_height_;
+        asked_width_ = std::max<int>(1, e->width);
+        asked_height_ = std::max<int>(1, e->height);
       }
+      // A resize in the middle of a long rest is shown at once.
+      if (resized && loop_) loop_->Wake();
       return false;
     }
     case XCB_DESTROY_NOTIFY: {

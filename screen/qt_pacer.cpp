@@ -2,22 +2,11 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <ctime>
 #include <utility>
 
 #include "system/steady_clock.h"
 
 namespace kalo {
-
-namespace {
-
-qint64 ProcessCpuNs() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<qint64>(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-}  // namespace
 
 QtPacer::QtPacer(std::function<void()> push, std::function<bool()> ended, Clock clock)
     : push_(std::move(push)), ended_(std::move(ended)), clock_(std::move(clock)) {

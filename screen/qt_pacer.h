@@ -12,16 +12,6 @@
 
 namespace kalo {
 
-// Plain counts of the pacing, for measuring the saver.
-struct PacerFigures {
-  long long yields = 0;
-  long long pushes = 0;        // times yields and sleeps handed the changes to the window
-  long long event_passes = 0;  // times a yield worked through the whole event queue
-  long long sleeps = 0;
-  qint64 sleep_ns = 0;      // wall time spent waiting in sleeps, after their push
-  qint64 sleep_cpu_ns = 0;  // processor time the process used meanwhile
-};
-
 class QtPacer final : public Pacer {
  public:
   // Nanoseconds on a clock that never steps back.

@@ -1,7 +1,10 @@
 #include "screen/quiet_loop.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
+#include <new>
+#include <utility>
 
 #include "engine/startup_rules.h"
 
@@ -27,30 +30,74 @@ uint64_t QuietLoopSeed(uint64_t base, unsigned index) {
   return z ^ (z >> 31);
 }
 
+FrontBuffer::FrontBuffer(int width, int height)
+    : width_(width),
+      height_(height),
+      pixels_(static_cast<size_t>(width) * static_cast<size_t>(height)) {}
+
+void FrontBuffer::Hand(Surface& picture, Long) {
+  PixelRect r = picture.TakeDirty();
+  // The picture is this buffer's size; should it ever differ, only the
+  // common part is shown.
+  r.right = std::min({r.right, width_, picture.width()});
+  r.bottom = std::min({r.bottom, height_, picture.height()});
+  if (r.empty()) return;
+  std::lock_guard lock(mutex_);
+  CopyRect(picture.bits(), picture.width(), pixels_.data(), width_, r);
+  dirty_ = Unite(dirty_, r);
+  handed_.store(true, std::memory_order_release);
+}
+
+PixelRect FrontBuffer::TakeChanges(uint32_t* pixels, std::ptrdiff_t stride) {
+  if (!handed_.load(std::memory_order_acquire)) return {};
+  std::lock_guard lock(mutex_);
+  const PixelRect r = dirty_;
+  CopyRect(pixels_.data(), width_, pixels, stride, r);
+  dirty_ = {};
+  handed_.store(false, std::memory_order_release);
+  return r;
+}
+
 // The loop's pacing on its own thread: a stroke looks at the end flag and
 // now and then hands the picture over; a rest hands it over and waits on the
-// wake-up, which an end request cuts short.
+// wake-up, which an end request cuts short and a hand-over asked for
+// interrupts.
 class QuietLoop::ThreadPacer final : public Pacer {
  public:
-  explicit ThreadPacer(QuietLoop& loop) : loop_(loop) {}
+  explicit ThreadPacer(QuietLoop& loop) : loop_(loop), figures_(loop.pacing_) {}
 
   void DoEvents() override {
     LeaveIfEnding();
+    ++figures_.yields;
     const auto now = std::chrono::steady_clock::now();
-    if (now - last_hand_ >= kHandInterval) {
-      loop_.Hand();
-      last_hand_ = now;
+    if (loop_.wake_.exchange(false, std::memory_order_acq_rel) ||
+        now - last_hand_ >= kHandInterval) {
+      Hand(now);
     }
   }
 
   void Sleep(Long ms) override {
     LeaveIfEnding();
-    loop_.Hand();
-    last_hand_ = std::chrono::steady_clock::now();
+    ++figures_.sleeps;
+    Hand(std::chrono::steady_clock::now());
     if (ms > 0) {
+      const auto from = last_hand_;
+      const auto until = from + std::chrono::milliseconds(ms);
+      const long long cpu_before = ProcessCpuNs();
       std::unique_lock lock(loop_.rest_mutex_);
-      loop_.rest_.wait_until(lock, last_hand_ + std::chrono::milliseconds(ms),
-                             [this] { return loop_.Ending(); });
+      while (loop_.rest_.wait_until(lock, until, [this] {
+        return loop_.Ending() || loop_.wake_.load(std::memory_order_acquire);
+      }) && !loop_.Ending()) {
+        loop_.wake_.store(false, std::memory_order_release);
+        lock.unlock();
+        Hand(std::chrono::steady_clock::now());
+        lock.lock();
+      }
+      lock.unlock();
+      figures_.sleep_ns += std::chrono::duration_cast<std::chrono::nanoseconds>(
+                               std::chrono::steady_clock::now() - from)
+                               .count();
+      figures_.sleep_cpu_ns += ProcessCpuNs() - cpu_before;
     }
     LeaveIfEnding();
   }
@@ -59,19 +106,20 @@ class QuietLoop::ThreadPacer final : public Pacer {
   void LeaveIfEnding() const {
     if (loop_.Ending()) throw SaverEnded{};
   }
+  void Hand(std::chrono::steady_clock::time_point now) {
+    loop_.Hand();
+    ++figures_.pushes;
+    last_hand_ = now;
+  }
 
   QuietLoop& loop_;
+  PacerFigures& figures_;
   std::chrono::steady_clock::time_point last_hand_{};
 };
 
-QuietLoop::QuietLoop(int width, int height, const std::string& command_line,
+QuietLoop::QuietLoop(LoopScreen& screen, int width, int height, const std::string& command_line,
                      const SettingsTexts& settings, uint64_t seed)
-    : width_(width),
-      height_(height),
-      surface_(width, height),
-      pen_(surface_),
-      rnd_(seed),
-      front_(static_cast<size_t>(width) * static_cast<size_t>(height)) {
+    : screen_(screen), surface_(width, height), pen_(surface_), rnd_(seed) {
   run_.CommandLine = command_line;
   run_.Settings = settings;
   run_.StartingUp = true;
@@ -88,8 +136,17 @@ QuietLoop::QuietLoop(int width, int height, const std::string& command_line,
 
 QuietLoop::~QuietLoop() { Stop(); }
 
-void QuietLoop::Start() {
-  if (!thread_.joinable() && !Ending()) thread_ = std::thread([this] { Run(); });
+void QuietLoop::Start(PacerChoice choose) {
+  if (!thread_.joinable() && !Ending())
+    thread_ = std::thread([this, choose = std::move(choose)] { Run(choose); });
+}
+
+void QuietLoop::Wake() {
+  {
+    std::lock_guard lock(rest_mutex_);
+    wake_.store(true, std::memory_order_release);
+  }
+  rest_.notify_all();
 }
 
 void QuietLoop::RequestStop() {
@@ -106,35 +163,20 @@ void QuietLoop::Stop() {
   if (thread_.joinable()) thread_.join();
 }
 
-void QuietLoop::Run() {
-  ThreadPacer pacer(*this);
-  LoopContext ctx{EngineContext{design_, pen_, overlay_, pacer, rnd_}, run_, services_};
+void QuietLoop::Run(const PacerChoice& choose) {
+  ThreadPacer own(*this);
   try {
+    Pacer* chosen = choose ? choose(own) : nullptr;
+    LoopContext ctx{EngineContext{design_, pen_, overlay_, chosen ? *chosen : own, rnd_}, run_,
+                    services_};
     RunDesignLoop(ctx);
   } catch (const SaverEnded&) {
+  } catch (const std::bad_alloc&) {
+    screen_.OutOfMemory();
   } catch (const std::exception&) {
-    // Nothing may leave a thread; a monitor whose loop failed keeps its
-    // last picture while the others go on.
+    // Nothing may leave a thread; a loop that failed keeps its last
+    // picture while the rest of the saver goes on.
   }
-}
-
-void QuietLoop::Hand() {
-  const PixelRect r = surface_.TakeDirty();
-  if (r.empty()) return;
-  std::lock_guard lock(front_mutex_);
-  CopyRect(surface_.bits(), width_, front_.data(), width_, r);
-  front_dirty_ = Unite(front_dirty_, r);
-  handed_.store(true, std::memory_order_release);
-}
-
-PixelRect QuietLoop::TakeChanges(uint32_t* pixels, std::ptrdiff_t stride) {
-  if (!handed_.load(std::memory_order_acquire)) return {};
-  std::lock_guard lock(front_mutex_);
-  const PixelRect r = front_dirty_;
-  CopyRect(front_.data(), width_, pixels, stride, r);
-  front_dirty_ = {};
-  handed_.store(false, std::memory_order_release);
-  return r;
 }
 
 }  // namespace kalo

@@ -62,8 +62,8 @@ TEST(EveryMonitor, WithDesignsTheOtherMonitorDrawsItsOwnUntilUnloaded) {
   Desktop d(&designs);
   MonitorCover& cover = *d.window.covers()[0];
   QScreen* other = QGuiApplication::screens()[1];
-  ASSERT_NE(cover.loop(), nullptr);
-  EXPECT_EQ(cover.loop()->width(), qRound(other->geometry().width() * other->devicePixelRatio()));
+  ASSERT_NE(cover.front(), nullptr);
+  EXPECT_EQ(cover.front()->width(), qRound(other->geometry().width() * other->devicePixelRatio()));
   // Red at first, as the switch asks, and then designs over it.
   auto colours = [&cover] {
     const QImage shown = cover.grab().toImage();
@@ -77,7 +77,7 @@ TEST(EveryMonitor, WithDesignsTheOtherMonitorDrawsItsOwnUntilUnloaded) {
   EXPECT_GT(colours().size(), 1u);
   EXPECT_EQ(d.pic.surface().pixel(10, 10), 0u) << "the primary's picture is its own";
   d.window.Unload();
-  EXPECT_EQ(cover.loop(), nullptr);
+  EXPECT_EQ(cover.front(), nullptr);
 }
 
 TEST(EveryMonitor, InputOnACoverActsAsOnTheDesignWindow) {
