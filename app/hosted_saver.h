@@ -10,9 +10,9 @@
 namespace kalo {
 
 // Draws designs in window `window` (0: the screen's virtual root, else its
-// root) until a signal ends the saver or the window is destroyed. Returns the
-// exit status: 0, or 1 with a line on stderr when the window cannot be drawn
-// in.
+// root) from a quiet loop on a thread of its own, until a signal ends the
+// saver or the window is destroyed. Returns the exit status: 0, or 1 with a
+// line on stderr when the window cannot be drawn in.
 int RunHosted(SaverProcess& saver, uint32_t window);
 
 }  // namespace kalo

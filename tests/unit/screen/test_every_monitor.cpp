@@ -63,7 +63,12 @@ TEST(EveryMonitor, WithDesignsTheOtherMonitorDrawsItsOwnUntilUnloaded) {
   MonitorCover& cover = *d.window.covers()[0];
   QScreen* other = QGuiApplication::screens()[1];
   ASSERT_NE(cover.front(), nullptr);
-  EXPECT_EQ(cover.front()->width(), qRound(other->geometry().width() * other->devicePixelRatio()));
+  // The other monitor has two device pixels a point (the offscreen platform
+  // lists its monitors by name, and the first is the primary): the picture
+  // has every device pixel.
+  ASSERT_EQ(other->devicePixelRatio(), 2);
+  EXPECT_EQ(cover.front()->width(), 1280);
+  EXPECT_EQ(cover.front()->height(), 960);
   // Red at first, as the switch asks, and then designs over it.
   auto colours = [&cover] {
     const QImage shown = cover.grab().toImage();
@@ -88,7 +93,8 @@ TEST(EveryMonitor, InputOnACoverActsAsOnTheDesignWindow) {
     QWheelEvent turn({5, 5}, {805, 5}, {}, {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
     QCoreApplication::sendEvent(w, &turn);
   };
-  // Moves count in the cover's own pixels, from its own last move.
+  // Moves count in the cover's own device pixels, two a point, from its own
+  // last move.
   auto moves = [](std::vector<QPoint> points) -> Act {
     return [points](QWidget* w) {
       for (QPoint p : points) QTest::mouseMove(w->windowHandle(), p);
@@ -104,8 +110,8 @@ TEST(EveryMonitor, InputOnACoverActsAsOnTheDesignWindow) {
               {click, true, 0},
               {wheel, false, 1},
               {wheel, true, 0},
-              {moves({{100, 100}, {103, 97}}), false, 0},
-              {moves({{200, 200}, {204, 200}}), false, 1}};
+              {moves({{100, 100}, {101, 99}}), false, 0},
+              {moves({{200, 200}, {202, 200}}), false, 1}};
   for (const auto& row : rows) {
     Desktop d;
     d.run.SavePending = row.pending;
