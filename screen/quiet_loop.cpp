@@ -69,18 +69,17 @@ class QuietLoop::ThreadPacer final : public Pacer {
   void DoEvents() override {
     LeaveIfEnding();
     ++figures_.yields;
-    const auto now = std::chrono::steady_clock::now();
     if (loop_.wake_.exchange(false, std::memory_order_acq_rel) ||
-        now - last_hand_ >= kHandInterval) {
-      Hand(now);
+        std::chrono::steady_clock::now() - last_hand_ >= kHandInterval) {
+      Hand();
     }
   }
 
   void Sleep(Long ms) override {
     LeaveIfEnding();
-    ++figures_.sleeps;
-    Hand(std::chrono::steady_clock::now());
+    Hand();
     if (ms > 0) {
+      ++figures_.sleeps;
       const auto from = last_hand_;
       const auto until = from + std::chrono::milliseconds(ms);
       const long long cpu_before = ProcessCpuNs();
@@ -90,7 +89,7 @@ class QuietLoop::ThreadPacer final : public Pacer {
       }) && !loop_.Ending()) {
         loop_.wake_.store(false, std::memory_order_release);
         lock.unlock();
-        Hand(std::chrono::steady_clock::now());
+        Hand();
         lock.lock();
       }
       lock.unlock();
@@ -106,10 +105,13 @@ class QuietLoop::ThreadPacer final : public Pacer {
   void LeaveIfEnding() const {
     if (loop_.Ending()) throw SaverEnded{};
   }
-  void Hand(std::chrono::steady_clock::time_point now) {
+  // The interval runs from the end of a hand-over, so that one that takes
+  // long (a large picture packed for a host's window) leaves the loop the
+  // rest of the interval to draw in.
+  void Hand() {
     loop_.Hand();
     ++figures_.pushes;
-    last_hand_ = now;
+    last_hand_ = std::chrono::steady_clock::now();
   }
 
   QuietLoop& loop_;
