@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <system_error>
 #include <utility>
 
 #include "engine/startup_rules.h"
@@ -139,8 +140,14 @@ QuietLoop::QuietLoop(LoopScreen& screen, int width, int height, const std::strin
 QuietLoop::~QuietLoop() { Stop(); }
 
 void QuietLoop::Start(PacerChoice choose) {
-  if (!thread_.joinable() && !Ending())
+  if (thread_.joinable() || Ending()) return;
+  try {
     thread_ = std::thread([this, choose = std::move(choose)] { Run(choose); });
+  } catch (const std::system_error&) {
+    // No thread to be had is the lack of memory it nearly always is, and
+    // ends the saver the same way.
+    throw std::bad_alloc();
+  }
 }
 
 void QuietLoop::Wake() {

@@ -85,7 +85,8 @@ class QuietLoop {
 
   // Starts drawing on a thread of its own. With `choose`, the loop is paced
   // by the pacer it returns, which may call on the loop's own (measuring
-  // programs); it is asked on the loop's thread.
+  // programs); it is asked on the loop's thread. Throws std::bad_alloc when
+  // the system has no thread to spare.
   using PacerChoice = std::function<Pacer*(Pacer& own)>;
   void Start(PacerChoice choose = {});
   // Hands the picture over now, even in the middle of a rest, which then
@@ -97,7 +98,8 @@ class QuietLoop {
   // Ends the loop and waits for its thread. Harmless when called again.
   void Stop();
 
-  // What the loop drew and how it was paced; read once it has stopped.
+  // What the loop drew and how it was paced; read on the loop's thread (by
+  // its screen), or once it has stopped.
   long long strokes() const { return pen_.strokes; }
   const PacerFigures& pacing() const { return pacing_; }
 
@@ -138,7 +140,7 @@ class QuietLoop {
   PacerFigures pacing_;
 
   // Ending: the flag every stroke checks; waking: a hand-over asked for.
-  // Both cut a rest short, under the rest's lock.
+  // Both are set under the rest's lock and wake a rest.
   std::atomic<bool> end_{false};
   std::atomic<bool> wake_{false};
   std::mutex rest_mutex_;
