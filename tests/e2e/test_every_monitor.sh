@@ -3,7 +3,8 @@
 # monitor that goes and comes back is followed, and a key with the pointer
 # on the other monitor ends the saver. With --every-monitor the other
 # monitor draws designs of its own, but the hint and the banner stay on the
-# primary one, and a key with the pointer on either monitor ends the saver.
+# primary one, the designs follow a new primary, and a key with the pointer
+# on either monitor ends the saver.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/xephyr.sh"
 
@@ -37,7 +38,7 @@ write_settings_for_type KaloSpiral DrawDelay=5 MaxLayers=32 SolidMix=Solid ShowA
 PRIMARY=1280x800+0+0 OTHER=1280x800+1280+0
 xdotool mousemove 1900 600
 start_saver /s --every-monitor
-wait_for_window 10000 >/dev/null || fail "no saver window with --every-monitor"
+design=$(wait_for_window 10000) || fail "no saver window with --every-monitor"
 # The hint, up from the start, stands in the middle of the primary monitor
 # alone.
 deadline=$(($(now_ms) + 5000))
@@ -75,6 +76,16 @@ until screenshot && plain_button_row 395 10 885; do
   (($(now_ms) < deadline)) || fail "no pending-save banner on the primary monitor"
 done
 plain_button_row 1675 10 2165 && fail "a banner on the other monitor"
+# The other monitor made primary takes the designs (a leading * marks the
+# primary); the one that was primary gets designs of its own.
+xrandr --delmonitor beside >/dev/null 2>&1
+monitor '*beside' 1280 none
+deadline=$(($(now_ms) + 5000))
+until [ "$(geometry "$design")" = "$OTHER" ]; do
+  (($(now_ms) < deadline)) || fail "the designs stayed at $(geometry "$design") on a new primary"
+  sleep 0.1
+done
+wait_for_named_window "^KaloSaver: primary$" 5000 >/dev/null || fail "the old primary has no designs"
 # SIGTERM ends it all the same, and takes the lock along.
 ends_saver signal TERM
 [ ! -e "$XDG_RUNTIME_DIR/kalosaver.lock" ] || fail "SIGTERM left the lock behind"
