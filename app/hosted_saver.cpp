@@ -31,8 +31,8 @@ int RunHosted(SaverProcess& saver, uint32_t window) {
   // The host owns the input: nobody can mark a design or answer a question,
   // and nothing is shown over the designs. The random sequence starts where
   // the saver's own would, from the time of day.
-  const auto seed = static_cast<uint64_t>(
-      std::chrono::system_clock::now().time_since_epoch() / std::chrono::nanoseconds(1));
+  const auto seed = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch() /
+                                          std::chrono::nanoseconds(1));
   QuietLoop::PacerChoice choose;
   if (observer) choose = [observer](Pacer& own) { return observer->ChooseLoopPacer(own); };
   if (observer) observer->HostedStarted(saver, hosted);

@@ -14,10 +14,10 @@
 //
 // "draw" (the default) runs the designs as the saver does. "rest" (full
 // only) shows the window and then only rests in the loop's 250 ms units, so
-// the cost of resting between pictures is measured on its own. "unrested" runs the
-// designs with every sleep cut to a plain yield: with no stroke delay that is
-// the window's drawing speed, comparable with the headless engine benchmark,
-// which does not wait either.
+// the cost of resting between pictures is measured on its own. "unrested"
+// runs the designs with every sleep cut to a plain yield: with no stroke
+// delay that is the window's drawing speed, comparable with the headless
+// engine benchmark, which does not wait either.
 #include <sys/resource.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -268,7 +268,8 @@ class Watch final : public RunObserver {
     const int ms = static_cast<int>(run_.seconds * 1000);
     run_.start = Take(shown.figures(), pacer.figures());
     if (run_.mode != Mode::kRest) {
-      QTimer::singleShot(ms, Qt::PreciseTimer, qApp, [&saver, &window] { PressKey(saver, window); });
+      QTimer::singleShot(ms, Qt::PreciseTimer, qApp,
+                         [&saver, &window] { PressKey(saver, window); });
       return;
     }
     // Exactly the loop's rest between pictures: 250 ms sleeps, each followed
@@ -355,7 +356,8 @@ int main(int argc, char** argv) {
     }
   }
   // A host's window has no rest of its own to measure.
-  if (run.seconds <= 0 || !known || (run.mode == kalo::Mode::kRest && run.where != kalo::Where::kFull)) {
+  if (run.seconds <= 0 || !known ||
+      (run.mode == kalo::Mode::kRest && run.where != kalo::Where::kFull)) {
     std::fprintf(stderr, "usage: %s [seconds] [draw|rest|unrested] [full|hosted|preview]\n",
                  argv[0]);
     return 2;

@@ -67,6 +67,11 @@ void MonitorCover::StartDesigns() {
   image_ = QImage(size.width, size.height, QImage::Format_RGB32);
   if (image_.isNull()) throw std::bad_alloc();
   front_ = std::make_unique<FrontBuffer>(size.width, size.height);
+  // Comes on the loop's thread; the look is made on this one. The loop is
+  // stopped before this window goes, so no call comes after.
+  front_->SetWake([this] {
+    QMetaObject::invokeMethod(this, [this] { ShowChanges(); }, Qt::QueuedConnection);
+  });
   loop_ = std::make_unique<QuietLoop>(
       *front_, size.width, size.height, designs_->command_line, designs_->settings,
       QuietLoopSeed(designs_->seed_base, designs_->loops_started++));
@@ -91,10 +96,10 @@ void MonitorCover::ShowChanges() {
   const PixelRect r = front_->TakeChanges(reinterpret_cast<uint32_t*>(image_.bits()),
                                          image_.bytesPerLine() / 4);
   if (r.empty()) {
-    if (++idle_looks_ == kIdleLooks) show_.start(kIdleIntervalMs, this);
+    if (++idle_looks_ >= kIdleLooks && !front_->ArmWake()) show_.stop();
     return;
   }
-  if (idle_looks_ >= kIdleLooks) show_.start(kShowIntervalMs, this);
+  if (!show_.isActive()) show_.start(kShowIntervalMs, this);
   idle_looks_ = 0;
   const int left = static_cast<int>(std::floor(r.left / scale_));
   const int top = static_cast<int>(std::floor(r.top / scale_));

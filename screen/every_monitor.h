@@ -55,10 +55,10 @@ class MonitorCover final : public QWidget {
 
   // The designs are shown at most this often while they are drawn; after
   // this many looks that found nothing new (a rest between pictures) the
-  // window looks less often, so that a rest wakes the program seldom.
+  // window stops looking until the loop hands something over, so that a
+  // rest does not wake the program.
   static constexpr int kShowIntervalMs = 16;
   static constexpr int kIdleLooks = 30;
-  static constexpr int kIdleIntervalMs = 100;
 
  protected:
   bool event(QEvent* event) override;

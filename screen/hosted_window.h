@@ -107,7 +107,7 @@ class HostedWindow final : public LoopScreen, public QAbstractNativeEventFilter 
   // What the window's events ask of the loop, under asked_mutex_.
   std::mutex asked_mutex_;
   int asked_width_ = 1, asked_height_ = 1;  // the window's size
-  PixelRect exposed_;  // window area to show again, from whole runs of exposures
+  PixelRect exposed_;   // window area to show again, from whole runs of exposures
   PixelRect exposing_;  // Qt's thread's: a run of exposures still coming in
 
   // The loop's own (Qt's thread's before Start and after Unload).

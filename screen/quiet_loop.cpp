@@ -43,10 +43,21 @@ void FrontBuffer::Hand(Surface& picture, Long) {
   r.right = std::min({r.right, width_, picture.width()});
   r.bottom = std::min({r.bottom, height_, picture.height()});
   if (r.empty()) return;
-  std::lock_guard lock(mutex_);
-  CopyRect(picture.bits(), picture.width(), pixels_.data(), width_, r);
-  dirty_ = Unite(dirty_, r);
-  handed_.store(true, std::memory_order_release);
+  {
+    std::lock_guard lock(mutex_);
+    CopyRect(picture.bits(), picture.width(), pixels_.data(), width_, r);
+    dirty_ = Unite(dirty_, r);
+    handed_.store(true);
+  }
+  // The store above and this exchange, against ArmWake's two in the other
+  // order, are sequentially consistent: either the window sees the changes
+  // or it is woken for them.
+  if (armed_.exchange(false) && wake_) wake_();
+}
+
+bool FrontBuffer::ArmWake() {
+  armed_.store(true);
+  return handed_.load();
 }
 
 PixelRect FrontBuffer::TakeChanges(uint32_t* pixels, std::ptrdiff_t stride) {

@@ -62,12 +62,22 @@ class FrontBuffer final : public LoopScreen {
   // part; empty when nothing changed.
   PixelRect TakeChanges(uint32_t* pixels, std::ptrdiff_t stride);
 
+  // A window that stops looking while the loop rests is woken instead:
+  // `wake` is called on the loop's thread at the first hand-over with
+  // changes after ArmWake, once. Set before the loop starts.
+  void SetWake(std::function<void()> wake) { wake_ = std::move(wake); }
+  // Asks for that wake; true when changes are waiting already, so that
+  // none will come for them.
+  bool ArmWake();
+
  private:
   const int width_, height_;
   std::mutex mutex_;
   std::vector<uint32_t> pixels_;
   PixelRect dirty_;
   std::atomic<bool> handed_{false};  // dirty_ is not empty: a look without the lock
+  std::atomic<bool> armed_{false};
+  std::function<void()> wake_;
 };
 
 class QuietLoop {

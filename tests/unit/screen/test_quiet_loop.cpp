@@ -1,5 +1,6 @@
 // A quiet loop on its own thread: it starts in the background the switches
-// ask for, hands its strokes over to the window's side, hands over when woken
+// ask for, hands its strokes over to the window's side (waking a window that
+// stopped looking), hands over when woken
 // and ends at once even in the middle of a long rest, and draws pictures of
 // its own seed.
 // Run under ThreadSanitizer too (KALO_TSAN), for the hand-over.
@@ -31,6 +32,7 @@ SettingsTexts Settings(const char* draw_delay) {
 
 struct Picture {
   FrontBuffer front{kW, kH};
+  std::atomic<int> wakes{0};
   std::vector<uint32_t> pixels = std::vector<uint32_t>(kW * kH, 0xDEADBEEF);
   PixelRect Take() { return front.TakeChanges(pixels.data(), kW); }
   // Takes changes until the picture holds more than one colour.
@@ -58,11 +60,17 @@ TEST(QuietLoop, StartsInItsBackgroundAndDrawsPicturesOfItsOwnSeed) {
     EXPECT_EQ(first.width() * first.height(), kW * kH) << row.command_line;
     EXPECT_EQ(Surface::ToColour(pa.pixels[kW * kH / 2]), row.background) << row.command_line;
     EXPECT_TRUE(pa.Take().empty()) << "nothing new before it starts";
+    pa.front.SetWake([&pa] { ++pa.wakes; });
+    EXPECT_FALSE(pa.front.ArmWake()) << "nothing is waiting";
     a.Start();
     b.Start();
     EXPECT_TRUE(pa.Drawn() && pb.Drawn()) << row.command_line;
+    // One more hand-over, which the one arming must not wake for again.
+    for (int i = 0; i < 2000 && pa.Take().empty(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     a.Stop();
     b.Stop();
+    EXPECT_EQ(pa.wakes, 1) << "one wake for one arming";
     EXPECT_GT(a.strokes(), 0) << row.command_line;
     pa.Take();
     pb.Take();
