@@ -149,7 +149,11 @@ void MonitorCover::wheelEvent(QWheelEvent*) {
 }
 
 void MonitorCover::mouseMoveEvent(QMouseEvent* event) {
-  const QPointF at = event->position() * devicePixelRatioF();
+  // In the monitor's device pixels, as its picture is drawn: the window's
+  // own ratio can lag behind the monitor it was moved to.
+  const qreal ratio = screen_ && screen_->devicePixelRatio() > 0 ? screen_->devicePixelRatio()
+                                                                 : devicePixelRatioF();
+  const QPointF at = event->position() * ratio;
   saver_window_.MouseMoveOn(mouse_, static_cast<Single>(at.x()), static_cast<Single>(at.y()));
 }
 
