@@ -203,7 +203,6 @@ void HostedWindow::Fit(Surface& picture, int width, int height, Long back_colour
   view_ = v;
   if (v.scaled) scaler_.SetSizes(v.surface_width, v.surface_height, v.width, v.height);
   picture.TakeDirty();
-  margins_colour_ = -1;
 }
 
 void HostedWindow::Hand(Surface& picture, Long back_colour) {
