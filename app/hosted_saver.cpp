@@ -34,8 +34,10 @@ int RunHosted(SaverProcess& saver, uint32_t window) {
   const auto seed = static_cast<uint64_t>(std::chrono::system_clock::now().time_since_epoch() /
                                           std::chrono::nanoseconds(1));
   QuietLoop::PacerChoice choose;
-  if (observer) choose = [observer](Pacer& own) { return observer->ChooseLoopPacer(own); };
-  if (observer) observer->HostedStarted(saver, hosted);
+  if (observer) {
+    choose = [observer](Pacer& own) { return observer->ChooseLoopPacer(own); };
+    observer->HostedStarted(saver, hosted);
+  }
   hosted.Start(saver.run.CommandLine, saver.run.Settings, seed, std::move(choose));
   if (!saver.ended) events.exec();
   saver.unload = nullptr;

@@ -41,6 +41,7 @@
 
 #include "app/saver_main.h"
 #include "app/saver_process.h"
+#include "core/canvas.h"
 #include "screen/full_screen_window.h"
 #include "screen/hosted_window.h"
 #include "screen/qt_pacer.h"
@@ -85,12 +86,6 @@ using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
-double ProcessCpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
 double PeakResidentMb() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
@@ -130,7 +125,7 @@ struct Snapshot {
 Snapshot Take(const ScreenFigures& screen, const PacerFigures& pacer) {
   Snapshot s;
   s.at = Clock::now();
-  s.cpu = ProcessCpuSeconds();
+  s.cpu = static_cast<double>(ProcessCpuNs()) * 1e-9;
   s.allocations = Allocations();
   s.screen = screen;
   s.pacer = pacer;

@@ -81,8 +81,10 @@ class QuietLoop::ThreadPacer final : public Pacer {
   void DoEvents() override {
     LeaveIfEnding();
     ++figures_.yields;
-    if (loop_.wake_.exchange(false, std::memory_order_acq_rel) ||
-        std::chrono::steady_clock::now() - last_hand_ >= kHandInterval) {
+    // A plain load first: a stroke writes nothing shared unless woken.
+    const bool woken = loop_.wake_.load(std::memory_order_relaxed) &&
+                       loop_.wake_.exchange(false, std::memory_order_acq_rel);
+    if (woken || std::chrono::steady_clock::now() - last_hand_ >= kHandInterval) {
       Hand();
     }
   }
